@@ -1,8 +1,12 @@
 #pragma once
 // Automation strings: length-prefixed UTF-16 text. A BSTR points at the first character;
 // the 32-bit byte length stands just before it and a NUL character just after the text.
+// Texts inside the system are UTF-8; the conversions below cross between the two.
 
+#include <cstddef>
 #include <cstdint>
+#include <string>
+#include <string_view>
 
 using OLECHAR = char16_t;
 using BSTR = OLECHAR*;
@@ -16,3 +20,20 @@ BSTR SysAllocStringLen(const OLECHAR* s, unsigned len);
 void SysFreeString(BSTR s);
 // Characters in the string, 0 for null.
 unsigned SysStringLen(BSTR s);
+// Bytes in the string (without the terminating NUL), 0 for null.
+unsigned SysStringByteLen(BSTR s);
+// Replaces *target by a new copy of s (freeing the old one); 0 when out of memory, which
+// leaves *target untouched.
+int SysReAllocString(BSTR* target, LPCOLESTR s);
+
+// UTF-8 <-> UTF-16. Malformed input (bad UTF-8 bytes, unpaired surrogates) becomes U+FFFD;
+// the conversions never fail.
+std::u16string utf16FromUtf8(std::string_view text);
+std::string utf8FromUtf16(std::u16string_view text);
+// A new automation string holding the UTF-8 text; null only when out of memory.
+BSTR SysAllocStringUtf8(std::string_view text);
+// The text of an automation string (its full length, embedded NULs included) as UTF-8;
+// empty for null.
+std::string utf8FromBstr(BSTR s);
+// The text of a NUL-terminated UTF-16 string as UTF-8; empty for null.
+std::string utf8FromOleStr(LPCOLESTR s);
