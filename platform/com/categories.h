@@ -14,8 +14,9 @@ DEFINE_GUID(CATID_SafeForScripting, 0x7DD95801, 0x9882, 0x11CF, 0x9F, 0xA9, 0x00
 DEFINE_GUID(CATID_SafeForInitializing, 0x7DD95802, 0x9882, 0x11CF, 0x9F, 0xA9, 0x00, 0xAA, 0x00, 0x6C, 0x42, 0xC4);
 DEFINE_GUID(CLSID_StdComponentCategoriesMgr, 0x0002E005, 0x0000, 0x0000, 0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46);
 
-// Results: S_OK, E_INVALIDARG for null arrays with a count, E_FAIL when the registry could
-// not be written (RegLastErrorText() tells why).
+// Results: S_OK, E_INVALIDARG for null arrays with a count, hresultFromRegistryError()
+// of the registry's failure otherwise (RegLastErrorText() tells why). Removing a mark or
+// category that is not there is no failure.
 HRESULT RegisterCategories(ULONG count, const CATEGORYINFO* infos);
 HRESULT UnRegisterCategories(ULONG count, const CATID* catids);
 HRESULT RegisterClassImplCategories(REFCLSID clsid, ULONG count, const CATID* catids);

@@ -22,6 +22,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/com/hresult.h"
 #include "platform/com/types.h"
 
 // Win32 error numbers that the registry functions return.
@@ -47,7 +48,7 @@ class RegistryStore {
   ~RegistryStore();
   RegistryStore(const RegistryStore& other);
   RegistryStore& operator=(const RegistryStore& other);
-  RegistryStore(RegistryStore&&) noexcept;
+  RegistryStore(RegistryStore&&);
   RegistryStore& operator=(RegistryStore&&) noexcept;
 
   // The file this process uses (environment as above); empty when there is no home.
@@ -93,6 +94,10 @@ LONG registryUpdate(const std::function<LONG(RegistryStore&)>& fn);
 LONG registryRead(const std::function<LONG(const RegistryStore&)>& fn);
 // What the last failing registry call of this thread found wrong (file, line, cause).
 std::string RegLastErrorText();
+// A registry error as a result code: S_OK; REGDB_E_READREGDB for an unreadable or damaged
+// file; REGDB_E_WRITEREGDB when it cannot be locked or written (or has no location);
+// REGDB_E_KEYMISSING for a missing key or value; else HRESULT_FROM_WIN32(error).
+HRESULT hresultFromRegistryError(LONG error);
 
 // ---- Win32-style handle functions over the same file -----------------------------------
 

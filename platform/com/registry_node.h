@@ -1,0 +1,48 @@
+#pragma once
+// Inside of the registry store: the key tree and the rules for names and paths. Only the
+// registry units include this.
+
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/com/registry.h"
+
+namespace registry_detail {
+
+// ASCII case-insensitive ordering; bytes beyond ASCII compare as they are.
+struct CaseLess {
+  using is_transparent = void;
+  bool operator()(std::string_view a, std::string_view b) const;
+};
+bool equalsNoCase(std::string_view a, std::string_view b);
+
+// The roots in their canonical spelling.
+inline constexpr std::string_view kRoots[] = {"HKEY_CLASSES_ROOT", "HKEY_CURRENT_USER",
+                                              "HKEY_LOCAL_MACHINE", "HKEY_USERS",
+                                              "HKEY_CURRENT_CONFIG"};
+
+// Length of the valid UTF-8 sequence starting at text[i], 0 when the bytes there are none.
+std::size_t utf8SequenceLength(std::string_view text, std::size_t i);
+
+// A key name: 1 to 255 bytes of valid UTF-8, no control characters, no backslash.
+bool isValidKeyName(std::string_view name);
+// Splits a path into names and checks them; the first must be a root (it is returned in
+// its canonical spelling). nullopt for an invalid path.
+std::optional<std::vector<std::string>> splitPath(std::string_view path);
+
+// Sets the text RegLastErrorText() gives on this thread.
+void setLastError(std::string text);
+
+}  // namespace registry_detail
+
+struct RegistryStore::Node {
+  std::map<std::string, std::unique_ptr<Node>, registry_detail::CaseLess> keys;
+  std::map<std::string, std::string, registry_detail::CaseLess> values;
+
+  std::unique_ptr<Node> clone() const;
+  bool equals(const Node& other) const;
+};
