@@ -150,3 +150,5 @@ int VelDriveSegImp::decompile() {
   law_.reset();
   return 0;
 }
+
+const char* VelDriveSegImp::typeName() { return ""; }

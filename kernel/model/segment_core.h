@@ -37,6 +37,8 @@ class IVelDriveSegImp {
   // 0 when a law is held afterwards, 1 when it cannot be built yet.
   virtual int compile(int source) = 0;
   virtual int decompile() = 0;
+  // The segment's type name ("Linear", "Sine", ...), used in traces and dumps.
+  virtual const char* typeName() = 0;
   virtual ~IVelDriveSegImp() = default;
 };
 
@@ -73,6 +75,8 @@ class VelDriveSegImp : public IVelDriveSegImp {
   bool isCompiled() override;
   int compile(int source) override;
   int decompile() override;
+  // A bare core has no type; each segment type names itself.
+  const char* typeName() override;
 
   // Passes a value in drive units to the law in its normalised units.
   void setLawValue(ValueType code, double v);
