@@ -9,7 +9,7 @@
 
 TextBuffer::TextBuffer(std::int32_t capacity, std::int32_t growStep)
     : growStep_(growStep > 0 ? growStep : 0) {
-  if (capacity > 0) reserve(capacity);
+  if (capacity > 0) resize(std::min(capacity, kMaxCapacity));
 }
 
 TextBuffer::~TextBuffer() { std::free(data_); }
@@ -20,12 +20,15 @@ bool TextBuffer::reserve(std::int64_t needed) {
   // Grows by the step, else by the capacity (16 when none), and at least to needed.
   const std::int64_t increment = growStep_ ? growStep_ : (capacity_ ? capacity_ : 16);
   const std::int64_t grown = std::max<std::int64_t>(capacity_ + increment, needed);
-  const auto newCapacity = static_cast<std::int32_t>(std::min<std::int64_t>(grown, kMaxCapacity));
-  void* block = std::realloc(data_, static_cast<std::size_t>(newCapacity));
+  return resize(static_cast<std::int32_t>(std::min<std::int64_t>(grown, kMaxCapacity)));
+}
+
+bool TextBuffer::resize(std::int32_t capacity) {
+  void* block = std::realloc(data_, static_cast<std::size_t>(capacity));
   if (!block) return false;
   data_ = static_cast<char*>(block);
   data_[length_] = '\0';
-  capacity_ = newCapacity;
+  capacity_ = capacity;
   return true;
 }
 

@@ -51,6 +51,7 @@ class TextBuffer {
  private:
   bool appendBytes(const char* text, std::int32_t length);
   bool reserve(std::int64_t needed);
+  bool resize(std::int32_t capacity);
 
   std::int32_t capacity_ = 0;
   char* data_ = nullptr;

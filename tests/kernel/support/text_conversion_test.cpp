@@ -1,0 +1,143 @@
+#include "kernel/support/text_conversion.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <cstring>
+#include <random>
+#include <string>
+
+namespace {
+
+// Automation strings that free themselves.
+struct BstrDeleter {
+  void operator()(OLECHAR* s) const { SysFreeString(s); }
+};
+using Bstr = std::unique_ptr<OLECHAR, BstrDeleter>;
+
+Bstr makeBstr(const std::u16string& text) {
+  return Bstr(SysAllocStringLen(text.data(), static_cast<unsigned>(text.size())));
+}
+std::u16string contents(BSTR s) { return std::u16string(s, SysStringLen(s)); }
+std::string newText(BSTR s) {
+  std::unique_ptr<char[]> text(bstrToNewText(s));
+  return text ? std::string(text.get()) : std::string("<null>");
+}
+const char* utf8(const char8_t* text) { return reinterpret_cast<const char*>(text); }
+
+// The compiler's own encodings of the same literal are the reference.
+struct Pair {
+  const char8_t* utf8;
+  const char16_t* utf16;
+};
+const Pair kPairs[] = {
+    {u8"", u""},
+    {u8"Linear", u"Linear"},
+    {u8"Käfer Größe ß", u"Käfer Größe ß"},
+    {u8"Ω≈∞ €", u"Ω≈∞ €"},
+    {u8"曲线 カム", u"曲线 カム"},
+    {u8"𝄞 and 😀", u"𝄞 and 😀"},  // outside the basic plane: surrogate pairs
+};
+
+TEST(TextConversion, ConvertsBothWaysLikeTheCompilersEncodings) {
+  for (const Pair& pair : kPairs) {
+    Bstr wide(textToBstr(utf8(pair.utf8)));
+    ASSERT_TRUE(wide);
+    EXPECT_EQ(contents(wide.get()), std::u16string(pair.utf16));
+    Bstr source = makeBstr(pair.utf16);
+    EXPECT_EQ(newText(source.get()), std::string(utf8(pair.utf8)));
+    char buffer[128];
+    EXPECT_STREQ(bstrToText(source.get(), buffer, sizeof buffer), utf8(pair.utf8));
+  }
+}
+
+TEST(TextConversion, RandomWellFormedTextsRoundTrip) {
+  std::mt19937 random(3471);
+  std::uniform_int_distribution<int> length(0, 300);
+  std::uniform_int_distribution<char32_t> codePoint(1, 0x10FFFF);
+  for (int i = 0; i < 500; ++i) {
+    std::u16string text;
+    for (int n = length(random); n > 0; --n) {
+      char32_t cp = codePoint(random);
+      if (cp >= 0xD800 && cp <= 0xDFFF) cp -= 0x800;  // no lone surrogates
+      if (cp >= 0x10000) {
+        text.push_back(static_cast<char16_t>(0xD800 + ((cp - 0x10000) >> 10)));
+        text.push_back(static_cast<char16_t>(0xDC00 + ((cp - 0x10000) & 0x3FF)));
+      } else {
+        text.push_back(static_cast<char16_t>(cp));
+      }
+    }
+    Bstr source = makeBstr(text);
+    const std::string narrow = newText(source.get());
+    Bstr back(textToBstr(narrow.c_str()));
+    ASSERT_EQ(contents(back.get()), text) << "case " << i;
+  }
+}
+
+TEST(TextConversion, NullInputs) {
+  char buffer[4] = "abc";
+  EXPECT_EQ(bstrToText(nullptr, buffer, sizeof buffer), buffer);
+  EXPECT_STREQ(buffer, "abc");  // untouched
+  EXPECT_EQ(bstrToNewText(nullptr), nullptr);
+  Bstr empty(textToBstr(nullptr));
+  ASSERT_TRUE(empty);
+  EXPECT_EQ(SysStringLen(empty.get()), 0u);
+  EXPECT_EQ(empty.get()[0], u'\0');
+}
+
+// Used to leave the buffer without a terminator when the text did not fit.
+TEST(TextConversion, BufferConversionCutsAtCharacterBoundaryAndTerminates) {
+  Bstr source = makeBstr(u"Kä😀x");  // UTF-8: K(1) ä(2) 😀(4) x(1)
+  const struct {
+    int size;
+    const char8_t* expected;
+  } cases[] = {{1, u8""}, {2, u8"K"}, {3, u8"K"}, {4, u8"Kä"}, {7, u8"Kä"}, {8, u8"Kä😀"}, {9, u8"Kä😀x"}, {32, u8"Kä😀x"}};
+  for (const auto& c : cases) {
+    char buffer[40];
+    std::memset(buffer, '#', sizeof buffer);
+    bstrToText(source.get(), buffer, c.size);
+    EXPECT_STREQ(buffer, utf8(c.expected)) << c.size;
+    EXPECT_EQ(buffer[c.size], '#') << "wrote past " << c.size;
+  }
+  char untouched[2] = "u";
+  bstrToText(source.get(), untouched, 0);
+  EXPECT_STREQ(untouched, "u");
+}
+
+TEST(TextConversion, LoneSurrogatesBecomeReplacementCharacters) {
+  const std::u16string text{u'a', char16_t(0xD800), u'b', char16_t(0xDC00), char16_t(0xD83D)};
+  Bstr source = makeBstr(text);
+  EXPECT_EQ(newText(source.get()), std::string(utf8(u8"a\uFFFDb\uFFFD\uFFFD")));
+}
+
+TEST(TextConversion, IllFormedUtf8BecomesReplacementCharacters) {
+  const struct {
+    const char* text;
+    std::u16string expected;
+  } cases[] = {
+      {"\xC3(", u"\uFFFD("},                       // lead byte without continuation
+      {"\xC0\xAF", u"\uFFFD\uFFFD"},               // overlong form of "/"
+      {"\xE0\x80\x80", u"\uFFFD\uFFFD\uFFFD"},     // overlong three-byte form
+      {"\xED\xA0\x80", u"\uFFFD\uFFFD\uFFFD"},     // encoded surrogate
+      {"\xF4\x90\x80\x80", u"\uFFFD\uFFFD\uFFFD\uFFFD"},  // beyond U+10FFFF
+      {"\xF8\x88\x80\x80\x80", u"\uFFFD\uFFFD\uFFFD\uFFFD\uFFFD"},
+      {"a\xE2\x82", u"a\uFFFD"},                   // cut off by the end
+      {"\xE2\x82\xAC\x80", u"€\uFFFD"},            // stray continuation byte
+      {"\xFF\xFE", u"\uFFFD\uFFFD"},
+  };
+  for (const auto& c : cases) {
+    Bstr wide(textToBstr(c.text));
+    ASSERT_TRUE(wide);
+    EXPECT_EQ(contents(wide.get()), c.expected) << c.text;
+  }
+}
+
+TEST(TextConversion, LongTextsConvertWhole) {
+  std::string text;
+  for (int i = 0; i < 5000; ++i) text += i % 2 ? "ä" : "z";
+  Bstr wide(textToBstr(text.c_str()));
+  EXPECT_EQ(SysStringLen(wide.get()), 5000u);
+  EXPECT_EQ(newText(wide.get()), text);
+}
+
+}  // namespace
