@@ -1,0 +1,232 @@
+#include "app/simlink/simulation_link.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "tests/simulator/motionsim_process.h"
+
+namespace {
+
+using motionsim::ObjectKind;
+
+constexpr double kPi = 3.141592653589793;
+constexpr int kTestTimeoutMs = 5000;
+
+// Expects op to fail with the automation error number.
+template <class Operation>
+void expectError(int number, Operation op) {
+  try {
+    op();
+    ADD_FAILURE() << "expected error " << number;
+  } catch (const SimulationError& e) {
+    EXPECT_EQ(e.number(), number) << e.description().toStdString();
+  }
+}
+
+class SimulationLinkTest : public testing::Test {
+ protected:
+  void startExample(std::vector<std::string> extra = {}) {
+    extra.push_back(MotionsimProcess::example());
+    ASSERT_TRUE(sim_.start(extra)) << sim_.output();
+  }
+  void attach() {
+    ASSERT_TRUE(link_.AttachSimulation(QString::fromStdString(sim_.socketPath())))
+        << link_.attachError().description().toStdString();
+  }
+
+  MotionsimProcess sim_;
+  SimulationLink link_{kTestTimeoutMs};
+};
+
+TEST_F(SimulationLinkTest, AttachHoldsApplicationDocumentAndInputs) {
+  startExample();
+  attach();
+  EXPECT_EQ(link_.application().kind(), ObjectKind::Application);
+  EXPECT_EQ(link_.document().kind(), ObjectKind::Document);
+  EXPECT_EQ(link_.inputs().kind(), ObjectKind::InputCollection);
+  EXPECT_TRUE(link_.currentBody().isNothing());
+  EXPECT_EQ(SimulationLink::interfaceId(ObjectKind::Document), "{F96B3B12-3433-11D0-8B23-00A0244CE17E}");
+  EXPECT_TRUE(link_.VersionText().startsWith("motionsim "));
+  EXPECT_EQ(link_.DocumentName(), "cam_mechanism.msim");
+  EXPECT_EQ(link_.ActiveDocument(), link_.document());
+  EXPECT_EQ(link_.Inputs(), link_.inputs());
+  // Attaching again keeps the references and asks nothing.
+  EXPECT_TRUE(link_.AttachSimulation(QString::fromStdString(sim_.socketPath())));
+}
+
+TEST_F(SimulationLinkTest, CountsItemsNamesAndIdentifiers) {
+  startExample();
+  attach();
+  ASSERT_EQ(link_.Count(link_.inputs()), 1);
+  const SimRef hub = link_.Item(link_.inputs(), qint16{1});
+  EXPECT_EQ(link_.Item(link_.inputs(), QStringLiteral("Hub")), hub);
+  EXPECT_EQ(link_.Name(hub), "Hub");
+  EXPECT_EQ(link_.ID(hub), 1);
+
+  ASSERT_EQ(link_.Count(link_.Bodies()), 3);
+  const char* names[] = {"Scheibe", "Schieber", "Rolle"};
+  for (qint32 i = 1; i <= 3; ++i) {
+    const SimRef body = link_.Bodies(i);
+    EXPECT_EQ(link_.currentBody(), body);
+    EXPECT_EQ(link_.ID(body), i);
+    EXPECT_EQ(link_.Name(body), names[i - 1]);
+  }
+  const SimRef second = link_.Bodies(qint16{2});
+  EXPECT_EQ(second, link_.currentBody());
+  EXPECT_EQ(link_.Name(link_.currentBody()), "Schieber");
+}
+
+TEST_F(SimulationLinkTest, FrameRateProbePassesOnlyOnTheExactStep) {
+  startExample();
+  attach();
+  EXPECT_TRUE(link_.FrameRateProbe(0.02));
+  EXPECT_EQ(link_.CurrentFrame(), 1) << "the probe leaves the simulation at frame 1";
+  EXPECT_FALSE(link_.FrameRateProbe(0.02 + 1e-12));
+  EXPECT_FALSE(link_.FrameRateProbe(std::nextafter(0.02, 1.0)));
+  EXPECT_FALSE(link_.FrameRateProbe(1.0 / 60.0));
+}
+
+TEST_F(SimulationLinkTest, FrameRateProbeFailsOnADocumentWhoseStepDiffersByATrillionth) {
+  const std::string doc = sim_.writeFile("near.msim",
+                                         "motionsim-document 1\nstep 0.020000000001\n"
+                                         "input 1 Hub 0\nbody 1 Scheibe\n");
+  ASSERT_TRUE(sim_.start({doc})) << sim_.output();
+  attach();
+  EXPECT_FALSE(link_.FrameRateProbe(0.02));
+  EXPECT_TRUE(link_.FrameRateProbe(0.020000000001));
+}
+
+TEST_F(SimulationLinkTest, AutomationErrorsKeepTheirNumbersAndTheConnection) {
+  startExample();
+  attach();
+  const SimRef hub = link_.Item(link_.inputs(), qint16{1});
+  expectError(9, [&] { link_.Item(link_.inputs(), QStringLiteral("hub")); });
+  expectError(9, [&] { link_.Item(link_.inputs(), qint16{2}); });
+  expectError(9, [&] { link_.Bodies(qint32{0}); });
+  expectError(9, [&] { link_.Bodies(qint16{4}); });
+  expectError(5, [&] { link_.JumpToFrame(-1); });
+  expectError(5, [&] { link_.setInputValue(hub, std::nan("")); });
+  // Members of another object: the input has no GetPosition, the document no Count.
+  double x = 0, y = 0, z = 0, rx = 0, ry = 0, rz = 0;
+  expectError(438, [&] { link_.GetPosition(hub, x, y, z, rx, ry, rz); });
+  expectError(438, [&] { link_.Count(link_.document()); });
+  // After all of these the link still works.
+  EXPECT_FALSE(link_.isConnectionLost());
+  EXPECT_EQ(link_.NumFrames(), 1);
+  int number = -1;
+  EXPECT_EQ(runSimulationOperation([&] { link_.Item(link_.inputs(), QStringLiteral("Nope")); }, &number),
+            SimOutcome::OtherError);
+  EXPECT_EQ(number, 9);
+  EXPECT_EQ(runSimulationOperation([&] { link_.EndRun(); }, &number), SimOutcome::Done);
+  EXPECT_EQ(number, 0);
+}
+
+TEST_F(SimulationLinkTest, KilledSimulatorGives462OnTheNextCallAndEveryLaterOne) {
+  startExample();
+  attach();
+  const SimRef hub = link_.Item(link_.inputs(), qint16{1});
+  sim_.signal(SIGKILL);
+  sim_.waitExit();
+  expectError(462, [&] { link_.NumFrames(); });
+  EXPECT_TRUE(link_.isConnectionLost());
+  // A new simulator at the same place changes nothing: the lost link stays lost.
+  startExample();
+  expectError(462, [&] { link_.setInputValue(hub, 1.0); });
+  expectError(462, [&] { link_.VersionText(); });
+  expectError(462, [&] { link_.FrameRateProbe(0.02); });
+  EXPECT_TRUE(link_.AttachSimulation(QString::fromStdString(sim_.socketPath())));
+  expectError(462, [&] { link_.DocumentName(); });
+  EXPECT_EQ(runSimulationOperation([&] { link_.CamMenuEnabled(); }), SimOutcome::ServerError);
+}
+
+TEST_F(SimulationLinkTest, StoppedSimulatorAlsoGives462) {
+  startExample();
+  attach();
+  sim_.stop();
+  expectError(462, [&] { link_.CurrentTime(); });
+  expectError(462, [&] { link_.CurrentTime(); });
+}
+
+TEST_F(SimulationLinkTest, AttachFailsWithoutASimulatorAndSucceedsOnceOneRuns) {
+  EXPECT_FALSE(link_.AttachSimulation(QString::fromStdString(sim_.socketPath())));
+  EXPECT_EQ(link_.attachError().number(), 429);
+  EXPECT_FALSE(link_.isAttached());
+  expectError(91, [&] { link_.NumFrames(); });
+  startExample();
+  attach();
+  EXPECT_EQ(link_.NumFrames(), 1);
+}
+
+TEST_F(SimulationLinkTest, AttachFailsWhenTheSimulatorHasNoDocument) {
+  ASSERT_TRUE(sim_.start({}));
+  EXPECT_FALSE(link_.AttachSimulation(QString::fromStdString(sim_.socketPath())));
+  EXPECT_EQ(link_.attachError().number(), 429);
+  EXPECT_TRUE(link_.attachError().description().contains("no open document"));
+}
+
+TEST_F(SimulationLinkTest, SecondLinkIsRefusedWhileTheFirstIsAttached) {
+  startExample();
+  attach();
+  SimulationLink second(kTestTimeoutMs);
+  EXPECT_FALSE(second.AttachSimulation(QString::fromStdString(sim_.socketPath())));
+  EXPECT_TRUE(second.attachError().description().contains("another client"))
+      << second.attachError().description().toStdString();
+  EXPECT_EQ(link_.NumFrames(), 1);
+}
+
+TEST_F(SimulationLinkTest, DefaultPathFollowsTheEnvironment) {
+  startExample();
+  setenv("KINETRA_SIM_SOCKET", sim_.socketPath().c_str(), 1);
+  EXPECT_TRUE(link_.AttachSimulation());
+  unsetenv("KINETRA_SIM_SOCKET");
+}
+
+TEST_F(SimulationLinkTest, PlayedDriveComesBackAsTheCamContour) {
+  // A transfer plays Hub = 10 + 5·(1 − cos(2πf/N)) mm per frame; the cam run then records
+  // the roller in the plate's frame: radius 0.05 m + Hub/1000, turned back by the plate
+  // angle π·t.
+  startExample();
+  attach();
+  constexpr int kFrames = 100;
+  auto hubAt = [](int f) { return 10.0 + 5.0 * (1.0 - std::cos(2.0 * kPi * f / kFrames)); };
+  link_.ApplicationMember9();
+  link_.ApplicationMember14();
+  link_.JumpToFrame(0);
+  link_.DocumentMember27();
+  link_.setCurrentFrame(0);
+  for (int f = 0; f < kFrames; ++f) {
+    link_.setInputValue(link_.Item(link_.inputs(), QStringLiteral("Hub")), hubAt(f));
+    link_.RunToFrame(f);
+  }
+  link_.EndRun();
+  EXPECT_EQ(link_.NumFrames(), kFrames);
+  EXPECT_TRUE(link_.CamMenuEnabled());
+
+  const SimRef roller = link_.Bodies(qint32{3});
+  const SimRef plate = link_.Bodies(qint32{1});
+  link_.JumpToFrame(0);
+  for (int f = 0; f < kFrames; ++f) {
+    link_.RunToFrame(f);
+    double a[6];
+    double b[6];
+    link_.GetPosition(roller, a[0], a[1], a[2], a[3], a[4], a[5]);
+    link_.GetPosition(plate, b[0], b[1], b[2], b[3], b[4], b[5]);
+    EXPECT_EQ(link_.CurrentFrame(), f);
+    const double t = link_.CurrentTime();
+    EXPECT_NEAR(t, 0.02 * f, 1e-12);
+    // Only rotation about z here: X = cγ·dx + sγ·dy, Y = −sγ·dx + cγ·dy.
+    const double g = b[5];
+    const double dx = a[0] - b[0];
+    const double dy = a[1] - b[1];
+    const double px = std::cos(g) * dx + std::sin(g) * dy;
+    const double py = -std::sin(g) * dx + std::cos(g) * dy;
+    // Frame 0 was computed before any value was set: Hub was still 0 there.
+    const double r = 0.05 + (f == 0 ? 0.0 : hubAt(f)) / 1000.0;
+    EXPECT_NEAR(std::hypot(px, py), r, 1e-12) << "frame " << f;
+    const double expectedAngle = std::remainder(kPi / 2 - kPi * t, 2 * kPi);
+    EXPECT_NEAR(std::remainder(std::atan2(py, px) - expectedAngle, 2 * kPi), 0.0, 1e-9) << "frame " << f;
+  }
+}
+
+}  // namespace
