@@ -1,0 +1,382 @@
+#include "kernel/model/drive_core.h"
+
+#include <algorithm>
+#include <bit>
+#include <climits>
+#include <cstring>
+#include <unordered_map>
+
+#include "kernel/automation/vel_drive_seg.h"
+#include "kernel/model/segment_format.h"
+#include "kernel/model/segment_registry.h"
+#include "kernel/model/value_names.h"
+#include "kernel/support/auxcom.h"
+#include "kernel/support/numeric.h"
+
+using veldrive::kDoubleMax;
+
+namespace {
+
+// z this close outside the drive's ends (2^-26) is moved onto the end.
+constexpr double kSnapTolerance = 1.4901161193847656e-8;
+
+// Which drive each linked segment belongs to. A segment may be in one chain only: linking
+// it a second time would close a cycle in its own chain or cut another drive's chain.
+// Like the library's other shared state it is used from one thread (apartment model).
+std::unordered_map<const IVelDriveSegImp*, const VelDriveImp*>& owners() {
+  static std::unordered_map<const IVelDriveSegImp*, const VelDriveImp*> map;
+  return map;
+}
+
+IVelDriveSegImp* registrySegment(const char* typeName) { return createSegment(typeName); }
+
+// One hand-over step: when the receiver is not compiled, takes the value from `source`
+// and the giver knows its own, the receiver gets it as a derived value.
+struct HandOver {
+  ValueType giverCode;     // fd1 / fdd1 of the earlier segment
+  ValueType receiverCode;  // fd0 / fdd0 of the later segment
+  bool forward;            // earlier → later; else later → earlier
+};
+
+void handOver(IVelDriveSegImp* a, IVelDriveSegImp* b, const HandOver& step) {
+  // a is before b; the earlier segment's code is fd1/fdd1, the later one's fd0/fdd0.
+  IVelDriveSegImp* to = step.forward ? b : a;
+  IVelDriveSegImp* from = step.forward ? a : b;
+  const ValueType toCode = step.forward ? step.receiverCode : step.giverCode;
+  const ValueType fromCode = step.forward ? step.giverCode : step.receiverCode;
+  if (to->isCompiled() || !to->isVarValue(toCode, vsDerived) || !from->isKnownValue(fromCode))
+    return;
+  to->setValue(toCode, vsDerived, from->value(fromCode));
+  traceDebug(step.forward ? "%s.%s(%lg) -> %s.%s(%lg)\n" : "%s.%s(%lg) <- %s.%s(%lg)\n",
+             a->typeName(), valueTypeName(step.giverCode), a->value(step.giverCode),
+             b->typeName(), valueTypeName(step.receiverCode), b->value(step.receiverCode));
+}
+
+}  // namespace
+
+VelDriveImp::VelDriveImp(const char* name) { setName(name); }
+
+VelDriveImp::~VelDriveImp() {
+  VelDriveImp::clear();
+  delete[] name_;
+}
+
+// ---- name, chain
+
+const char* VelDriveImp::name() { return name_; }
+
+void VelDriveImp::setName(const char* text) {
+  if (text == name_) return;
+  char* copy = nullptr;
+  if (text) {
+    const std::size_t length = std::strlen(text);
+    copy = new char[length + 1];
+    std::memcpy(copy, text, length + 1);
+  }
+  delete[] name_;
+  name_ = copy;
+}
+
+IVelDriveSegImp* VelDriveImp::head() { return head_; }
+
+IVelDriveSegImp* VelDriveImp::tail() {
+  if (cache_.generation == generation_) return cache_.seg.empty() ? nullptr : cache_.seg.back();
+  IVelDriveSegImp* s = head_;
+  while (s && s->next()) s = s->next();
+  return s;
+}
+
+bool VelDriveImp::isMember(IVelDriveSegImp* seg) const {
+  const auto it = owners().find(seg);
+  return it != owners().end() && it->second == this;
+}
+
+int VelDriveImp::insert(IVelDriveSegImp* seg) {
+  // A drive takes no links, so a chain through one would lose the segments behind it; a
+  // segment that is already linked somewhere would be linked twice.
+  if (!seg || dynamic_cast<IVelDriveImp*>(seg) || owners().count(seg)) {
+    reportError("Attempt to insert invalid drive segment.");
+    return 1;
+  }
+  const double z = seg->z0();
+  if (!head_ || z < head_->z0()) {
+    seg->setNext(head_);
+    seg->setPrev(nullptr);
+    if (head_) head_->setPrev(seg);
+    head_ = seg;
+  } else {
+    // Ties go after the head, and before a later segment with the same z0.
+    IVelDriveSegImp* at = head_;
+    while (at->next() && z > at->next()->z0()) at = at->next();
+    IVelDriveSegImp* after = at->next();
+    seg->setPrev(at);
+    seg->setNext(after);
+    if (after) after->setPrev(seg);
+    at->setNext(seg);
+  }
+  owners()[seg] = this;
+  changed();
+  onInsert(seg);
+  return 0;
+}
+
+int VelDriveImp::remove(IVelDriveSegImp* seg) {
+  if (!seg || !isMember(seg)) {
+    reportError("segment is no member of drive.");
+    return 2;
+  }
+  IVelDriveSegImp* before = seg->prev();
+  IVelDriveSegImp* after = seg->next();
+  if (before) before->setNext(after);
+  if (after) after->setPrev(before);
+  if (seg == head_) head_ = after;
+  // The removed segment keeps no links into the chain: they would dangle once the drive
+  // lets go of its other segments, and would stop it from being inserted again.
+  seg->setNext(nullptr);
+  seg->setPrev(nullptr);
+  owners().erase(seg);
+  changed();
+  onRemove(seg);
+  return 0;
+}
+
+void VelDriveImp::onInsert(IVelDriveSegImp*) {}
+
+void VelDriveImp::onRemove(IVelDriveSegImp* seg) { delete seg; }
+
+int VelDriveImp::clear() {
+  while (head_) remove(head_);
+  return 0;
+}
+
+int VelDriveImp::periodic() { return periodic_; }
+
+int VelDriveImp::setPeriodic(int p) {
+  if (p != periodic_) {
+    periodic_ = p;
+    decompile();
+  }
+  return 0;
+}
+
+// ---- compile
+
+void VelDriveImp::shareBoundaryValues(IVelDriveSegImp* a, IVelDriveSegImp* b) {
+  if (!a || !b || a == b) return;
+  // Slopes first, then curvatures; forward (a → b) before backward, each step seeing the
+  // results of the ones before.
+  static constexpr HandOver kSteps[] = {
+      {vtFd1, vtFd0, true},
+      {vtFd1, vtFd0, false},
+      {vtFdd1, vtFdd0, true},
+      {vtFdd1, vtFdd0, false},
+  };
+  for (const HandOver& step : kSteps) handOver(a, b, step);
+}
+
+int VelDriveImp::compile(int) {
+  // Passes run while they make progress. The counts start above any chain's length, so the
+  // first pass always runs, however long the chain is.
+  int remaining = INT_MAX - 1;
+  int previous = INT_MAX;
+  // Compiling changes no links, so the end segment is found once.
+  IVelDriveSegImp* end = tail();
+  while (remaining != 0 && remaining < previous) {
+    // Hand-over along the chain; the pair (second-to-last, end segment) is left out.
+    for (IVelDriveSegImp* s = head_; s && s->next() != end; s = s->next())
+      shareBoundaryValues(s, s->next());
+    // The last motion segment hands over to the first across the period joint.
+    if (head_ && periodic_) shareBoundaryValues(end->prev(), head_);
+    previous = remaining;
+    remaining = 0;
+    for (IVelDriveSegImp* s = head_; s; s = s->next()) {
+      if (s->isCompiled()) continue;
+      ++remaining;
+      s->compile(vsDerived);
+    }
+  }
+  changed();
+  return remaining;
+}
+
+int VelDriveImp::decompile() {
+  for (IVelDriveSegImp* s = head_; s; s = s->next()) s->decompile();
+  changed();
+  return 0;
+}
+
+bool VelDriveImp::isCompiled() {
+  for (IVelDriveSegImp* s = head_; s; s = s->next())
+    if (!s->isCompiled()) return false;
+  return true;
+}
+
+// ---- evaluation
+
+const VelDriveImp::ChainCache& VelDriveImp::chain() {
+  if (cache_.generation == generation_) return cache_;
+  cache_.z0.clear();
+  cache_.seg.clear();
+  cache_.sorted = true;
+  cache_.compiled = true;
+  for (IVelDriveSegImp* s = head_; s; s = s->next()) {
+    const double z = s->z0();
+    if (!cache_.z0.empty() && !(cache_.z0.back() <= z)) cache_.sorted = false;
+    cache_.z0.push_back(z);
+    cache_.seg.push_back(s);
+    cache_.compiled = cache_.compiled && s->isCompiled();
+  }
+  cache_.generation = generation_;
+  return cache_;
+}
+
+VelDriveImp::SegmentState VelDriveImp::SegmentState::of(IVelDriveSegImp* seg) {
+  return {seg, seg->z0(), seg->z1(), seg->f0(), seg->f1(), seg->isCompiled()};
+}
+
+IVelDriveSegImp* VelDriveImp::walkTo(double z) {
+  for (IVelDriveSegImp* s = head_; s; s = s->next())
+    if (s->z0() <= z && z <= s->z1()) return s;
+  return nullptr;
+}
+
+IVelDriveSegImp* VelDriveImp::segmentAt(double z) {
+  const ChainCache& c = chain();
+  if (!c.sorted) return walkTo(z);
+  // With z0 non-decreasing, segment k spans [z0[k], z0[k+1]] (the end segment [z0, z0]).
+  // The first one that contains z is the one before the first boundary at or above z, or
+  // the head when z is the head's z0; none when z lies outside the first and last boundary.
+  const std::size_t n = c.z0.size();
+  const std::size_t m =
+      static_cast<std::size_t>(std::lower_bound(c.z0.begin(), c.z0.end(), z) - c.z0.begin());
+  // The boundaries were read when the chain last changed; a client may have moved a z0
+  // since. The answer stands only while what it rests on is still as read, else the walk
+  // decides.
+  if (m == n || (m == 0 && !(c.z0[0] == z))) {
+    if (c.seg.front()->z0() == c.z0.front() && c.seg.back()->z0() == c.z0.back()) return nullptr;
+    return walkTo(z);
+  }
+  const std::size_t k = m == 0 ? 0 : m - 1;
+  IVelDriveSegImp* s = c.seg[k];
+  const double end = k + 1 < n ? c.z0[k + 1] : c.z0[k];
+  if (s->z0() == c.z0[k] && s->z1() == end) return s;
+  return walkTo(z);
+}
+
+FArr& VelDriveImp::farr(double z, FArr& out) {
+  out = {0.0, 0.0, 0.0, 0.0};
+  const std::uint64_t zBits = std::bit_cast<std::uint64_t>(z);
+  // The same z again, nothing changed through the drive, and the segment that answered
+  // still has its boundaries and its law: its values are still the answer.
+  if (last_.generation == generation_ && last_.zBits == zBits && last_.state.seg &&
+      SegmentState::of(last_.state.seg) == last_.state) {
+    out = last_.values;
+    return out;
+  }
+  if (!chain().compiled || !head_) return out;
+  const double zs = z0();
+  const double ze = z1();
+  if (z < zs && zs - z < kSnapTolerance) z = zs;
+  if (z > ze && z - ze < kSnapTolerance) z = ze;
+  IVelDriveSegImp* s = segmentAt(z);
+  if (!s) return out;
+  s->farr(z, out);
+  last_ = {generation_, zBits, SegmentState::of(s), out};
+  return out;
+}
+
+// ---- the drive as a segment
+
+double VelDriveImp::z0() { return head_ ? head_->z0() : 0.0; }
+double VelDriveImp::f0() { return head_ ? head_->f0() : 0.0; }
+
+double VelDriveImp::z1() {
+  IVelDriveSegImp* t = tail();
+  return t ? t->z1() : 0.0;
+}
+
+double VelDriveImp::f1() {
+  IVelDriveSegImp* t = tail();
+  return t ? t->f1() : 0.0;
+}
+
+double VelDriveImp::extreme(double (IVelDriveSegImp::*of)(), bool wantMax) {
+  double result = wantMax ? -kDoubleMax : kDoubleMax;
+  for (IVelDriveSegImp* s = head_; s; s = s->next()) {
+    const double v = (s->*of)();
+    result = wantMax ? std::max(result, v) : std::min(result, v);
+  }
+  return result;
+}
+
+double VelDriveImp::fmin() { return extreme(&IVelDriveSegImp::fmin, false); }
+double VelDriveImp::fdmin() { return extreme(&IVelDriveSegImp::fdmin, false); }
+double VelDriveImp::fddmin() { return extreme(&IVelDriveSegImp::fddmin, false); }
+double VelDriveImp::fdddmin() { return extreme(&IVelDriveSegImp::fdddmin, false); }
+double VelDriveImp::fmax() { return extreme(&IVelDriveSegImp::fmax, true); }
+double VelDriveImp::fdmax() { return extreme(&IVelDriveSegImp::fdmax, true); }
+double VelDriveImp::fddmax() { return extreme(&IVelDriveSegImp::fddmax, true); }
+double VelDriveImp::fdddmax() { return extreme(&IVelDriveSegImp::fdddmax, true); }
+
+double VelDriveImp::value(ValueType code) {
+  switch (code) {
+    case vtZ0: return z0();
+    case vtZ1: return z1();
+    case vtF0: return f0();
+    case vtF1: return f1();
+    case vtFd0:
+    case vtFdd0: return head_ ? head_->value(code) : 0.0;
+    case vtFd1:
+    case vtFdd1: {
+      IVelDriveSegImp* t = tail();
+      return t ? t->value(code) : 0.0;
+    }
+    default: return 0.0;
+  }
+}
+
+bool VelDriveImp::hasValue(ValueType code) {
+  switch (code) {
+    case vtZ0: case vtZ1: case vtF0: case vtF1:
+    case vtFd0: case vtFd1: case vtFdd0: case vtFdd1: return true;
+    default: return false;
+  }
+}
+
+bool VelDriveImp::isKnownValue(ValueType code) {
+  return code == vtFd0 || code == vtFd1 || code == vtFdd0 || code == vtFdd1;
+}
+
+bool VelDriveImp::isVarValue(ValueType, int) { return false; }
+int VelDriveImp::setValue(ValueType, int, double) { return 0; }
+IVelDriveSegImp* VelDriveImp::next() { return nullptr; }
+void VelDriveImp::setNext(IVelDriveSegImp*) {}
+IVelDriveSegImp* VelDriveImp::prev() { return nullptr; }
+void VelDriveImp::setPrev(IVelDriveSegImp*) {}
+const char* VelDriveImp::typeName() { return "Drive"; }
+
+// ---- segment format string
+
+int VelDriveImp::addSegment(const char* text, SegmentCreator create) {
+  const SegmentFormat format = parseSegmentFormat(text);
+  if (!format.complete) return 0;
+  IVelDriveSegImp* seg = (create ? create : registrySegment)(format.type);
+  if (!seg) return 0;
+  seg->setValue(vtZ0, vsExplicit, format.z0);
+  seg->setValue(vtF0, vsExplicit, format.f0);
+  if (insert(seg) != 0) {
+    delete seg;  // a new segment that nobody holds yet
+    return 0;
+  }
+  int refused = 0;
+  for (const SegmentFormat::Pair& pair : format.pairs) {
+    const ValueType code = valueTypeFromName(pair.name);
+    if (code == vtNone || !seg->isVarValue(code, vsExplicit)) {
+      ++refused;
+      continue;
+    }
+    seg->setValue(code, vsExplicit, pair.value);
+  }
+  changed();  // a pair may have moved the new segment's z0 or f0
+  return refused;
+}
