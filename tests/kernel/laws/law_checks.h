@@ -96,3 +96,51 @@ inline void expectExtremesBoundCurve(kBaseDrive& law, const std::string& label,
 }
 
 }  // namespace lawchecks
+
+namespace lawchecks {
+
+// Extreme of quantity(FArr) over a dense grid of [0, 1] (points + 1 samples): the curve's own
+// peak, to compare a law's characteristic values with. Example: the peak of f'·f'' is
+// denseExtreme(law, [](const FArr& v) { return v[1] * v[2]; }, true).
+template <class Quantity>
+double denseExtreme(kBaseDrive& law, Quantity quantity, bool wantMax, int points = 20000) {
+  double m = wantMax ? -1e300 : 1e300;
+  for (int i = 0; i <= points; ++i) {
+    const double v = quantity(at(law, static_cast<double>(i) / points));
+    m = wantMax ? std::max(m, v) : std::min(m, v);
+  }
+  return m;
+}
+
+// Extreme of derivative k (0..3) over a dense grid of [0, 1].
+inline double denseExtreme(kBaseDrive& law, int k, bool wantMax, int points = 20000) {
+  return denseExtreme(law, [k](const FArr& v) { return v[k]; }, wantMax, points);
+}
+
+}  // namespace lawchecks
+
+namespace lawchecks {
+
+// For laws that report the base's sampled extremes: fdmin ... fdddmax equal the extremes of
+// the 21 samples z = 0, 0.05, ..., 1.0, taken as the law interface defines them (the step
+// accumulated in double arithmetic, so a sample may fall an ulp beside a piece boundary).
+inline void expectSampledExtremes(kBaseDrive& law, const std::string& label) {
+  double lo[4] = {1e300, 1e300, 1e300, 1e300}, hi[4] = {-1e300, -1e300, -1e300, -1e300};
+  int samples = 0;
+  for (double z = 0.0; z <= 1.001; z += 0.05, ++samples) {
+    const FArr v = at(law, z);
+    for (int k = 1; k <= 3; ++k) {
+      lo[k] = std::min(lo[k], v[k]);
+      hi[k] = std::max(hi[k], v[k]);
+    }
+  }
+  EXPECT_EQ(samples, 21) << label;
+  EXPECT_EQ(law.fdmin(), lo[1]) << label << ": fdmin";
+  EXPECT_EQ(law.fddmin(), lo[2]) << label << ": fddmin";
+  EXPECT_EQ(law.fdddmin(), lo[3]) << label << ": fdddmin";
+  EXPECT_EQ(law.fdmax(), hi[1]) << label << ": fdmax";
+  EXPECT_EQ(law.fddmax(), hi[2]) << label << ": fddmax";
+  EXPECT_EQ(law.fdddmax(), hi[3]) << label << ": fdddmax";
+}
+
+}  // namespace lawchecks
