@@ -63,11 +63,23 @@ bool SimConnection::open(const std::string& path, int timeoutMs, std::string& ve
 }
 
 bool SimConnection::call(const motionsim::Request& request, motionsim::Response& response) {
+  return send(request) && receive(response);
+}
+
+bool SimConnection::send(const motionsim::Request& request) {
   if (fd_ < 0) return false;
   out_.clear();
+  if (!motionsim::encodeRequest(request, out_) || !sendAll(out_)) {
+    close();
+    return false;
+  }
+  return true;
+}
+
+bool SimConnection::receive(motionsim::Response& response) {
+  if (fd_ < 0) return false;
   std::string payload;
-  if (!motionsim::encodeRequest(request, out_) || !sendAll(out_) || !readFrame(payload) ||
-      !motionsim::decodeResponse(payload, response)) {
+  if (!readFrame(payload) || !motionsim::decodeResponse(payload, response)) {
     close();
     return false;
   }
@@ -77,7 +89,7 @@ bool SimConnection::call(const motionsim::Request& request, motionsim::Response&
 bool SimConnection::sendAll(const std::string& bytes) {
   std::size_t sent = 0;
   while (sent < bytes.size()) {
-    const ssize_t n = send(fd_, bytes.data() + sent, bytes.size() - sent, MSG_NOSIGNAL);
+    const ssize_t n = ::send(fd_, bytes.data() + sent, bytes.size() - sent, MSG_NOSIGNAL);
     if (n < 0) {
       if (errno == EINTR) continue;
       return false;

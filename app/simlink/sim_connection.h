@@ -22,6 +22,9 @@ class SimConnection {
   // the server is gone, does not answer within the time limit, or answers with something
   // that is not a response: the stream can no longer be trusted.
   bool call(const motionsim::Request& request, motionsim::Response& response);
+  // The two halves of call, for requests whose responses are read later (in order).
+  bool send(const motionsim::Request& request);
+  bool receive(motionsim::Response& response);
 
   bool isOpen() const { return fd_ >= 0; }
   void close();

@@ -102,12 +102,15 @@ void SimulationLink::throwLost() const {
   throw SimulationError(motionsim::kErrConnectionLost, QStringLiteral("the connection to motionsim is broken"));
 }
 
-Value SimulationLink::invoke(SimRef object, const SimMember& member, std::uint8_t invokeKind,
-                             std::vector<Argument>& args) {
+void SimulationLink::checkUsable() const {
   if (lost_) throwLost();
   if (!connection_.isOpen()) {
     throw SimulationError(motionsim::kErrObjectNotSet, QStringLiteral("not attached to a simulation"));
   }
+}
+
+motionsim::Request SimulationLink::makeRequest(SimRef object, const SimMember& member, std::uint8_t invokeKind,
+                                               const std::vector<Argument>& args) const {
   motionsim::Request request;
   request.object = object;
   request.invokeKind = invokeKind;
@@ -118,13 +121,36 @@ Value SimulationLink::invoke(SimRef object, const SimMember& member, std::uint8_
     request.memberId = member.id;
   }
   request.args = args;
-  motionsim::Response response;
-  if (!connection_.call(request, response)) {
-    // A request too large to encode never left: the connection is still sound.
-    std::string probe;
-    if (!motionsim::encodeRequest(request, probe)) {
-      throw SimulationError(motionsim::kErrBadArgument, QStringLiteral("argument too long to send"));
+  // A request too large to encode never leaves: the connection stays sound.
+  std::string probe;
+  if (!motionsim::encodeRequest(request, probe)) {
+    throw SimulationError(motionsim::kErrBadArgument, QStringLiteral("argument too long to send"));
+  }
+  return request;
+}
+
+void SimulationLink::readQueuedResponses() {
+  for (; queued_ > 0; --queued_) {
+    motionsim::Response response;
+    if (!connection_.receive(response)) {
+      lost_ = true;
+      throwLost();
     }
+    if (response.error != motionsim::kErrNone) ++droppedErrors_;
+  }
+}
+
+Value SimulationLink::invoke(SimRef object, const SimMember& member, std::uint8_t invokeKind,
+                             std::vector<Argument>& args) {
+  checkUsable();
+  const motionsim::Request request = makeRequest(object, member, invokeKind, args);
+  if (!connection_.send(request)) {
+    lost_ = true;
+    throwLost();
+  }
+  readQueuedResponses();  // answers of queued puts come before this call's
+  motionsim::Response response;
+  if (!connection_.receive(response)) {
     lost_ = true;
     throwLost();
   }
@@ -138,6 +164,15 @@ Value SimulationLink::invoke(SimRef object, const SimMember& member, std::uint8_
     }
   }
   return response.result;
+}
+
+void SimulationLink::queueInputValue(SimRef input, double value) {
+  checkUsable();
+  if (!connection_.send(makeRequest(input, simmember::kInputValue, kPut, {{value, false}}))) {
+    lost_ = true;
+    throwLost();
+  }
+  if (++queued_ >= kMaxQueued) readQueuedResponses();
 }
 
 Value SimulationLink::invoke(SimRef object, const SimMember& member, std::uint8_t invokeKind) {

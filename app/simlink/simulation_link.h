@@ -41,6 +41,8 @@ class SimulationLink {
  public:
   // Waiting longer than this for an answer counts as a lost connection.
   static constexpr int kDefaultTimeoutMs = 30000;
+  // Queued puts are answered in bulk at the latest after this many.
+  static constexpr int kMaxQueued = 64;
 
   explicit SimulationLink(int timeoutMs = kDefaultTimeoutMs);
 
@@ -95,6 +97,13 @@ class SimulationLink {
   QString Name(SimRef inputOrBody);
   qint32 ID(SimRef inputOrBody);
   void setInputValue(SimRef input, double value);  // "InputValue" put
+  // The same put without waiting for its answer, for frame loops that skip errors anyway:
+  // the request is sent at once and its response read with the next call's. An error of
+  // the put itself is dropped (counted in droppedErrors()); a lost connection still throws
+  // 462 here or at the next call. The simulation takes the puts in order, before any later
+  // call.
+  void queueInputValue(SimRef input, double value);
+  long droppedErrors() const { return droppedErrors_; }
   // Position (metres) and rotation angles (radians, R = Rx·Ry·Rz) at the current frame.
   void GetPosition(SimRef body, double& x, double& y, double& z, double& rx, double& ry, double& rz);
 
@@ -116,12 +125,18 @@ class SimulationLink {
   SimRef narrow(const motionsim::Value& value, motionsim::ObjectKind kind) const;
   SimRef bodyAt(motionsim::Value position);
   void goToFrame(const SimMember& member, qint32 frame);
-  void throwLost() const;
+  [[noreturn]] void throwLost() const;
+  void checkUsable() const;
+  motionsim::Request makeRequest(SimRef object, const SimMember& member, std::uint8_t invokeKind,
+                                 const std::vector<motionsim::Argument>& args) const;
+  void readQueuedResponses();
 
   int timeoutMs_;
   SimConnection connection_;
   bool attached_ = false;
   bool lost_ = false;
+  int queued_ = 0;  // queued puts whose responses are still to be read
+  long droppedErrors_ = 0;
   SimulationError attachError_;
   QString serverVersion_;
   SimRef application_;

@@ -140,6 +140,44 @@ TEST_F(SimulationLinkTest, KilledSimulatorGives462OnTheNextCallAndEveryLaterOne)
   EXPECT_EQ(runSimulationOperation([&] { link_.CamMenuEnabled(); }), SimOutcome::ServerError);
 }
 
+TEST_F(SimulationLinkTest, QueuedPutsTakeEffectInOrderAndDropOnlyTheirOwnErrors) {
+  startExample();
+  attach();
+  const SimRef hub = link_.Item(link_.inputs(), qint16{1});
+  const SimRef slider = link_.Bodies(qint32{2});
+  double x = 0, y = 0, z = 0, rx = 0, ry = 0, rz = 0;
+  for (int f = 1; f <= 3 * SimulationLink::kMaxQueued; ++f) {
+    link_.queueInputValue(hub, std::nan(""));  // refused by the simulator, dropped here
+    link_.queueInputValue(hub, 1.0 * f);
+    if (f % 50 == 0) {
+      link_.RunToFrame(f);
+      link_.GetPosition(slider, x, y, z, rx, ry, rz);
+      // The last value queued before the run: y = 0.05 + f/1000
+      EXPECT_NEAR(y, 0.05 + f / 1000.0, 1e-15);
+    }
+  }
+  EXPECT_EQ(link_.NumFrames(), 151);
+  EXPECT_EQ(link_.droppedErrors(), 3 * SimulationLink::kMaxQueued);
+  expectError(9, [&] { link_.Bodies(qint32{9}); });
+}
+
+TEST_F(SimulationLinkTest, QueuedPutAfterTheSimulatorDiedGives462) {
+  startExample();
+  attach();
+  const SimRef hub = link_.Item(link_.inputs(), qint16{1});
+  link_.queueInputValue(hub, 1.0);
+  sim_.signal(SIGKILL);
+  sim_.waitExit();
+  // The put may still leave before the socket notices; the next call cannot answer.
+  try {
+    link_.queueInputValue(hub, 2.0);
+  } catch (const SimulationError& e) {
+    EXPECT_EQ(e.number(), 462);
+  }
+  expectError(462, [&] { link_.RunToFrame(1); });
+  expectError(462, [&] { link_.queueInputValue(hub, 3.0); });
+}
+
 TEST_F(SimulationLinkTest, StoppedSimulatorAlsoGives462) {
   startExample();
   attach();
