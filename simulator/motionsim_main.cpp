@@ -90,8 +90,9 @@ const char* axisName(motionsim::Axis axis) {
 
 void describe(const motionsim::Simulation& sim, const std::string& name, std::ostream& out) {
   const motionsim::Mechanism& m = sim.mechanism();
-  out << "document " << name << ": step " << m.timeStep << " s, " << m.inputs.size() << " input(s), "
-      << m.bodies.size() << " body(ies)\n";
+  out << "document " << name << ": step " << m.timeStep << " s, " << m.inputs.size()
+      << (m.inputs.size() == 1 ? " input, " : " inputs, ") << m.bodies.size()
+      << (m.bodies.size() == 1 ? " body\n" : " bodies\n");
   for (const auto& input : m.inputs) {
     out << "  input " << input.id << " \"" << input.name << "\" = " << input.initialValue << "\n";
   }
@@ -172,6 +173,8 @@ int main(int argc, char** argv) {
   sigaction(SIGINT, &action, nullptr);
   sigaction(SIGTERM, &action, nullptr);
   sigaction(SIGHUP, &action, nullptr);
+  // Output to a closed pipe must not end the server; writes just fail.
+  std::signal(SIGPIPE, SIG_IGN);
 
   motionsim::ObjectModel model(versionText, documentName, simulation.get());
   motionsim::Server server(model, versionText, std::cout, options.quiet);
