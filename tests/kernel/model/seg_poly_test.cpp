@@ -1,0 +1,281 @@
+#include "kernel/model/seg_poly.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+#include <vector>
+
+#include "kernel/laws/harm_comb.h"
+#include "kernel/laws/mod_trapez.h"
+#include "kernel/laws/poly5.h"
+#include "kernel/model/seg_basic.h"
+#include "kernel/support/auxcom.h"
+#include "tests/kernel/model/segment_test_support.h"
+
+namespace {
+
+constexpr double kTol = 1e-9;
+
+using Poly5Segment = SegmentTypeTest;
+using ModTrapezSegment = SegmentTypeTest;
+
+template <class T>
+T* rising(SegChain& c) {
+  T* s = c.add<T>(0, 0);
+  c.add<VelDriveSegLinear>(2, 10);
+  return s;
+}
+
+TEST_F(Poly5Segment, CompilesAtOnceAsThe345PolynomialWithDefaultZeros) {
+  SegChain c;
+  auto* p = rising<VelDriveSegPoly5>(c);
+  for (ValueType t : {vtFd0, vtFd1, vtFdd0, vtFdd1}) {
+    EXPECT_TRUE(p->isKnownValue(t));  // the Default zeros count as set
+    EXPECT_TRUE(p->isVarValue(t, vsDerived));
+  }
+  EXPECT_TRUE(p->hasValue(vtLambda));  // symmetric zeros
+  EXPECT_EQ(p->compile(vsDerived), 0);
+  ASSERT_NE(lawAs<kDrvPoly5>(*p), nullptr);
+  // f(0.5) = 0.5 and f'(0.5) = 1.875 of the unit law
+  EXPECT_NEAR(evalAt(*p, 1)[0], 5.0, kTol);
+  EXPECT_NEAR(evalAt(*p, 1)[1], 1.875 * 10 / 2, kTol);
+}
+
+TEST_F(Poly5Segment, MeetsTheGivenBoundaryValuesOverRandomSegments) {
+  std::mt19937 rng(5);
+  std::uniform_real_distribution<double> d(-3, 3), len(0.5, 4), stroke(2, 20);
+  for (int i = 0; i < 60; ++i) {
+    SegChain c;
+    const double l = len(rng);
+    auto* p = c.add<VelDriveSegPoly5>(-1, 4);
+    c.add<VelDriveSegLinear>(-1 + l, 4 + stroke(rng));
+    const double want[4] = {d(rng), d(rng), d(rng), d(rng)};
+    const ValueType codes[4] = {vtFd0, vtFd1, vtFdd0, vtFdd1};
+    for (int k = 0; k < 4; ++k) p->setValue(codes[k], k % 2 ? vsExplicit : vsDerived, want[k]);
+    ASSERT_EQ(p->compile(vsDerived), 0);
+    const FArr start = evalAt(*p, p->z0()), end = evalAt(*p, p->z1());
+    EXPECT_NEAR(start[1], want[0], kTol);
+    EXPECT_NEAR(end[1], want[1], kTol);
+    EXPECT_NEAR(start[2], want[2], 1e-8);
+    EXPECT_NEAR(end[2], want[3], 1e-8);
+    expectJoinsEndPoints(*p, 1e-8);
+  }
+}
+
+TEST_F(Poly5Segment, LambdaWrapsOnlySymmetricBoundaryValues) {
+  SegChain c, d;
+  auto* sym = rising<VelDriveSegPoly5>(c);
+  sym->setValue(vtFd0, vsExplicit, 0.2);
+  sym->setValue(vtFd1, vsExplicit, 0.2);
+  ASSERT_TRUE(sym->isVarValue(vtLambda, vsExplicit));
+  sym->setValue(vtLambda, vsExplicit, 0.3);
+  EXPECT_EQ(sym->compile(vsDerived), 0);
+  EXPECT_NE((wrappedLawAs<kDrvLambda, kDrvPoly5>(*sym)), nullptr);
+  EXPECT_NEAR(evalAt(*sym, 0.6)[0], 3.0, kTol);  // f(λ) = λ
+  expectJoinsEndPoints(*sym);
+
+  auto* skew = rising<VelDriveSegPoly5>(d);
+  skew->setValue(vtLambda, vsExplicit, 0.3);
+  skew->setValue(vtFdd0, vsExplicit, 1.0);
+  EXPECT_FALSE(skew->hasValue(vtLambda));
+  EXPECT_FALSE(skew->isVarValue(vtLambda, vsExplicit));
+  EXPECT_EQ(skew->compile(vsDerived), 0);
+  EXPECT_NE(lawAs<kDrvPoly5>(*skew), nullptr);
+  EXPECT_EQ(skew->value(vtLambda), 0.5);  // dropped
+  skew->setValue(vtFdd0, vsExplicit, 0.0);
+  EXPECT_TRUE(skew->hasValue(vtLambda));
+  skew->decompile();
+  skew->compile(vsDerived);
+  EXPECT_NE(lawAs<kDrvPoly5>(*skew), nullptr);  // the dropped lambda has no source any more
+}
+
+TEST_F(Poly5Segment, ExplicitValueIsNeverReplacedByADerivedOne) {
+  SegChain c;
+  auto* p = rising<VelDriveSegPoly5>(c);
+  p->setValue(vtFd1, vsExplicit, 0.7);
+  EXPECT_FALSE(p->isVarValue(vtFd1, vsDerived));
+  EXPECT_TRUE(p->isVarValue(vtFd1, vsExplicit));
+  p->setValue(vtFd0, vsDerived, 0.1);
+  EXPECT_TRUE(p->isVarValue(vtFd0, vsDerived));
+  EXPECT_FALSE(p->isVarValue(vtFd0, vsDefault));
+  EXPECT_FALSE(p->isVarValue(vtFd0, 7));  // not a source
+}
+
+TEST_F(ModTrapezSegment, BuildsTheLawTheEndCurvaturesCallFor) {
+  struct Case {
+    const char* what;
+    std::vector<std::pair<ValueType, double>> values;  // set with source Derived / Explicit
+    int result;
+    bool (*lawIs)(VelDriveSegImp&);
+  };
+  auto rr = [](VelDriveSegImp& s) { return lawAs<kDrvModTrapezRR>(s) != nullptr; };
+  auto lambdaRR = [](VelDriveSegImp& s) { return wrappedLawAs<kDrvLambda, kDrvModTrapezRR>(s) != nullptr; };
+  auto toReversal = [](VelDriveSegImp& s) { return lawAs<kDrvModTrapez>(s) != nullptr; };
+  auto fromReversal = [](VelDriveSegImp& s) { return wrappedLawAs<kDrvInverse, kDrvModTrapez>(s) != nullptr; };
+  auto none = [](VelDriveSegImp& s) { return s.law() == nullptr; };
+  const Case cases[] = {
+      {"nothing set", {}, 0, rr},
+      {"rest to rest, lambda", {{vtLambda, 0.3}}, 0, lambdaRR},
+      {"rest to rest, lambda 0.5", {{vtLambda, 0.5}}, 0, rr},
+      {"reversal handed to the end", {{vtFdd1, -3}, {vtFdd0, 0}}, 0, toReversal},
+      {"reversal at the end by Ca*", {{vtFdd1, -3}, {vtFdd0, 0}, {vtCaStar, -5}}, 0, toReversal},
+      {"reversal handed to the start", {{vtFdd0, 3}, {vtFdd1, 0}}, 0, fromReversal},
+      {"reversal at the start by Ca*", {{vtFdd0, 3}, {vtFdd1, 0}, {vtCaStar, 5}}, 0, fromReversal},
+      {"reversal but no resting end", {{vtFdd1, -3}}, 1, none},
+      {"Ca* zero shapes nothing", {{vtFdd1, -3}, {vtFdd0, 0}, {vtCaStar, 0}}, 1, none},
+  };
+  for (const Case& k : cases) {
+    SegChain c;
+    auto* s = rising<VelDriveSegModTrapez>(c);
+    for (auto [code, v] : k.values)
+      s->setValue(code, code == vtLambda || code == vtCaStar ? vsExplicit : vsDerived, v);
+    EXPECT_EQ(s->compile(vsDerived), k.result) << k.what;
+    EXPECT_TRUE(k.lawIs(*s)) << k.what;
+    if (s->isCompiled()) expectJoinsEndPoints(*s);
+  }
+}
+
+TEST_F(ModTrapezSegment, ReversalCurvatureFollowsFromLambdaOrCaStar) {
+  SegChain c, d;
+  auto* byLambda = rising<VelDriveSegModTrapez>(c);
+  byLambda->setValue(vtFdd0, vsExplicit, 0.0);
+  byLambda->setValue(vtFdd1, vsDerived, -3.0);
+  byLambda->compile(vsDerived);
+  // lambda 0.5: f''(1) = Ca*(0.5) ≈ −4.2166 of the unit law, times 10/2²
+  EXPECT_NEAR(evalAt(*byLambda, 2)[2], -4.2166 * 2.5, 1e-3);
+  EXPECT_NEAR(evalAt(*byLambda, 2)[1], 0.0, kTol);
+
+  auto* byCa = rising<VelDriveSegModTrapez>(d);
+  byCa->setValue(vtFdd0, vsExplicit, 0.0);
+  byCa->setValue(vtFdd1, vsDerived, -3.0);
+  byCa->setValue(vtCaStar, vsExplicit, byLambda->law()->value(vtCaStar));
+  EXPECT_EQ(byCa->value(vtLambda), 0.0);  // Ca* cleared lambda's source; no law yet
+  byCa->compile(vsDerived);
+  EXPECT_NEAR(byCa->law()->value(vtLambda), 0.5, 1e-9);
+  EXPECT_NEAR(byCa->value(vtLambda), 0.5, 1e-9);  // now from the law
+}
+
+TEST_F(ModTrapezSegment, RestingEndIsKnownOppositeAReversal) {
+  SegChain c;
+  auto* s = rising<VelDriveSegModTrapez>(c);
+  EXPECT_TRUE(s->isKnownValue(vtFd0));
+  EXPECT_FALSE(s->isKnownValue(vtFdd0));
+  EXPECT_FALSE(s->isVarValue(vtFd0, vsExplicit));
+  EXPECT_FALSE(s->isVarValue(vtLambda, vsDerived));
+  s->setValue(vtFdd1, vsDerived, -3.0);
+  EXPECT_TRUE(s->isKnownValue(vtFdd0));
+  EXPECT_EQ(s->value(vtFdd0), 0.0);
+  EXPECT_EQ(s->value(vtFdd1), -3.0);
+  s->setValue(vtFdd1, vsDerived, 0.0);
+  EXPECT_FALSE(s->isKnownValue(vtFdd0));  // a resting end says nothing of the other
+  EXPECT_TRUE(s->isKnownValue(vtFdd1));
+  EXPECT_FALSE(s->isVarValue(vtFdd1, vsDefault));
+}
+
+// Error texts reported while a test runs.
+std::vector<std::string> gMessages;
+int record(const char* text) {
+  gMessages.emplace_back(text);
+  return 0;
+}
+
+class HarmCombSegment : public SegmentTypeTest {
+ protected:
+  void SetUp() override {
+    SegmentTypeTest::SetUp();
+    gMessages.clear();
+    previous_ = setErrorHook(record);
+  }
+  void TearDown() override {
+    setErrorHook(previous_);
+    SegmentTypeTest::TearDown();
+  }
+
+ private:
+  ErrorHook previous_ = nullptr;
+};
+
+TEST_F(HarmCombSegment, ReversalLiesAtTheEndThatDoesNotMove) {
+  {
+    SegChain c;
+    auto* s = rising<VelDriveSegHarmComb>(c);
+    EXPECT_FALSE(s->isKnownValue(vtFd0));  // from (z0, f0): only lambda has a source
+    EXPECT_EQ(s->compile(vsDerived), 0);
+    ASSERT_NE(lawAs<kDrvHarmComb>(*s), nullptr);
+    EXPECT_NEAR(s->value(vtLambda), 0.5, 0);
+    EXPECT_NEAR(evalAt(*s, 2)[1], 0.0, kTol);  // reversal at the end
+    EXPECT_LT(evalAt(*s, 2)[2], 0.0);
+    expectJoinsEndPoints(*s);
+  }
+  {
+    SegChain c;
+    auto* s = rising<VelDriveSegHarmComb>(c);
+    s->setValue(vtFd0, vsDerived, 2.0);
+    EXPECT_EQ(s->compile(vsDerived), 0);
+    ASSERT_NE(lawAs<kDrvHarmComb>(*s), nullptr);
+    EXPECT_NEAR(evalAt(*s, 0)[1], 2.0, kTol);
+    expectJoinsEndPoints(*s);
+  }
+  {
+    SegChain c;
+    auto* s = rising<VelDriveSegHarmComb>(c);
+    s->setValue(vtFd1, vsDerived, 2.0);
+    EXPECT_TRUE(s->isKnownValue(vtFd0));  // the start rests opposite the moving end
+    EXPECT_EQ(s->compile(vsDerived), 0);
+    ASSERT_NE((wrappedLawAs<kDrvInverse, kDrvHarmComb>(*s)), nullptr);
+    EXPECT_NEAR(evalAt(*s, 2)[1], 2.0, kTol);
+    EXPECT_NEAR(evalAt(*s, 0)[1], 0.0, kTol);  // reversal at the start
+    EXPECT_GT(evalAt(*s, 0)[2], 0.0);
+    expectJoinsEndPoints(*s);
+  }
+  EXPECT_TRUE(gMessages.empty());
+}
+
+TEST_F(HarmCombSegment, BothEndsMovingIsReportedAndBuildsNoLaw) {
+  SegChain c;
+  auto* s = rising<VelDriveSegHarmComb>(c);
+  s->setValue(vtFd0, vsExplicit, 0.5);
+  s->setValue(vtFd1, vsExplicit, 0.5);
+  s->setValue(vtLambda, vsExplicit, 0.4);
+  EXPECT_EQ(s->compile(vsDerived), 1);
+  EXPECT_FALSE(s->isCompiled());
+  ASSERT_EQ(gMessages.size(), 1u);
+  EXPECT_EQ(gMessages[0], "HarmComb: Geschwindigkeit am Umkehrrand muss 0 sein.");
+  s->setValue(vtCaStar, vsExplicit, -6.0);
+  EXPECT_EQ(s->compile(vsDerived), 1);
+  EXPECT_EQ(gMessages.size(), 2u);
+}
+
+TEST_F(HarmCombSegment, CaStarShapesTheLawInsteadOfLambda) {
+  SegChain c;
+  auto* s = rising<VelDriveSegHarmComb>(c);
+  s->setValue(vtFdd1, vsDerived, -1.0);
+  s->setValue(vtCaStar, vsExplicit, -6.0);
+  EXPECT_FALSE(s->isKnownValue(vtFdd1));  // Ca* cleared the curvatures' sources
+  EXPECT_EQ(s->compile(vsDerived), 0);
+  ASSERT_NE(lawAs<kDrvHarmComb>(*s), nullptr);
+  EXPECT_NEAR(s->law()->value(vtCaStar), -6.0, 1e-9);
+  EXPECT_NE(s->law()->value(vtLambda), 0.5);
+  EXPECT_EQ(s->value(vtCaStar), -6.0);
+  s->setValue(vtLambda, vsExplicit, 0.5);
+  EXPECT_NEAR(s->value(vtCaStar), -6.0, 1e-9);  // its source cleared: the compiled law's
+  expectJoinsEndPoints(*s);
+}
+
+TEST_F(HarmCombSegment, EmptyConstructorMakesEveryValueADefault) {
+  SegChain c;
+  auto* s = c.adopt(new VelDriveSegHarmComb, 0, 0);
+  c.add<VelDriveSegLinear>(2, 10);
+  for (ValueType t : {vtFd0, vtFd1, vtFdd0, vtFdd1}) {
+    EXPECT_TRUE(s->isKnownValue(t));
+    EXPECT_TRUE(s->isVarValue(t, vsDerived));
+    EXPECT_FALSE(s->isVarValue(t, vsNone));
+  }
+  EXPECT_EQ(s->value(vtCaStar), 0.0);
+  EXPECT_FALSE(s->isVarValue(vtLambda, vsDerived));
+  EXPECT_EQ(s->compile(vsDerived), 0);
+  EXPECT_NE(lawAs<kDrvHarmComb>(*s), nullptr);
+}
+
+}  // namespace
