@@ -231,7 +231,21 @@ const VelDriveImp::ChainCache& VelDriveImp::chain() {
 }
 
 VelDriveImp::SegmentState VelDriveImp::SegmentState::of(IVelDriveSegImp* seg) {
-  return {seg, seg->z0(), seg->z1(), seg->f0(), seg->f1(), seg->isCompiled()};
+  SegmentState st;
+  st.seg = seg;
+  st.next = seg->next();
+  st.z0 = seg->z0();
+  st.f0 = seg->f0();
+  if (st.next) {
+    st.nextZ0 = st.next->z0();
+    st.nextF0 = st.next->f0();
+  }
+  return st;
+}
+
+bool VelDriveImp::SegmentState::holds() const {
+  return seg->z0() == z0 && seg->f0() == f0 &&
+         (!next || (next->z0() == nextZ0 && next->f0() == nextF0));
 }
 
 IVelDriveSegImp* VelDriveImp::walkTo(double z) {
@@ -264,15 +278,15 @@ IVelDriveSegImp* VelDriveImp::segmentAt(double z) {
 }
 
 FArr& VelDriveImp::farr(double z, FArr& out) {
-  out = {0.0, 0.0, 0.0, 0.0};
   const std::uint64_t zBits = std::bit_cast<std::uint64_t>(z);
-  // The same z again, nothing changed through the drive, and the segment that answered
-  // still has its boundaries and its law: its values are still the answer.
+  // The same z again, nothing changed through the drive (links, compile state), and the
+  // segment that answered still has its boundaries: its values are still the answer.
   if (last_.generation == generation_ && last_.zBits == zBits && last_.state.seg &&
-      SegmentState::of(last_.state.seg) == last_.state) {
+      last_.state.holds()) {
     out = last_.values;
     return out;
   }
+  out = {0.0, 0.0, 0.0, 0.0};
   if (!chain().compiled || !head_) return out;
   const double zs = z0();
   const double ze = z1();

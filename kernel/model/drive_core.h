@@ -109,13 +109,16 @@ class VelDriveImp : public IVelDriveImp, public IVelDriveSegImp {
     bool sorted = false;                   // z0 non-decreasing along the chain
     bool compiled = false;                 // every segment held a law
   };
-  // What one segment looked like when it answered the last evaluation.
+  // What one segment's evaluation rests on beside its law: its start and its successor's
+  // start (its end). Links and laws change only through the drive (insert, remove, compile,
+  // decompile); boundary values also through the segment itself.
   struct SegmentState {
     IVelDriveSegImp* seg = nullptr;
-    double z0 = 0.0, z1 = 0.0, f0 = 0.0, f1 = 0.0;
-    bool compiled = false;
+    IVelDriveSegImp* next = nullptr;
+    double z0 = 0.0, f0 = 0.0, nextZ0 = 0.0, nextF0 = 0.0;
     static SegmentState of(IVelDriveSegImp* seg);
-    bool operator==(const SegmentState&) const = default;
+    // True while seg still has the boundary values read by `of`.
+    bool holds() const;
   };
   // The last evaluated point, answered again for the same z while nothing changed.
   struct LastPoint {

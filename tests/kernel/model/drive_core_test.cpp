@@ -432,6 +432,31 @@ TEST_F(DriveCoreTest, ChainsLongerThanTenThousandSegmentsCompile) {
   EXPECT_EQ(gCount.compileCalls, kCount + 1);
 }
 
+// A line that counts how often the chain is stepped through it.
+long gSteps = 0;
+class CountingLine : public Line {
+ public:
+  using Line::Line;
+  IVelDriveSegImp* next() override {
+    ++gSteps;
+    return Line::next();
+  }
+};
+
+// Compile work grows with the chain, not with its square (no walk to the tail per step).
+TEST_F(DriveCoreTest, CompileStepsGrowLinearlyWithTheChain) {
+  std::vector<long> steps;
+  for (int n : {100, 1000}) {
+    VelDriveImp d;
+    d.setPeriodic(1);
+    for (int i = n; i > 0; --i) d.insert(new CountingLine(i, i % 7));
+    gSteps = 0;
+    EXPECT_EQ(d.compile(vsDerived), 0);
+    steps.push_back(gSteps);
+  }
+  EXPECT_LT(steps[1], 11 * steps[0]) << steps[0] << " " << steps[1];
+}
+
 TEST_F(DriveCoreTest, SetPeriodicDecompilesOnlyOnChange) {
   VelDriveImp d;
   d.insert(new Line(0, 0));
