@@ -30,26 +30,27 @@ std::unordered_map<const IVelDriveSegImp*, const VelDriveImp*>& owners() {
 
 IVelDriveSegImp* registrySegment(const char* typeName) { return createSegment(typeName); }
 
-// One hand-over step: when the receiver is not compiled, takes the value from `source`
-// and the giver knows its own, the receiver gets it as a derived value.
+// One hand-over step across the joint of a (earlier) and b (later): forward, b's start value
+// (fd0 or fdd0) is taken from a's end value (fd1 or fdd1); backward, the other way round.
+// The receiver must not be compiled and must take the value, the giver must know it.
 struct HandOver {
-  ValueType giverCode;     // fd1 / fdd1 of the earlier segment
-  ValueType receiverCode;  // fd0 / fdd0 of the later segment
-  bool forward;            // earlier → later; else later → earlier
+  ValueType endCode;    // fd1 / fdd1 of a
+  ValueType startCode;  // fd0 / fdd0 of b
+  bool forward;
 };
 
 void handOver(IVelDriveSegImp* a, IVelDriveSegImp* b, const HandOver& step) {
-  // a is before b; the earlier segment's code is fd1/fdd1, the later one's fd0/fdd0.
   IVelDriveSegImp* to = step.forward ? b : a;
   IVelDriveSegImp* from = step.forward ? a : b;
-  const ValueType toCode = step.forward ? step.receiverCode : step.giverCode;
-  const ValueType fromCode = step.forward ? step.giverCode : step.receiverCode;
+  const ValueType toCode = step.forward ? step.startCode : step.endCode;
+  const ValueType fromCode = step.forward ? step.endCode : step.startCode;
   if (to->isCompiled() || !to->isVarValue(toCode, vsDerived) || !from->isKnownValue(fromCode))
     return;
   to->setValue(toCode, vsDerived, from->value(fromCode));
+  // Both numbers are the values after the hand-over.
   traceDebug(step.forward ? "%s.%s(%lg) -> %s.%s(%lg)\n" : "%s.%s(%lg) <- %s.%s(%lg)\n",
-             a->typeName(), valueTypeName(step.giverCode), a->value(step.giverCode),
-             b->typeName(), valueTypeName(step.receiverCode), b->value(step.receiverCode));
+             a->typeName(), valueTypeName(step.endCode), a->value(step.endCode), b->typeName(),
+             valueTypeName(step.startCode), b->value(step.startCode));
 }
 
 }  // namespace
