@@ -1,0 +1,333 @@
+// An in-process automation server for the Python client's tests: one class, "Calc"
+// (ProgID "VeldriveTest.Calc.1"), reached only through IDispatch and without type
+// information, so the client has to find out on its own which names are properties and
+// which are methods. It checks the calling convention strictly (kinds, argument counts, the
+// named argument of puts) and counts its live objects for DllCanUnloadNow.
+
+#include <dlfcn.h>
+
+#include <atomic>
+#include <cstring>
+#include <map>
+#include <new>
+#include <string>
+
+#include "platform/com/com.h"
+#include "platform/msgbox/message_box.h"
+
+namespace {
+
+DEFINE_GUID(CLSID_Calc, 0x6A0D3E51, 0x2C4B, 0x4F18, 0x8B, 0x5E, 0x17, 0x26, 0x35, 0x44, 0x53, 0x62);
+constexpr const char kProgId[] = "VeldriveTest.Calc.1";
+constexpr const char kVersionIndependentProgId[] = "VeldriveTest.Calc";
+
+std::atomic<LONG> gObjects{0};
+std::atomic<LONG> gLocks{0};
+
+enum Member : DISPID {
+  kCount = 1, kScale, kLabel, kEnabled, kValue, kAdd, kChild, kNothing, kFail, kFailWithInfo,
+  kRaise, kHolder, kEcho, kTypeOf, kMinus,
+};
+struct Name {
+  const char* text;
+  DISPID id;
+};
+constexpr Name kNames[] = {
+    {"count", kCount},   {"scale", kScale},   {"label", kLabel},       {"enabled", kEnabled},
+    {"value", kValue},   {"add", kAdd},       {"child", kChild},       {"nothing", kNothing},
+    {"fail", kFail},     {"failWithInfo", kFailWithInfo},              {"raise", kRaise},
+    {"holder", kHolder}, {"echo", kEcho},     {"typeOf", kTypeOf},     {"minus", kMinus},
+};
+
+// Positional argument i in call order (rgvarg holds them last to first, named ones first).
+const VARIANT* positional(const DISPPARAMS* p, UINT i) {
+  const UINT count = p->cArgs - p->cNamedArgs;
+  return i < count ? &p->rgvarg[p->cArgs - 1 - i] : nullptr;
+}
+UINT positionalCount(const DISPPARAMS* p) { return p->cArgs - p->cNamedArgs; }
+
+HRESULT toDouble(const VARIANT* v, double* out) {
+  VARIANT r;
+  VariantInit(&r);
+  const HRESULT hr = VariantChangeType(&r, v, 0, VT_R8);
+  if (FAILED(hr)) return DISP_E_TYPEMISMATCH;
+  *out = r.dblVal;
+  return S_OK;
+}
+
+class Calc final : public IDispatch {
+ public:
+  Calc() { ++gObjects; }
+  ~Calc() {
+    if (holder_) holder_->Release();
+    VariantClear(&label_);
+    --gObjects;
+  }
+
+  HRESULT QueryInterface(REFIID riid, void** ppv) override {
+    if (!ppv) return E_POINTER;
+    if (riid != IID_IUnknown && riid != IID_IDispatch) return *ppv = nullptr, E_NOINTERFACE;
+    *ppv = static_cast<IDispatch*>(this);
+    AddRef();
+    return S_OK;
+  }
+  ULONG AddRef() override { return ++refs_; }
+  ULONG Release() override {
+    const ULONG left = --refs_;
+    if (left == 0) delete this;
+    return left;
+  }
+
+  HRESULT GetTypeInfoCount(UINT* count) override { return count ? (*count = 0, S_OK) : E_POINTER; }
+  HRESULT GetTypeInfo(UINT, LCID, ITypeInfo** out) override {
+    if (out) *out = nullptr;
+    return DISP_E_BADINDEX;
+  }
+  HRESULT GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPID* ids) override {
+    HRESULT hr = S_OK;
+    for (UINT i = 0; i < count; ++i) {
+      ids[i] = DISPID_UNKNOWN;
+      const std::string name = utf8FromOleStr(names[i]);
+      for (const auto& n : kNames)
+        if (name == n.text) ids[i] = n.id;
+      if (ids[i] == DISPID_UNKNOWN) hr = DISP_E_UNKNOWNNAME;
+    }
+    return hr;
+  }
+
+  HRESULT Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* p, VARIANT* result,
+                 EXCEPINFO* excepinfo, UINT*) override {
+    static DISPPARAMS none{nullptr, nullptr, 0, 0};
+    if (!p) p = &none;
+    if (result) VariantInit(result);
+    switch (id) {
+      case kCount: return property(flags, p, result, VT_I4, &count_);
+      case kScale: return property(flags, p, result, VT_R8, &scale_);
+      case kLabel: return property(flags, p, result, VT_BSTR, &label_);
+      case kEnabled: return property(flags, p, result, VT_BOOL, &enabled_);
+      case kValue: return value(flags, p, result);
+      case kHolder: return holder(flags, p, result);
+      default: break;
+    }
+    if (!(flags & DISPATCH_METHOD)) return DISP_E_MEMBERNOTFOUND;
+    if (p->cNamedArgs != 0) return DISP_E_NONAMEDARGS;
+    const UINT n = positionalCount(p);
+    switch (id) {
+      case kAdd:
+      case kMinus: {
+        if (n != 2) return DISP_E_BADPARAMCOUNT;
+        double a = 0, b = 0;
+        if (FAILED(toDouble(positional(p, 0), &a)) || FAILED(toDouble(positional(p, 1), &b)))
+          return DISP_E_TYPEMISMATCH;
+        if (result) result->vt = VT_R8, result->dblVal = id == kAdd ? a + b : a - b;
+        return S_OK;
+      }
+      case kChild: {
+        if (n != 1) return DISP_E_BADPARAMCOUNT;
+        auto* child = new (std::nothrow) Calc;
+        if (!child) return E_OUTOFMEMORY;
+        child->AddRef();
+        VARIANT label;
+        VariantInit(&label);
+        HRESULT hr = VariantChangeType(&label, positional(p, 0), 0, VT_BSTR);
+        if (SUCCEEDED(hr)) child->label_ = label;
+        if (FAILED(hr) || !result) return child->Release(), FAILED(hr) ? DISP_E_TYPEMISMATCH : S_OK;
+        result->vt = VT_DISPATCH;
+        result->pdispVal = child;
+        return S_OK;
+      }
+      case kNothing: return n == 0 ? S_OK : DISP_E_BADPARAMCOUNT;
+      case kFail:
+        showMessageBox("Calc refuses on purpose.", "kError");
+        return E_FAIL;
+      case kFailWithInfo:
+        SetErrorInfoText(IID_IDispatch, "Calc", "failWithInfo: no luck this time");
+        return E_INVALIDARG;
+      case kRaise:
+        if (excepinfo) {
+          std::memset(excepinfo, 0, sizeof *excepinfo);
+          excepinfo->bstrSource = SysAllocStringUtf8("Calc");
+          excepinfo->bstrDescription = SysAllocStringUtf8("raised through EXCEPINFO, \u00e4\u00f6\u00fc");
+          excepinfo->scode = E_NOTIMPL;
+        }
+        return DISP_E_EXCEPTION;
+      case kEcho:
+        if (n != 1) return DISP_E_BADPARAMCOUNT;
+        return result ? VariantCopy(result, positional(p, 0)) : S_OK;
+      case kTypeOf:
+        if (n != 1) return DISP_E_BADPARAMCOUNT;
+        if (result) result->vt = VT_I4, result->lVal = positional(p, 0)->vt;
+        return S_OK;
+      default: return DISP_E_MEMBERNOTFOUND;
+    }
+  }
+
+ private:
+  // The value of a put: exactly one argument, named DISPID_PROPERTYPUT (after any index
+  // arguments, which stand behind it in rgvarg).
+  static const VARIANT* putValue(const DISPPARAMS* p) {
+    if (p->cNamedArgs != 1 || !p->rgdispidNamedArgs || p->rgdispidNamedArgs[0] != DISPID_PROPERTYPUT)
+      return nullptr;
+    return &p->rgvarg[0];
+  }
+
+  // A plain property stored as a variant of type vt.
+  HRESULT property(WORD flags, DISPPARAMS* p, VARIANT* result, VARTYPE vt, VARIANT* store) {
+    if (flags & DISPATCH_PROPERTYGET) {
+      if (p->cArgs != 0) return DISP_E_BADPARAMCOUNT;
+      return result ? VariantCopy(result, store) : E_INVALIDARG;
+    }
+    if (flags & DISPATCH_PROPERTYPUT) {
+      const VARIANT* v = putValue(p);
+      if (!v || p->cArgs != 1) return DISP_E_PARAMNOTFOUND;
+      VARIANT converted;
+      VariantInit(&converted);
+      if (FAILED(VariantChangeType(&converted, v, 0, vt))) return DISP_E_TYPEMISMATCH;
+      VariantClear(store);
+      *store = converted;
+      return S_OK;
+    }
+    return DISP_E_MEMBERNOTFOUND;
+  }
+
+  // value(key): a double per key; reading a key never put is an error.
+  HRESULT value(WORD flags, DISPPARAMS* p, VARIANT* result) {
+    const bool put = (flags & DISPATCH_PROPERTYPUT) != 0;
+    if (!put && !(flags & DISPATCH_PROPERTYGET)) return DISP_E_MEMBERNOTFOUND;
+    const VARIANT* v = put ? putValue(p) : nullptr;
+    if (put && !v) return DISP_E_PARAMNOTFOUND;
+    const UINT keys = positionalCount(p);
+    if (keys == 0) return DISP_E_PARAMNOTOPTIONAL;
+    if (keys != 1) return DISP_E_BADPARAMCOUNT;
+    VARIANT key;
+    VariantInit(&key);
+    if (FAILED(VariantChangeType(&key, positional(p, 0), 0, VT_BSTR))) return DISP_E_TYPEMISMATCH;
+    const std::string name = utf8FromBstr(key.bstrVal);
+    VariantClear(&key);
+    if (put) return toDouble(v, &values_[name]);
+    const auto it = values_.find(name);
+    if (it == values_.end()) {
+      SetErrorInfoText(IID_IDispatch, "Calc", "no value named '" + name + "'");
+      return E_INVALIDARG;
+    }
+    if (result) result->vt = VT_R8, result->dblVal = it->second;
+    return S_OK;
+  }
+
+  // holder: an object reference, put by reference only (DISPATCH_PROPERTYPUTREF).
+  HRESULT holder(WORD flags, DISPPARAMS* p, VARIANT* result) {
+    if (flags & DISPATCH_PROPERTYGET) {
+      if (!result) return E_INVALIDARG;
+      if (holder_) holder_->AddRef();
+      result->vt = VT_DISPATCH;
+      result->pdispVal = holder_;
+      return S_OK;
+    }
+    if (flags & DISPATCH_PROPERTYPUTREF) {
+      const VARIANT* v = putValue(p);
+      if (!v || v->vt != VT_DISPATCH) return DISP_E_TYPEMISMATCH;
+      if (v->pdispVal) v->pdispVal->AddRef();
+      if (holder_) holder_->Release();
+      holder_ = v->pdispVal;
+      return S_OK;
+    }
+    return DISP_E_MEMBERNOTFOUND;
+  }
+
+  std::atomic<ULONG> refs_{0};
+  VARIANT count_{VT_I4, 0, 0, 0, {}};
+  VARIANT scale_{VT_R8, 0, 0, 0, {}};
+  VARIANT label_{VT_EMPTY, 0, 0, 0, {}};
+  VARIANT enabled_{VT_BOOL, 0, 0, 0, {}};
+  std::map<std::string, double> values_;
+  IDispatch* holder_ = nullptr;
+};
+
+class Factory final : public IClassFactory {
+ public:
+  HRESULT QueryInterface(REFIID riid, void** ppv) override {
+    if (!ppv) return E_POINTER;
+    if (riid != IID_IUnknown && riid != IID_IClassFactory) return *ppv = nullptr, E_NOINTERFACE;
+    *ppv = static_cast<IClassFactory*>(this);
+    AddRef();
+    return S_OK;
+  }
+  ULONG AddRef() override { return ++refs_; }
+  ULONG Release() override {
+    const ULONG left = --refs_;
+    if (left == 0) delete this;
+    return left;
+  }
+  HRESULT CreateInstance(IUnknown* outer, REFIID riid, void** ppv) override {
+    if (!ppv) return E_POINTER;
+    *ppv = nullptr;
+    if (outer) return CLASS_E_NOAGGREGATION;
+    auto* object = new (std::nothrow) Calc;
+    if (!object) return E_OUTOFMEMORY;
+    object->AddRef();
+    const HRESULT hr = object->QueryInterface(riid, ppv);
+    object->Release();
+    return hr;
+  }
+  HRESULT LockServer(BOOL lock) override {
+    lock ? ++gLocks : --gLocks;
+    return S_OK;
+  }
+
+ private:
+  std::atomic<ULONG> refs_{0};
+};
+
+std::string ownPath() {
+  Dl_info info{};
+  if (!dladdr(reinterpret_cast<void*>(&ownPath), &info) || !info.dli_fname) return {};
+  return info.dli_fname;
+}
+
+LONG setKeyValue(const std::string& path, const char* name, const std::string& text) {
+  HKEY key = nullptr;
+  LONG rc = RegCreateKey(HKEY_CLASSES_ROOT, path.c_str(), &key);
+  if (rc != ERROR_SUCCESS) return rc;
+  rc = RegSetValueText(key, name, text);
+  RegCloseKey(key);
+  return rc;
+}
+
+}  // namespace
+
+#define CALC_EXPORT extern "C" __attribute__((visibility("default")))
+
+CALC_EXPORT HRESULT DllGetClassObject(REFCLSID clsid, REFIID riid, void** ppv) {
+  if (!ppv) return E_POINTER;
+  *ppv = nullptr;
+  if (clsid != CLSID_Calc) return CLASS_E_CLASSNOTAVAILABLE;
+  auto* factory = new (std::nothrow) Factory;
+  if (!factory) return E_OUTOFMEMORY;
+  factory->AddRef();
+  const HRESULT hr = factory->QueryInterface(riid, ppv);
+  factory->Release();
+  return hr;
+}
+
+CALC_EXPORT HRESULT DllCanUnloadNow() { return gObjects == 0 && gLocks == 0 ? S_OK : S_FALSE; }
+
+// Registers the class with this library's full path, so it is found wherever it was built.
+CALC_EXPORT HRESULT DllRegisterServer() {
+  const std::string clsid = guidToString(CLSID_Calc);
+  const std::string path = ownPath();
+  if (path.empty()) return SELFREG_E_CLASS;
+  const bool ok = setKeyValue("CLSID\\" + clsid, nullptr, "Calc") == ERROR_SUCCESS &&
+                  setKeyValue("CLSID\\" + clsid + "\\InprocServer32", nullptr, path) == ERROR_SUCCESS &&
+                  setKeyValue("CLSID\\" + clsid + "\\ProgID", nullptr, kProgId) == ERROR_SUCCESS &&
+                  setKeyValue(kProgId, nullptr, "Calc") == ERROR_SUCCESS &&
+                  setKeyValue(std::string(kProgId) + "\\CLSID", nullptr, clsid) == ERROR_SUCCESS &&
+                  setKeyValue(std::string(kVersionIndependentProgId) + "\\CurVer", nullptr, kProgId) == ERROR_SUCCESS;
+  return ok ? S_OK : SELFREG_E_CLASS;
+}
+
+CALC_EXPORT HRESULT DllUnregisterServer() {
+  RegDeleteTree(HKEY_CLASSES_ROOT, ("CLSID\\" + guidToString(CLSID_Calc)).c_str());
+  RegDeleteTree(HKEY_CLASSES_ROOT, kProgId);
+  RegDeleteTree(HKEY_CLASSES_ROOT, kVersionIndependentProgId);
+  return S_OK;
+}
