@@ -244,7 +244,8 @@ VelDriveImp::SegmentState VelDriveImp::SegmentState::of(IVelDriveSegImp* seg) {
   return st;
 }
 
-bool VelDriveImp::SegmentState::holds() const {
+// Inlined into the evaluation: it is the whole cost of a repeated point.
+[[gnu::always_inline]] inline bool VelDriveImp::SegmentState::holds() const {
   return seg->z0() == z0 && seg->f0() == f0 &&
          (!next || (next->z0() == nextZ0 && next->f0() == nextF0));
 }
