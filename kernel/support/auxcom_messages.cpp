@@ -30,7 +30,7 @@ int reportError(const char* format, ...) {
   va_list args;
   va_start(args, format);
   // vsnprintf cuts at the buffer's end and always terminates.
-  if (std::vsnprintf(gMessage, sizeof gMessage, format ? format : "", args) < 0) gMessage[0] = '\0';
+  if (!format || std::vsnprintf(gMessage, sizeof gMessage, format, args) < 0) gMessage[0] = '\0';
   va_end(args);
   return gHook(gMessage);
 }

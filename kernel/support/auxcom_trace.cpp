@@ -13,7 +13,7 @@ int traceDebug(const char* format, ...) {
   va_list args;
   va_start(args, format);
   // vsnprintf cuts at the buffer's end and always terminates.
-  if (std::vsnprintf(gTrace, sizeof gTrace, format ? format : "", args) < 0) gTrace[0] = '\0';
+  if (!format || std::vsnprintf(gTrace, sizeof gTrace, format, args) < 0) gTrace[0] = '\0';
   va_end(args);
   return dbwinOutput(gTrace);
 }
