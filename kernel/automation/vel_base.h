@@ -5,6 +5,7 @@
 
 #include <atomic>
 
+#include "kernel/automation/vel_dispatch.h"
 #include "kernel/automation/vel_module.h"
 #include "kernel/automation/veldrive_interfaces.h"
 
@@ -56,24 +57,50 @@ class VelBaseImp : public Ifc, public ISupportErrorInfo, public IVelBase {
     return n;
   }
 
-  // ---- IDispatch and IDispatchEx: late-bound calls are not served yet.
-  HRESULT GetTypeInfoCount(UINT*) override { return E_NOTIMPL; }
-  HRESULT GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
-  HRESULT GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
-  HRESULT Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, UINT*) override {
-    return E_NOTIMPL;
+  // ---- IDispatch and IDispatchEx: late-bound calls through the class's member table and
+  // the type description of its default interface (kernel/automation/vel_dispatch.h).
+  HRESULT GetTypeInfoCount(UINT* count) override {
+    if (!count) return E_INVALIDARG;
+    *count = 1;
+    return S_OK;
   }
-  HRESULT GetDispID(BSTR, DWORD, DISPID*) override { return E_NOTIMPL; }
-  HRESULT InvokeEx(DISPID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*,
-                   IServiceProvider*) override {
-    return E_NOTIMPL;
+  HRESULT GetTypeInfo(UINT index, LCID, ITypeInfo** out) override {
+    return velGetTypeInfo(record(), index, out);
   }
-  HRESULT DeleteMemberByName(BSTR, DWORD) override { return E_NOTIMPL; }
-  HRESULT DeleteMemberByDispID(DISPID) override { return E_NOTIMPL; }
-  HRESULT GetMemberProperties(DISPID, DWORD, DWORD*) override { return E_NOTIMPL; }
-  HRESULT GetMemberName(DISPID, BSTR*) override { return E_NOTIMPL; }
-  HRESULT GetNextDispID(DWORD, DISPID, DISPID*) override { return E_NOTIMPL; }
-  HRESULT GetNameSpaceParent(IUnknown**) override { return E_NOTIMPL; }
+  HRESULT GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPID* ids) override {
+    return velGetIDsOfNames(record(), names, count, ids);
+  }
+  HRESULT Invoke(DISPID id, REFIID iid, LCID lcid, WORD flags, DISPPARAMS* params, VARIANT* result,
+                 EXCEPINFO* excepinfo, UINT* argErr) override {
+    return velInvoke(record(), static_cast<Ifc*>(this), id, iid, lcid, flags, params, result,
+                     excepinfo, argErr);
+  }
+  HRESULT GetDispID(BSTR name, DWORD grfdex, DISPID* id) override {
+    return velGetDispID(record(), velBstrView(name), grfdex, id);
+  }
+  HRESULT InvokeEx(DISPID id, LCID lcid, WORD flags, DISPPARAMS* params, VARIANT* result,
+                   EXCEPINFO* excepinfo, IServiceProvider*) override {
+    return velInvokeEx(record(), static_cast<Ifc*>(this), id, lcid, flags, params, result,
+                       excepinfo, nullptr);
+  }
+  HRESULT DeleteMemberByName(BSTR name, DWORD) override {
+    return velDeleteMemberByName(record(), velBstrView(name));
+  }
+  HRESULT DeleteMemberByDispID(DISPID id) override { return velDeleteMemberByDispID(record(), id); }
+  // Every member can be got, put, put by reference, called, constructed and source events.
+  HRESULT GetMemberProperties(DISPID, DWORD, DWORD* props) override {
+    if (!props) return E_INVALIDARG;
+    *props = fdexPropCanGet | fdexPropCanPut | fdexPropCanPutRef | fdexPropCanCall |
+             fdexPropCanConstruct | fdexPropCanSourceEvents;
+    return S_OK;
+  }
+  HRESULT GetMemberName(DISPID id, BSTR* name) override {
+    return velGetMemberName(record(), id, name);
+  }
+  HRESULT GetNextDispID(DWORD, DISPID id, DISPID* next) override {
+    return velGetNextDispID(record(), id, next);
+  }
+  HRESULT GetNameSpaceParent(IUnknown** parent) override { return velGetNameSpaceParent(parent); }
 
   // ---- ISupportErrorInfo
   HRESULT InterfaceSupportsErrorInfo(REFIID riid) override {
@@ -82,7 +109,7 @@ class VelBaseImp : public Ifc, public ISupportErrorInfo, public IVelBase {
 
   // ---- IVelBase
   const CLSID* classId() override { return record().clsid; }
-  ITypeInfo* typeInfo() override { return record().typeInfo; }
+  ITypeInfo* typeInfo() override { return velClassTypeInfo(record()); }
   HRESULT init() override {
     typeInfo();
     return S_OK;

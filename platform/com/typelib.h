@@ -84,7 +84,7 @@ ITypeLib* CreateTypeLibFromDesc(const TypeLibDesc& desc);
 
 // ---- The standard calls -----------------------------------------------------------------
 
-// The platform this system registers type libraries for: HKCR\TypeLib\{libid}\<maj.min>\<lcid hex>\linux64.
+// The platform this system registers type libraries for: HKCR\TypeLib\{libid}\<maj.min>\0\linux64.
 // Its SYSKIND is SYS_WIN64 (the 64-bit platform), written under the name "linux64".
 inline constexpr const char kTypeLibPlatformKey[] = "linux64";
 inline constexpr SYSKIND kTypeLibSysKind = SYS_WIN64;
@@ -102,15 +102,16 @@ HRESULT LoadTypeLib(LPCOLESTR file, ITypeLib** out);
 // Reads HKCR\TypeLib\{libid}\<major.minor>\<lcid hex>\linux64 (falling back to lcid 0) and
 // loads the library named there. TYPE_E_LIBNOTREGISTERED when there is no such entry.
 HRESULT LoadRegTypeLib(REFGUID libid, WORD major, WORD minor, LCID lcid, ITypeLib** out);
-// Writes HKCR\TypeLib\{libid}\<major.minor> = help text, with \<lcid hex>\linux64 = fullPath,
+// Writes HKCR\TypeLib\{libid}\<major.minor> = help text, with \0\linux64 = fullPath (this
+// system's libraries hold one language each and are recorded language-neutral),
 // \FLAGS = "0", \HELPDIR = helpDir (or the folder of fullPath), and for every interface
 // HKCR\Interface\{iid} = name with the subkeys TypeLib = {libid} (value Version = major.minor)
 // and ProxyStubClsid32 = the automation marshaller's class identifier.
 // TYPE_E_REGISTRYACCESS when the registry cannot be written.
 HRESULT RegisterTypeLib(ITypeLib* lib, LPCOLESTR fullPath, LPCOLESTR helpDir);
-// Removes what RegisterTypeLib wrote for that library version, language and platform:
-// the platform key (and the version key once it holds no other language), and the
-// interface keys that name this library. TYPE_E_REGISTRYACCESS when the registry cannot be
+// Removes what RegisterTypeLib wrote for that library version and platform (under the given
+// language and the neutral one): the platform key, the version key once it holds no
+// language any more, and then the interface keys that name this library version. TYPE_E_REGISTRYACCESS when the registry cannot be
 // written; TYPE_E_LIBNOTREGISTERED when the library version is not registered.
 HRESULT UnRegisterTypeLib(REFGUID libid, WORD major, WORD minor, LCID lcid, SYSKIND syskind);
 

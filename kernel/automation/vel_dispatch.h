@@ -1,0 +1,39 @@
+#pragma once
+// The late-bound dispatch every kernel automation object shares (IDispatch, IDispatchEx),
+// working on the class record of the object's class. VelBaseImp<Ifc> forwards to these.
+
+#include <string_view>
+
+#include "kernel/automation/vel_member_table.h"
+#include "kernel/automation/vel_module.h"
+
+// The type description of the class's default interface, loaded on first use from the
+// module's type library (or, while the module has loaded none — objects made directly
+// inside the kernel — from the compiled-in one). Creates and fills the member table with it.
+// Null after "failed to get typeinfo of %s from typelibrary in %s." was reported.
+ITypeInfo* velClassTypeInfo(VelClassRecord& record);
+// The class's member table (created on first use).
+VelMemberTable& velClassMembers(VelClassRecord& record);
+
+HRESULT velGetTypeInfo(VelClassRecord& record, UINT index, ITypeInfo** out);
+// GetDispID: name lookup; with fdexNameEnsure a missing name becomes a dynamic member.
+HRESULT velGetDispID(VelClassRecord& record, std::u16string_view name, DWORD grfdex, DISPID* id);
+// GetIDsOfNames: GetDispID with the case-insensitive flag for each name, stopping at the
+// first failure (that id and the following ones are DISPID_UNKNOWN).
+HRESULT velGetIDsOfNames(VelClassRecord& record, LPOLESTR* names, UINT count, DISPID* ids);
+// InvokeEx on the object whose default-interface pointer is self; argErr may be null.
+HRESULT velInvokeEx(VelClassRecord& record, void* self, DISPID id, LCID lcid, WORD flags,
+                    DISPPARAMS* params, VARIANT* result, EXCEPINFO* excepinfo, UINT* argErr);
+// Invoke: clears the thread's error information, needs IID_NULL, then InvokeEx.
+HRESULT velInvoke(VelClassRecord& record, void* self, DISPID id, REFIID iid, LCID lcid, WORD flags,
+                  DISPPARAMS* params, VARIANT* result, EXCEPINFO* excepinfo, UINT* argErr);
+HRESULT velDeleteMemberByName(VelClassRecord& record, std::u16string_view name);
+HRESULT velDeleteMemberByDispID(VelClassRecord& record, DISPID id);
+HRESULT velGetMemberName(VelClassRecord& record, DISPID id, BSTR* name);
+HRESULT velGetNextDispID(VelClassRecord& record, DISPID id, DISPID* next);
+HRESULT velGetNameSpaceParent(IUnknown** parent);
+
+// The view of an automation string (its full length; empty for null).
+inline std::u16string_view velBstrView(BSTR s) {
+  return s ? std::u16string_view(s, SysStringLen(s)) : std::u16string_view();
+}
