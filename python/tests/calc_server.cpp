@@ -1,8 +1,12 @@
-// An in-process automation server for the Python client's tests: one class, "Calc"
-// (ProgID "VeldriveTest.Calc.1"), reached only through IDispatch and without type
-// information, so the client has to find out on its own which names are properties and
-// which are methods. It checks the calling convention strictly (kinds, argument counts, the
-// named argument of puts) and counts its live objects for DllCanUnloadNow.
+// An in-process automation server for the Python client's tests, with two classes:
+// - "Calc" (ProgID "VeldriveTest.Calc.1"), reached only through IDispatch and without type
+//   information, so the client has to find out on its own which names are properties and
+//   which are methods. It checks the calling convention strictly (kinds, argument counts,
+//   the named argument of puts).
+// - "Typed" (ProgID "VeldriveTest.Typed.1"), a dual interface described by a type library
+//   and dispatched through ITypeInfo::Invoke, as the kernel's objects are: [out] parameters,
+//   [out, retval] values and a method whose mere mention must not call it.
+// Both count their live objects for DllCanUnloadNow.
 
 #include <dlfcn.h>
 
@@ -13,13 +17,16 @@
 #include <string>
 
 #include "platform/com/com.h"
+#include "platform/com/typelib.h"
+#include "platform/com/typelib_invoker.h"
 #include "platform/msgbox/message_box.h"
 
 namespace {
 
 DEFINE_GUID(CLSID_Calc, 0x6A0D3E51, 0x2C4B, 0x4F18, 0x8B, 0x5E, 0x17, 0x26, 0x35, 0x44, 0x53, 0x62);
-constexpr const char kProgId[] = "VeldriveTest.Calc.1";
-constexpr const char kVersionIndependentProgId[] = "VeldriveTest.Calc";
+DEFINE_GUID(CLSID_Typed, 0x6A0D3E52, 0x2C4B, 0x4F18, 0x8B, 0x5E, 0x17, 0x26, 0x35, 0x44, 0x53, 0x62);
+DEFINE_GUID(IID_ITyped, 0x6A0D3E53, 0x2C4B, 0x4F18, 0x8B, 0x5E, 0x17, 0x26, 0x35, 0x44, 0x53, 0x62);
+DEFINE_GUID(LIBID_Typed, 0x6A0D3E54, 0x2C4B, 0x4F18, 0x8B, 0x5E, 0x17, 0x26, 0x35, 0x44, 0x53, 0x62);
 
 std::atomic<LONG> gObjects{0};
 std::atomic<LONG> gLocks{0};
@@ -243,6 +250,140 @@ class Calc final : public IDispatch {
   IDispatch* holder_ = nullptr;
 };
 
+// ---- Typed -------------------------------------------------------------------------------
+
+struct ITyped : IDispatchEx {
+  virtual HRESULT get_scale(double* d) = 0;
+  virtual HRESULT put_scale(double d) = 0;
+  virtual HRESULT get_item(BSTR name, double* d) = 0;
+  virtual HRESULT put_item(BSTR name, double d) = 0;
+  virtual HRESULT split(double z, double* whole, double* fraction) = 0;
+  virtual HRESULT scaled(double z, double* twice, double* result) = 0;
+  virtual HRESULT clear() = 0;
+  virtual HRESULT get_clears(LONG* n) = 0;
+};
+
+constexpr USHORT kIn = PARAMFLAG_FIN;
+constexpr USHORT kOut = PARAMFLAG_FOUT;
+constexpr USHORT kRetval = PARAMFLAG_FOUT | PARAMFLAG_FRETVAL;
+
+const TypeLibDesc& typedLibrary() {
+  static const TypeLibDesc desc{
+      "TypedLib", "Typed test library", &LIBID_Typed, 1, 0, 0,
+      {{"ITyped", "Typed test interface", &IID_ITyped, true, nullptr,
+        {
+            {1, INVOKE_PROPERTYGET, "scale", "scale factor", {{"d", VT_R8, kRetval}}, typeLibInvoker<&ITyped::get_scale>()},
+            {1, INVOKE_PROPERTYPUT, "scale", nullptr, {{"d", VT_R8, kIn}}, typeLibInvoker<&ITyped::put_scale>()},
+            {2, INVOKE_PROPERTYGET, "item", nullptr, {{"name", VT_BSTR, kIn}, {"d", VT_R8, kRetval}}, typeLibInvoker<&ITyped::get_item>()},
+            {2, INVOKE_PROPERTYPUT, "item", nullptr, {{"name", VT_BSTR, kIn}, {"d", VT_R8, kIn}}, typeLibInvoker<&ITyped::put_item>()},
+            {3, INVOKE_FUNC, "split", nullptr, {{"z", VT_R8, kIn}, {"whole", VT_R8, kOut}, {"fraction", VT_R8, kOut}}, typeLibInvoker<&ITyped::split>()},
+            {4, INVOKE_FUNC, "scaled", nullptr, {{"z", VT_R8, kIn}, {"twice", VT_R8, kOut}, {"r", VT_R8, kRetval}}, typeLibInvoker<&ITyped::scaled>()},
+            {5, INVOKE_FUNC, "clear", nullptr, {}, typeLibInvoker<&ITyped::clear>()},
+            {6, INVOKE_PROPERTYGET, "clears", nullptr, {{"n", VT_I4, kRetval}}, typeLibInvoker<&ITyped::get_clears>()},
+        }}},
+      {{"Typed", "Typed test class", &CLSID_Typed, &IID_ITyped}},
+  };
+  return desc;
+}
+
+// The type description of ITyped, made once and kept for the life of the process.
+ITypeInfo* typedInfo() {
+  static ITypeInfo* info = [] {
+    ITypeLib* lib = CreateTypeLibFromDesc(typedLibrary());
+    ITypeInfo* found = nullptr;
+    if (lib) lib->GetTypeInfoOfGuid(IID_ITyped, &found);
+    if (lib) lib->Release();
+    return found;
+  }();
+  return info;
+}
+
+class Typed final : public ITyped {
+ public:
+  Typed() { ++gObjects; }
+  ~Typed() { --gObjects; }
+  Typed(const Typed&) = delete;
+  Typed& operator=(const Typed&) = delete;
+
+  HRESULT QueryInterface(REFIID riid, void** ppv) override {
+    if (!ppv) return E_POINTER;
+    if (riid != IID_IUnknown && riid != IID_IDispatch && riid != IID_IDispatchEx && riid != IID_ITyped)
+      return *ppv = nullptr, E_NOINTERFACE;
+    *ppv = static_cast<ITyped*>(this);
+    AddRef();
+    return S_OK;
+  }
+  ULONG AddRef() override { return ++refs_; }
+  ULONG Release() override {
+    const ULONG left = --refs_;
+    if (left == 0) delete this;
+    return left;
+  }
+
+  HRESULT GetTypeInfoCount(UINT* count) override { return count ? (*count = 1, S_OK) : E_POINTER; }
+  HRESULT GetTypeInfo(UINT index, LCID, ITypeInfo** out) override {
+    if (!out) return E_POINTER;
+    *out = nullptr;
+    if (index != 0) return DISP_E_BADINDEX;
+    if (!typedInfo()) return E_FAIL;
+    typedInfo()->AddRef();
+    *out = typedInfo();
+    return S_OK;
+  }
+  HRESULT GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPID* ids) override {
+    return typedInfo() ? typedInfo()->GetIDsOfNames(names, count, ids) : E_FAIL;
+  }
+  HRESULT Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* p, VARIANT* result,
+                 EXCEPINFO* excepinfo, UINT* argErr) override {
+    if (!typedInfo()) return E_FAIL;
+    return typedInfo()->Invoke(static_cast<ITyped*>(this), id, flags, p, result, excepinfo, argErr);
+  }
+  HRESULT GetDispID(BSTR, DWORD, DISPID*) override { return E_NOTIMPL; }
+  HRESULT InvokeEx(DISPID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, IServiceProvider*) override {
+    return E_NOTIMPL;
+  }
+  HRESULT DeleteMemberByName(BSTR, DWORD) override { return E_NOTIMPL; }
+  HRESULT DeleteMemberByDispID(DISPID) override { return E_NOTIMPL; }
+  HRESULT GetMemberProperties(DISPID, DWORD, DWORD*) override { return E_NOTIMPL; }
+  HRESULT GetMemberName(DISPID, BSTR*) override { return E_NOTIMPL; }
+  HRESULT GetNextDispID(DWORD, DISPID, DISPID*) override { return E_NOTIMPL; }
+  HRESULT GetNameSpaceParent(IUnknown**) override { return E_NOTIMPL; }
+
+  HRESULT get_scale(double* d) override { return *d = scale_, S_OK; }
+  HRESULT put_scale(double d) override { return scale_ = d, S_OK; }
+  HRESULT get_item(BSTR name, double* d) override {
+    const auto it = items_.find(utf8FromBstr(name));
+    if (it == items_.end()) return E_INVALIDARG;
+    return *d = it->second, S_OK;
+  }
+  HRESULT put_item(BSTR name, double d) override { return items_[utf8FromBstr(name)] = d, S_OK; }
+  HRESULT split(double z, double* whole, double* fraction) override {
+    *whole = static_cast<double>(static_cast<long long>(z));
+    *fraction = z - *whole;
+    return S_OK;
+  }
+  HRESULT scaled(double z, double* twice, double* result) override {
+    *twice = 2 * z;
+    *result = scale_ * z;
+    return S_OK;
+  }
+  HRESULT clear() override {
+    items_.clear();
+    ++clears_;
+    return S_OK;
+  }
+  HRESULT get_clears(LONG* n) override { return *n = clears_, S_OK; }
+
+ private:
+  std::atomic<ULONG> refs_{0};
+  double scale_ = 1.0;
+  std::map<std::string, double> items_;
+  LONG clears_ = 0;
+};
+
+// ---- Class factory and exports ------------------------------------------------------------
+
+template <class Object>
 class Factory final : public IClassFactory {
  public:
   HRESULT QueryInterface(REFIID riid, void** ppv) override {
@@ -262,7 +403,7 @@ class Factory final : public IClassFactory {
     if (!ppv) return E_POINTER;
     *ppv = nullptr;
     if (outer) return CLASS_E_NOAGGREGATION;
-    auto* object = new (std::nothrow) Calc;
+    auto* object = new (std::nothrow) Object;
     if (!object) return E_OUTOFMEMORY;
     object->AddRef();
     const HRESULT hr = object->QueryInterface(riid, ppv);
@@ -293,6 +434,17 @@ LONG setKeyValue(const std::string& path, const char* name, const std::string& t
   return rc;
 }
 
+struct ClassEntry {
+  const CLSID* clsid;
+  const char* name;
+  const char* progId;
+  const char* versionIndependentProgId;
+};
+constexpr ClassEntry kClasses[] = {
+    {&CLSID_Calc, "Calc", "VeldriveTest.Calc.1", "VeldriveTest.Calc"},
+    {&CLSID_Typed, "Typed", "VeldriveTest.Typed.1", "VeldriveTest.Typed"},
+};
+
 }  // namespace
 
 #define CALC_EXPORT extern "C" __attribute__((visibility("default")))
@@ -300,8 +452,10 @@ LONG setKeyValue(const std::string& path, const char* name, const std::string& t
 CALC_EXPORT HRESULT DllGetClassObject(REFCLSID clsid, REFIID riid, void** ppv) {
   if (!ppv) return E_POINTER;
   *ppv = nullptr;
-  if (clsid != CLSID_Calc) return CLASS_E_CLASSNOTAVAILABLE;
-  auto* factory = new (std::nothrow) Factory;
+  IClassFactory* factory = nullptr;
+  if (clsid == CLSID_Calc) factory = new (std::nothrow) Factory<Calc>;
+  else if (clsid == CLSID_Typed) factory = new (std::nothrow) Factory<Typed>;
+  else return CLASS_E_CLASSNOTAVAILABLE;
   if (!factory) return E_OUTOFMEMORY;
   factory->AddRef();
   const HRESULT hr = factory->QueryInterface(riid, ppv);
@@ -311,23 +465,29 @@ CALC_EXPORT HRESULT DllGetClassObject(REFCLSID clsid, REFIID riid, void** ppv) {
 
 CALC_EXPORT HRESULT DllCanUnloadNow() { return gObjects == 0 && gLocks == 0 ? S_OK : S_FALSE; }
 
-// Registers the class with this library's full path, so it is found wherever it was built.
+// Registers the classes with this library's full path, so they are found wherever it was built.
 CALC_EXPORT HRESULT DllRegisterServer() {
-  const std::string clsid = guidToString(CLSID_Calc);
   const std::string path = ownPath();
   if (path.empty()) return SELFREG_E_CLASS;
-  const bool ok = setKeyValue("CLSID\\" + clsid, nullptr, "Calc") == ERROR_SUCCESS &&
-                  setKeyValue("CLSID\\" + clsid + "\\InprocServer32", nullptr, path) == ERROR_SUCCESS &&
-                  setKeyValue("CLSID\\" + clsid + "\\ProgID", nullptr, kProgId) == ERROR_SUCCESS &&
-                  setKeyValue(kProgId, nullptr, "Calc") == ERROR_SUCCESS &&
-                  setKeyValue(std::string(kProgId) + "\\CLSID", nullptr, clsid) == ERROR_SUCCESS &&
-                  setKeyValue(std::string(kVersionIndependentProgId) + "\\CurVer", nullptr, kProgId) == ERROR_SUCCESS;
-  return ok ? S_OK : SELFREG_E_CLASS;
+  for (const auto& c : kClasses) {
+    const std::string clsid = guidToString(*c.clsid);
+    const std::string key = "CLSID\\" + clsid;
+    const bool ok = setKeyValue(key, nullptr, c.name) == ERROR_SUCCESS &&
+                    setKeyValue(key + "\\InprocServer32", nullptr, path) == ERROR_SUCCESS &&
+                    setKeyValue(key + "\\ProgID", nullptr, c.progId) == ERROR_SUCCESS &&
+                    setKeyValue(c.progId, nullptr, c.name) == ERROR_SUCCESS &&
+                    setKeyValue(std::string(c.progId) + "\\CLSID", nullptr, clsid) == ERROR_SUCCESS &&
+                    setKeyValue(std::string(c.versionIndependentProgId) + "\\CurVer", nullptr, c.progId) == ERROR_SUCCESS;
+    if (!ok) return SELFREG_E_CLASS;
+  }
+  return S_OK;
 }
 
 CALC_EXPORT HRESULT DllUnregisterServer() {
-  RegDeleteTree(HKEY_CLASSES_ROOT, ("CLSID\\" + guidToString(CLSID_Calc)).c_str());
-  RegDeleteTree(HKEY_CLASSES_ROOT, kProgId);
-  RegDeleteTree(HKEY_CLASSES_ROOT, kVersionIndependentProgId);
+  for (const auto& c : kClasses) {
+    RegDeleteTree(HKEY_CLASSES_ROOT, ("CLSID\\" + guidToString(*c.clsid)).c_str());
+    RegDeleteTree(HKEY_CLASSES_ROOT, c.progId);
+    RegDeleteTree(HKEY_CLASSES_ROOT, c.versionIndependentProgId);
+  }
   return S_OK;
 }

@@ -2,8 +2,8 @@
 
 Two servers are driven through class activation, each registered into a registry file of
 its own temporary folder by kinetra-regsvr:
-- the Calc test server (dispatch only, no type information), which checks the calling
-  convention strictly and counts its objects;
+- the test server's Calc class (dispatch only, no type information), which checks the
+  calling convention strictly, and its Typed class (dispatched through a type library);
 - the kernel's drive server (libVelDrive.so), reached late-bound through its type library.
 After every test the server library's object count must be back to 0 (DllCanUnloadNow).
 
@@ -22,6 +22,7 @@ import unittest
 import veldrive
 
 CALC = "VeldriveTest.Calc.1"
+TYPED = "VeldriveTest.Typed.1"
 SERVER = "VelDriveServer.1"
 
 E_NOTIMPL = 0x80004001
@@ -222,6 +223,50 @@ class CalcErrors(ReleasesEverything):
     def test_class_identifier_in_braces_creates_too(self):
         other = veldrive.Dispatch("{6A0D3E51-2C4B-4F18-8B5E-172635445362}")
         self.assertEqual(other.add(2, 2), 4.0)
+
+
+class TypedThroughTypeLibrary(ReleasesEverything):
+    """Members whose kind and [out] parameters come from the object's type description."""
+
+    def setUp(self):
+        self.typed = veldrive.Dispatch(TYPED)
+
+    def tearDown(self):
+        del self.typed
+        super().tearDown()
+
+    def test_naming_a_method_does_not_call_it(self):
+        t = self.typed
+        clear = t.clear
+        self.assertIsInstance(clear, veldrive.Member)
+        self.assertEqual(t.clears, 0)
+        clear()
+        t.clear()
+        self.assertEqual(t.clears, 2)
+
+    def test_out_parameters_come_back_with_the_result(self):
+        t = self.typed
+        t.scale = 3.0
+        for z in (0.0, 1.25, 7.5, -2.75):
+            whole, fraction = t.split(z)
+            self.assertEqual(whole + fraction, z)
+            self.assertEqual(whole, float(int(z)))
+            self.assertEqual(t.scaled(z), (3.0 * z, 2.0 * z))  # [out, retval] first
+
+    def test_indexed_property_through_the_type_description(self):
+        t = self.typed
+        t.item["lambda"] = 0.25
+        t.item["fd1"] = 1
+        self.assertEqual(t.item["lambda"], 0.25)
+        self.assertEqual(t.item("fd1"), 1.0)
+        with self.assertRaises(veldrive.ComError) as caught:
+            t.item["missing"]
+        self.assertEqual(caught.exception.hresult, E_INVALIDARG)
+
+    def test_dir_and_repr_name_the_interface(self):
+        t = self.typed
+        self.assertEqual(sorted(dir(t)), ["clear", "clears", "item", "scale", "scaled", "split"])
+        self.assertIn("ITyped", repr(t))
 
 
 class KernelDriveServer(ReleasesEverything):
