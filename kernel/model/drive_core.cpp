@@ -81,6 +81,7 @@ void VelDriveImp::setName(const char* text) {
 IVelDriveSegImp* VelDriveImp::head() { return head_; }
 
 IVelDriveSegImp* VelDriveImp::tail() {
+  // Links change only through the drive, so the cached chain stays good for the tail.
   if (cache_.generation == generation_) return cache_.seg.empty() ? nullptr : cache_.seg.back();
   IVelDriveSegImp* s = head_;
   while (s && s->next()) s = s->next();
@@ -215,7 +216,8 @@ bool VelDriveImp::isCompiled() {
 // ---- evaluation
 
 const VelDriveImp::ChainCache& VelDriveImp::chain() {
-  if (cache_.generation == generation_) return cache_;
+  if (cache_.generation == generation_ && cache_.segmentChanges == VelDriveSegImp::changeCount())
+    return cache_;
   cache_.z0.clear();
   cache_.seg.clear();
   cache_.sorted = true;
@@ -228,26 +230,8 @@ const VelDriveImp::ChainCache& VelDriveImp::chain() {
     cache_.compiled = cache_.compiled && s->isCompiled();
   }
   cache_.generation = generation_;
+  cache_.segmentChanges = VelDriveSegImp::changeCount();
   return cache_;
-}
-
-VelDriveImp::SegmentState VelDriveImp::SegmentState::of(IVelDriveSegImp* seg) {
-  SegmentState st;
-  st.seg = seg;
-  st.next = seg->next();
-  st.z0 = seg->z0();
-  st.f0 = seg->f0();
-  if (st.next) {
-    st.nextZ0 = st.next->z0();
-    st.nextF0 = st.next->f0();
-  }
-  return st;
-}
-
-// Inlined into the evaluation: it is the whole cost of a repeated point.
-[[gnu::always_inline]] inline bool VelDriveImp::SegmentState::holds() const {
-  return seg->z0() == z0 && seg->f0() == f0 &&
-         (!next || (next->z0() == nextZ0 && next->f0() == nextF0));
 }
 
 IVelDriveSegImp* VelDriveImp::walkTo(double z) {
@@ -265,26 +249,16 @@ IVelDriveSegImp* VelDriveImp::segmentAt(double z) {
   const std::size_t n = c.z0.size();
   const std::size_t m =
       static_cast<std::size_t>(std::lower_bound(c.z0.begin(), c.z0.end(), z) - c.z0.begin());
-  // The boundaries were read when the chain last changed; a client may have moved a z0
-  // since. The answer stands only while what it rests on is still as read, else the walk
-  // decides.
-  if (m == n || (m == 0 && !(c.z0[0] == z))) {
-    if (c.seg.front()->z0() == c.z0.front() && c.seg.back()->z0() == c.z0.back()) return nullptr;
-    return walkTo(z);
-  }
-  const std::size_t k = m == 0 ? 0 : m - 1;
-  IVelDriveSegImp* s = c.seg[k];
-  const double end = k + 1 < n ? c.z0[k + 1] : c.z0[k];
-  if (s->z0() == c.z0[k] && s->z1() == end) return s;
-  return walkTo(z);
+  if (m == n || (m == 0 && !(c.z0[0] == z))) return nullptr;
+  return c.seg[m == 0 ? 0 : m - 1];
 }
 
 FArr& VelDriveImp::farr(double z, FArr& out) {
   const std::uint64_t zBits = std::bit_cast<std::uint64_t>(z);
-  // The same z again, nothing changed through the drive (links, compile state), and the
-  // segment that answered still has its boundaries: its values are still the answer.
-  if (last_.generation == generation_ && last_.zBits == zBits && last_.state.seg &&
-      last_.state.holds()) {
+  // The same z again and nothing changed, neither through the drive (links, compile state)
+  // nor in any segment (start values, laws): the values are still the answer.
+  if (last_.zBits == zBits && last_.generation == generation_ &&
+      last_.segmentChanges == VelDriveSegImp::changeCount()) {
     out = last_.values;
     return out;
   }
@@ -297,7 +271,7 @@ FArr& VelDriveImp::farr(double z, FArr& out) {
   IVelDriveSegImp* s = segmentAt(z);
   if (!s) return out;
   s->farr(z, out);
-  last_ = {generation_, zBits, SegmentState::of(s), out};
+  last_ = {generation_, VelDriveSegImp::changeCount(), zBits, out};
   return out;
 }
 

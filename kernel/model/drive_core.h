@@ -100,31 +100,21 @@ class VelDriveImp : public IVelDriveImp, public IVelDriveSegImp {
   int addSegment(const char* text, SegmentCreator create = nullptr);
 
  private:
-  // The segment boundaries in chain order, read when the chain last changed, so that the
-  // segment for z is found by binary search instead of a walk from the head.
+  // The segment boundaries in chain order, read when the chain or any segment last changed,
+  // so that the segment for z is found by binary search instead of a walk from the head.
   struct ChainCache {
     std::uint64_t generation = ~std::uint64_t{0};
+    std::uint64_t segmentChanges = ~std::uint64_t{0};
     std::vector<double> z0;                // z0 of every segment, chain order
     std::vector<IVelDriveSegImp*> seg;     // the segments, chain order
     bool sorted = false;                   // z0 non-decreasing along the chain
     bool compiled = false;                 // every segment held a law
   };
-  // What one segment's evaluation rests on beside its law: its start and its successor's
-  // start (its end). Links and laws change only through the drive (insert, remove, compile,
-  // decompile); boundary values also through the segment itself.
-  struct SegmentState {
-    IVelDriveSegImp* seg = nullptr;
-    IVelDriveSegImp* next = nullptr;
-    double z0 = 0.0, f0 = 0.0, nextZ0 = 0.0, nextF0 = 0.0;
-    static SegmentState of(IVelDriveSegImp* seg);
-    // True while seg still has the boundary values read by `of`.
-    bool holds() const;
-  };
   // The last evaluated point, answered again for the same z while nothing changed.
   struct LastPoint {
     std::uint64_t generation = ~std::uint64_t{0};
+    std::uint64_t segmentChanges = ~std::uint64_t{0};
     std::uint64_t zBits = 0;
-    SegmentState state;
     FArr values{};
   };
 

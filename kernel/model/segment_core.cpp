@@ -107,6 +107,7 @@ void VelDriveSegImp::setLawValue(ValueType code, double v) {
   if (!law_) return;
   const Scale s = scale();
   if (s.f == 0.0) return;
+  ++changes_;
   switch (code) {
     case vtFd0:
     case vtFd1: law_->setValue(code, v * s.z / s.f); break;
@@ -130,9 +131,11 @@ int VelDriveSegImp::setValue(ValueType code, int source, double v) {
   if (code == vtZ0) {
     z0_ = v;
     z0Source_ = source;
+    ++changes_;
   } else if (code == vtF0) {
     f0_ = v;
     f0Source_ = source;
+    ++changes_;
   }
   return 0;
 }
@@ -148,6 +151,7 @@ int VelDriveSegImp::compile(int) { return 0; }
 
 int VelDriveSegImp::decompile() {
   law_.reset();
+  ++changes_;
   return 0;
 }
 

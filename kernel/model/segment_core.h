@@ -2,6 +2,7 @@
 // The segment core: boundary values, links to the neighbours, the owned law, and the
 // scaling of the normalised law onto the segment's interval [z0, z1] and stroke f0..f1.
 
+#include <cstdint>
 #include <memory>
 
 #include "kernel/laws/base_drive.h"
@@ -83,9 +84,17 @@ class VelDriveSegImp : public IVelDriveSegImp {
 
   kBaseDrive* law() const { return law_.get(); }
 
+  // Counts, library-wide, every change of a segment's start values or law. Views over
+  // segments (a drive's lookup and last-point caches) compare it to tell cheaply whether
+  // what they read is still current.
+  static std::uint64_t changeCount() { return changes_; }
+
  protected:
   // Takes ownership of a newly built law, replacing (and deleting) any previous one.
-  void setLaw(kBaseDrive* law) { law_.reset(law); }
+  void setLaw(kBaseDrive* law) {
+    law_.reset(law);
+    ++changes_;
+  }
 
  private:
   struct Scale {
@@ -109,4 +118,5 @@ class VelDriveSegImp : public IVelDriveSegImp {
   IVelDriveSegImp* next_ = nullptr;
   IVelDriveSegImp* prev_ = nullptr;
   std::unique_ptr<kBaseDrive> law_;
+  static inline std::uint64_t changes_ = 0;
 };
