@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "kernel/automation/vel_drive_seg.h"
+#include "kernel/model/drive_table.h"
 #include "kernel/model/segment_dump.h"
 #include "kernel/model/value_names.h"
 #include "kernel/support/auxcom.h"
@@ -203,6 +204,7 @@ HRESULT VelDrive::clear() {
 }
 
 HRESULT VelDrive::htmlTable(BSTR* table) {
-  if (table) *table = nullptr;
-  return E_NOTIMPL;
+  if (!table) return E_POINTER;
+  *table = textToBstr(driveHtmlTable(*this).c_str());
+  return S_OK;
 }

@@ -302,9 +302,10 @@ TEST_F(VelDriveTest, SegmentMembersAnswerForTheWholeDrive) {
   BSTR t = nullptr;
   EXPECT_EQ(ifc()->get_typeName(&t), S_OK);
   EXPECT_EQ(text(t), "Drive");
-  t = reinterpret_cast<BSTR>(1);
-  EXPECT_EQ(ifc()->htmlTable(&t), E_NOTIMPL);
-  EXPECT_EQ(t, nullptr);
+  EXPECT_EQ(ifc()->htmlTable(&t), S_OK);
+  const std::string table = text(t);
+  EXPECT_EQ(table.rfind("<table border>\n", 0), 0u);
+  EXPECT_NE(table.find("<td align='center' style=\"color:'red'\">"), std::string::npos);
 }
 
 TEST_F(VelDriveTest, DumpListsTheDrivesEightValuesReadOnly) {
