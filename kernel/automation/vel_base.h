@@ -119,7 +119,10 @@ class VelBaseImp : public Ifc, public ISupportErrorInfo, public IVelBase {
 
  protected:
   VelBaseImp() { ++velModule().objectCount; }
-  static VelClassRecord& record() { return velClassRecord(VelClassOf<Ifc>::index); }
+  static VelClassRecord& record() {
+    static VelClassRecord& r = velClassRecord(VelClassOf<Ifc>::index);  // looked up once
+    return r;
+  }
 
  private:
   std::atomic<ULONG> refs_{0};

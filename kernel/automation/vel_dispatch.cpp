@@ -6,7 +6,6 @@
 
 #include "kernel/automation/type_library.h"
 #include "kernel/support/auxcom.h"
-#include "platform/com/errorinfo.h"
 
 namespace {
 
@@ -60,7 +59,7 @@ HRESULT callDynamic(VelMember& m, LCID lcid, WORD flags, DISPPARAMS* params, VAR
     reportError("invoke of %s failed", text(m.name).c_str());
     return DISP_E_TYPEMISMATCH;
   }
-  traceDebug("invoke of %s via %s", text(m.name).c_str(), via);
+  traceDebug("invoke of %s via %s\n", text(m.name).c_str(), via);
   // The object may be released by what it runs; hold it for the call.
   target->AddRef();
   const HRESULT hr = target->Invoke(DISPID_VALUE, IID_NULL, lcid, flags, params, result, excepinfo, nullptr);
@@ -68,8 +67,10 @@ HRESULT callDynamic(VelMember& m, LCID lcid, WORD flags, DISPPARAMS* params, VAR
   return hr;
 }
 
-HRESULT invokeDynamic(VelMember& m, LCID lcid, WORD flags, DISPPARAMS* params, VARIANT* result,
-                      EXCEPINFO* excepinfo) {
+}  // namespace
+
+HRESULT velInvokeDynamic(VelMember& m, LCID lcid, WORD flags, DISPPARAMS* params, VARIANT* result,
+                         EXCEPINFO* excepinfo) {
   const UINT args = params ? params->cArgs : 0;
   const UINT named = params ? params->cNamedArgs : 0;
   if (flags & DISPATCH_PROPERTYPUT) {
@@ -97,9 +98,7 @@ HRESULT invokeDynamic(VelMember& m, LCID lcid, WORD flags, DISPPARAMS* params, V
   return S_OK;
 }
 
-}  // namespace
-
-VelMemberTable& velClassMembers(VelClassRecord& record) {
+VelMemberTable& velCreateClassMembers(VelClassRecord& record) {
   if (!record.members) {
     if (MemberTables::gone) {
       record.members = new VelMemberTable;
@@ -170,27 +169,6 @@ HRESULT velGetIDsOfNames(VelClassRecord& record, LPOLESTR* names, UINT count, DI
   }
   for (; i < count; ++i) ids[i] = DISPID_UNKNOWN;
   return hr;
-}
-
-HRESULT velInvokeEx(VelClassRecord& record, void* self, DISPID id, LCID lcid, WORD flags,
-                    DISPPARAMS* params, VARIANT* result, EXCEPINFO* excepinfo, UINT* argErr) {
-  VelMember* m = velClassMembers(record).findById(id);
-  if (!m) return DISP_E_MEMBERNOTFOUND;
-  if (m->fromTypeInfo) {
-    ITypeInfo* info = record.typeInfo;
-    if (!info) return E_FAIL;
-    SetErrorInfo(0, nullptr);
-    return info->Invoke(self, id, flags, params, result, excepinfo, argErr);
-  }
-  return invokeDynamic(*m, lcid, flags, params, result, excepinfo);
-}
-
-HRESULT velInvoke(VelClassRecord& record, void* self, DISPID id, REFIID iid, LCID lcid, WORD flags,
-                  DISPPARAMS* params, VARIANT* result, EXCEPINFO* excepinfo, UINT* argErr) {
-  SetErrorInfo(0, nullptr);
-  if (argErr) *argErr = 0;
-  if (iid != IID_NULL) return DISP_E_UNKNOWNINTERFACE;
-  return velInvokeEx(record, self, id, lcid, flags, params, result, excepinfo, argErr);
 }
 
 HRESULT velDeleteMemberByName(VelClassRecord& record, std::u16string_view name) {

@@ -39,7 +39,7 @@ void VelMemberTable::addTypeMember(DISPID id, std::u16string_view name) {
   if (findById(id)) return;
   VelMember m{id, std::u16string(name), {}, 1, 0};
   VariantInit(&m.value);
-  byId_.emplace(id, members.size());
+  byId_.add(id, members.size());
   members.push_back(std::move(m));
 }
 
@@ -49,14 +49,9 @@ DISPID VelMemberTable::addDynamic(std::u16string_view name) {
   while (findById(nextId)) ++nextId;
   VelMember m{nextId++, std::u16string(name), {}, 0, 0};
   VariantInit(&m.value);
-  byId_.emplace(m.id, members.size());
+  byId_.add(m.id, members.size());
   members.push_back(std::move(m));
   return members.back().id;
-}
-
-VelMember* VelMemberTable::findById(DISPID id) {
-  auto it = byId_.find(id);
-  return it == byId_.end() ? nullptr : &members[it->second];
 }
 
 VelMember* VelMemberTable::findByName(std::u16string_view name) {

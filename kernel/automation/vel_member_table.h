@@ -5,9 +5,9 @@
 
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
+#include "platform/com/dispid_index.h"
 #include "platform/com/interfaces.h"
 
 struct VelMember {
@@ -31,7 +31,10 @@ struct VelMemberTable {
   DISPID addDynamic(std::u16string_view name);
 
   // By id; deleted members are found too. Null when there is none.
-  VelMember* findById(DISPID id);
+  VelMember* findById(DISPID id) {
+    const std::size_t at = byId_.find(id);
+    return at == DispIdIndex::kNone ? nullptr : &members[at];
+  }
   // The name lookup of GetDispID: a name that reads as a decimal 32-bit integer n selects
   // the member "_array" (when there is one), whose value becomes n; otherwise the first
   // member with exactly this name (case-sensitive; deleted members too). Null when none.
@@ -43,7 +46,7 @@ struct VelMemberTable {
 
  private:
   VelMember* findByName(std::u16string_view name);
-  std::unordered_map<DISPID, std::size_t> byId_;
+  DispIdIndex byId_;
 };
 
 // Whether text is a decimal 32-bit integer (optional sign, digits only); its value in *n.

@@ -6,10 +6,10 @@
 #include <new>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 #include "platform/com/activation.h"
+#include "platform/com/dispid_index.h"
 #include "platform/com/typelib_call.h"
 
 namespace {
@@ -151,7 +151,7 @@ class TypeInfoImp final : public ITypeInfo {
   HREFTYPE implRef_ = 0;
   std::vector<Func> funcs_;
   // memid -> first function index, for the call path.
-  std::unordered_map<MEMBERID, std::size_t> byId_;
+  DispIdIndex byId_;
 };
 
 class TypeLibImp final : public ITypeLib {
@@ -380,7 +380,7 @@ void TypeInfoImp::addFunc(const TypeLibFuncDesc& fn, int vtableSlot) {
   d.cScodes = 0;
   d.elemdescFunc.tdesc.vt = VT_HRESULT;
   d.wFuncFlags = 0;
-  byId_.emplace(fn.memid, funcs_.size() - 1);
+  byId_.add(fn.memid, funcs_.size() - 1);
 }
 
 ULONG TypeInfoImp::AddRef() { return lib_->AddRef(); }
@@ -389,9 +389,9 @@ ULONG TypeInfoImp::Release() { return lib_->Release(); }
 HRESULT TypeInfoImp::GetNames(MEMBERID memid, BSTR* names, UINT maxNames, UINT* count) {
   if (!names || !count) return E_INVALIDARG;
   *count = 0;
-  auto it = byId_.find(memid);
-  if (it == byId_.end()) return TYPE_E_ELEMENTNOTFOUND;
-  const TypeLibFuncDesc& fn = *funcs_[it->second].source;
+  const std::size_t at = byId_.find(memid);
+  if (at == DispIdIndex::kNone) return TYPE_E_ELEMENTNOTFOUND;
+  const TypeLibFuncDesc& fn = *funcs_[at].source;
   UINT n = 0;
   if (n < maxNames) names[n++] = SysAllocStringUtf8(fn.name);
   for (const TypeLibParamDesc& p : fn.params)
@@ -438,10 +438,10 @@ HRESULT TypeInfoImp::Invoke(PVOID instance, MEMBERID memid, WORD flags, DISPPARA
                             VARIANT* result, EXCEPINFO* excepinfo, UINT* argErr) {
   if (!instance) return E_INVALIDARG;
   if (!ifc_) return TYPE_E_WRONGTYPEKIND;
-  auto it = byId_.find(memid);
-  if (it == byId_.end()) return DISP_E_MEMBERNOTFOUND;
+  const std::size_t at = byId_.find(memid);
+  if (at == DispIdIndex::kNone) return DISP_E_MEMBERNOTFOUND;
   // The first function with the id whose kind the caller allows (a get and a put share it).
-  for (std::size_t i = it->second; i < funcs_.size(); ++i) {
+  for (std::size_t i = at; i < funcs_.size(); ++i) {
     const TypeLibFuncDesc& fn = *funcs_[i].source;
     if (fn.memid != memid || !(fn.kind & flags)) continue;
     return invokeDescribedFunction(fn, ifc_->name, instance, params, result, excepinfo, argErr);
@@ -459,12 +459,12 @@ HRESULT TypeInfoImp::GetDocumentation(MEMBERID memid, BSTR* name, BSTR* doc, DWO
     n = this->name();
     h = help();
   } else {
-    auto it = byId_.find(memid);
-    if (it == byId_.end()) return TYPE_E_ELEMENTNOTFOUND;
-    const TypeLibFuncDesc& fn = *funcs_[it->second].source;
+    const std::size_t at = byId_.find(memid);
+    if (at == DispIdIndex::kNone) return TYPE_E_ELEMENTNOTFOUND;
+    const TypeLibFuncDesc& fn = *funcs_[at].source;
     n = fn.name;
     // A put without help text of its own shares the get's.
-    for (std::size_t i = it->second; i < funcs_.size() && !h; ++i)
+    for (std::size_t i = at; i < funcs_.size() && !h; ++i)
       if (funcs_[i].source->memid == memid) h = funcs_[i].source->help;
   }
   HRESULT hr = giveText(n, name);

@@ -15,14 +15,6 @@ bool isIn(const TypeLibParamDesc& p) { return !isOut(p) || (p.flags & PARAMFLAG_
 
 bool isMissing(const VARIANT& v) { return v.vt == VT_ERROR && v.scode == DISP_E_PARAMNOTFOUND; }
 
-// The state of one declared parameter during a call.
-struct Slot {
-  const VARIANT* source = nullptr;  // the caller's argument; null for retval
-  UINT sourceIndex = 0;             // its index in rgvarg
-  VARIANT value;                    // what the invoker sees
-  bool owned = false;               // value holds a string or reference of its own
-};
-
 // An object argument as a pointer to the declared interface (a reference of its own).
 HRESULT objectArgument(const VARIANT& src, const IID* iid, VARIANT* out) {
   VARIANT plain;
@@ -43,20 +35,6 @@ HRESULT objectArgument(const VARIANT& src, const IID* iid, VARIANT* out) {
   return S_OK;
 }
 
-// The value of an [in] parameter of type vt from the caller's argument.
-HRESULT inValue(const TypeLibParamDesc& p, const VARIANT& src, Slot* slot) {
-  if (p.vt == VT_DISPATCH) {
-    slot->owned = true;
-    return objectArgument(src, p.iid, &slot->value);
-  }
-  if (src.vt == p.vt) {  // the common case: borrowed as it is
-    slot->value = src;
-    return S_OK;
-  }
-  slot->owned = true;
-  return VariantChangeType(&slot->value, &src, 0, p.vt);
-}
-
 // An [out] argument must refer to the declared type or to a variant.
 bool refersToOutType(const TypeLibParamDesc& p, const VARIANT& src) {
   if (!(src.vt & VT_BYREF) || !src.byref) return false;
@@ -64,10 +42,10 @@ bool refersToOutType(const TypeLibParamDesc& p, const VARIANT& src) {
   return base == p.vt || base == VT_VARIANT;
 }
 
-// Writes an [out] value (owned by the slot) through the caller's reference and takes it
-// from the slot; the value the reference held before is released.
-HRESULT storeOut(const TypeLibParamDesc& p, const VARIANT& ref, Slot* slot) {
-  VARIANT& v = slot->value;
+// Writes an [out] value (owned by *value) through the caller's reference and takes it from
+// *value; the value the reference held before is released.
+HRESULT storeOut(const TypeLibParamDesc& p, const VARIANT& ref, VARIANT* value) {
+  VARIANT& v = *value;
   if ((ref.vt & VT_TYPEMASK) == VT_VARIANT) {
     VariantClear(ref.pvarVal);
     *ref.pvarVal = v;
@@ -94,7 +72,6 @@ HRESULT storeOut(const TypeLibParamDesc& p, const VARIANT& ref, Slot* slot) {
     }
   }
   VariantInit(&v);
-  slot->owned = false;
   return S_OK;
 }
 
@@ -112,12 +89,15 @@ void fillException(const char* source, HRESULT hr, EXCEPINFO* ei) {
   }
 }
 
+// One call's arguments: the caller's variants bound to the declared parameters, and the
+// values the invoker sees. Only the first count_ entries are used.
 class Call {
  public:
-  Call(const TypeLibFuncDesc& fn, DISPPARAMS* dp, UINT* argErr) : fn_(fn), dp_(dp), argErr_(argErr) {}
+  Call(const TypeLibFuncDesc& fn, DISPPARAMS* dp, UINT* argErr)
+      : fn_(fn), p_(fn.params.data()), count_(fn.params.size()), dp_(dp), argErr_(argErr) {}
   ~Call() {
-    for (std::size_t k = 0; k < count_; ++k)
-      if (slots_[k].owned) VariantClear(&slots_[k].value);
+    for (std::size_t k = 0; k < converted_; ++k)
+      if (owned_[k]) VariantClear(&value_[k]);
   }
   Call(const Call&) = delete;
   Call& operator=(const Call&) = delete;
@@ -127,26 +107,20 @@ class Call {
     if (FAILED(hr)) return hr;
     hr = convert();
     if (FAILED(hr)) return hr;
-    VARIANT args[kMaxParams];
-    for (std::size_t k = 0; k < count_; ++k) args[k] = slots_[k].value;
-    const HRESULT memberHr = fn_.invoke(instance, args);
-    // The invoker replaced the [out] values (releasing what they held); the slots own them.
-    for (std::size_t k = 0; k < count_; ++k)
-      if (isOut(fn_.params[k])) slots_[k].value = args[k];
+    // The invoker replaces the [out] values (releasing what they held); value_ owns them.
+    const HRESULT memberHr = fn_.invoke(instance, value_);
     if (FAILED(memberHr)) {
       fillException(interfaceName, memberHr, ei);
       return DISP_E_EXCEPTION;
     }
     for (std::size_t k = 0; k < count_; ++k) {
-      const TypeLibParamDesc& p = fn_.params[k];
-      if (isRetval(p)) {
+      if (isRetval(p_[k])) {
         if (result) {
-          *result = slots_[k].value;
-          VariantInit(&slots_[k].value);
-          slots_[k].owned = false;
+          *result = value_[k];
+          VariantInit(&value_[k]);
         }
-      } else if (isOut(p)) {
-        hr = storeOut(p, *slots_[k].source, &slots_[k]);
+      } else if (isOut(p_[k])) {
+        hr = storeOut(p_[k], *source_[k], &value_[k]);
         if (FAILED(hr)) return hr;
       }
     }
@@ -156,66 +130,70 @@ class Call {
  private:
   // Finds each declared parameter's argument.
   HRESULT bind() {
-    count_ = fn_.params.size();
     if (count_ > kMaxParams) return E_FAIL;
     if (!dp_) return E_INVALIDARG;
-    if (dp_->cNamedArgs > dp_->cArgs || (dp_->cArgs && !dp_->rgvarg) ||
-        (dp_->cNamedArgs && !dp_->rgdispidNamedArgs))
+    const UINT cArgs = dp_->cArgs;
+    const UINT cNamed = dp_->cNamedArgs;
+    if (cNamed > cArgs || (cArgs && !dp_->rgvarg) || (cNamed && !dp_->rgdispidNamedArgs))
       return E_INVALIDARG;
-    std::size_t inCount = 0;
-    for (const TypeLibParamDesc& p : fn_.params)
-      if (!isRetval(p)) ++inCount;
+    // The retval, when there is one, is the last parameter.
+    inCount_ = count_ && isRetval(p_[count_ - 1]) ? count_ - 1 : count_;
+    const UINT positional = cArgs - cNamed;
+    if (positional > inCount_) return argumentError(0, DISP_E_BADPARAMCOUNT);
+    for (std::size_t k = 0; k < count_; ++k) source_[k] = nullptr;
+    for (UINT i = 0; i < positional; ++i) {
+      sourceIndex_[i] = cArgs - 1 - i;
+      source_[i] = &dp_->rgvarg[sourceIndex_[i]];
+    }
     const bool put = (fn_.kind & (INVOKE_PROPERTYPUT | INVOKE_PROPERTYPUTREF)) != 0;
-    const UINT positional = dp_->cArgs - dp_->cNamedArgs;
-    if (positional > inCount) return argumentError(0, DISP_E_BADPARAMCOUNT);
-    for (UINT i = 0; i < positional; ++i) slots_[i].sourceIndex = dp_->cArgs - 1 - i;
-    for (UINT i = 0; i < positional; ++i) slots_[i].source = &dp_->rgvarg[slots_[i].sourceIndex];
-    for (UINT j = 0; j < dp_->cNamedArgs; ++j) {
+    for (UINT j = 0; j < cNamed; ++j) {
       const DISPID id = dp_->rgdispidNamedArgs[j];
       std::size_t k;
-      if (id == DISPID_PROPERTYPUT && put && inCount > 0)
-        k = inCount - 1;  // the value of a put is its last parameter
-      else if (id >= 0 && static_cast<std::size_t>(id) < inCount)
+      if (id == DISPID_PROPERTYPUT && put && inCount_ > 0)
+        k = inCount_ - 1;  // the value of a put is its last parameter
+      else if (id >= 0 && static_cast<std::size_t>(id) < inCount_)
         k = static_cast<std::size_t>(id);
       else
         return argumentError(j, DISP_E_PARAMNOTFOUND);
-      if (slots_[k].source) return argumentError(j, DISP_E_PARAMNOTFOUND);  // given twice
-      slots_[k].source = &dp_->rgvarg[j];
-      slots_[k].sourceIndex = j;
+      if (source_[k]) return argumentError(j, DISP_E_PARAMNOTFOUND);  // given twice
+      source_[k] = &dp_->rgvarg[j];
+      sourceIndex_[k] = j;
     }
-    // Parameters are declared with the retval last, so the first inCount slots are the inputs.
-    for (std::size_t k = 0; k < inCount; ++k)
-      if (!slots_[k].source || isMissing(*slots_[k].source))
-        return argumentError(slots_[k].source ? slots_[k].sourceIndex : 0, DISP_E_PARAMNOTOPTIONAL);
+    for (std::size_t k = 0; k < inCount_; ++k)
+      if (!source_[k] || isMissing(*source_[k]))
+        return argumentError(source_[k] ? sourceIndex_[k] : 0, DISP_E_PARAMNOTOPTIONAL);
     return S_OK;
   }
 
   HRESULT convert() {
     for (std::size_t k = 0; k < count_; ++k) {
-      Slot& s = slots_[k];
-      VariantInit(&s.value);
-      const TypeLibParamDesc& p = fn_.params[k];
-      HRESULT hr = S_OK;
-      if (isOut(p)) s.owned = true;
+      const TypeLibParamDesc& p = p_[k];
+      VARIANT& v = value_[k];
+      VariantInit(&v);
+      owned_[k] = isOut(p);
+      converted_ = k + 1;
       if (isRetval(p)) continue;
+      const VARIANT& src = *source_[k];
+      HRESULT hr = S_OK;
       if (isOut(p)) {
-        if (!refersToOutType(p, *s.source)) return argumentError(s.sourceIndex, DISP_E_TYPEMISMATCH);
+        if (!refersToOutType(p, src)) return argumentError(sourceIndex_[k], DISP_E_TYPEMISMATCH);
         if (isIn(p)) {
-          hr = p.vt == VT_DISPATCH ? objectArgument(*s.source, p.iid, &s.value)
-                                   : VariantChangeType(&s.value, s.source, 0, p.vt);
+          hr = p.vt == VT_DISPATCH ? objectArgument(src, p.iid, &v) : VariantChangeType(&v, &src, 0, p.vt);
           // An empty variant behind the reference starts the value at its type's zero.
-          if (FAILED(hr) && (s.source->vt & VT_TYPEMASK) == VT_VARIANT &&
-              s.source->pvarVal->vt == VT_EMPTY) {
-            VariantInit(&s.value);
-            s.value.vt = p.vt;
+          if (FAILED(hr) && (src.vt & VT_TYPEMASK) == VT_VARIANT && src.pvarVal->vt == VT_EMPTY) {
+            VariantInit(&v);
+            v.vt = p.vt;
             hr = S_OK;
           }
         }
+      } else if (src.vt == p.vt && p.vt != VT_DISPATCH) {
+        v = src;  // the common case: borrowed as it is
       } else {
-        hr = inValue(p, *s.source, &s);
+        owned_[k] = true;
+        hr = p.vt == VT_DISPATCH ? objectArgument(src, p.iid, &v) : VariantChangeType(&v, &src, 0, p.vt);
       }
       if (hr == E_OUTOFMEMORY) return hr;
-      if (FAILED(hr)) return argumentError(s.sourceIndex, DISP_E_TYPEMISMATCH);
+      if (FAILED(hr)) return argumentError(sourceIndex_[k], DISP_E_TYPEMISMATCH);
     }
     return S_OK;
   }
@@ -226,11 +204,58 @@ class Call {
   }
 
   const TypeLibFuncDesc& fn_;
+  const TypeLibParamDesc* p_;
+  std::size_t count_;
+  std::size_t inCount_ = 0;
+  std::size_t converted_ = 0;  // value_ entries initialised so far
   DISPPARAMS* dp_;
   UINT* argErr_;
-  std::size_t count_ = 0;
-  Slot slots_[kMaxParams];
+  const VARIANT* source_[kMaxParams];
+  UINT sourceIndex_[kMaxParams];
+  VARIANT value_[kMaxParams];
+  bool owned_[kMaxParams];
 };
+
+// The common late-bound call: positional [in] arguments of exactly the declared types and
+// at most a retval coming back. Nothing needs converting or releasing; false when the call
+// is not of that kind (the general path then handles it).
+bool invokeDirect(const TypeLibFuncDesc& fn, const char* interfaceName, void* instance,
+                  const DISPPARAMS& dp, VARIANT* result, EXCEPINFO* excepinfo, HRESULT* hr) {
+  const std::size_t count = fn.params.size();
+  const TypeLibParamDesc* p = fn.params.data();
+  const bool retval = count > 0 && isRetval(p[count - 1]);
+  const std::size_t in = retval ? count - 1 : count;
+  if (count > kMaxParams || dp.cNamedArgs != 0 || dp.cArgs != in || (in && !dp.rgvarg)) return false;
+  VARIANT args[kMaxParams];
+  for (std::size_t k = 0; k < in; ++k) {
+    const VARIANT& src = dp.rgvarg[in - 1 - k];
+    if (p[k].flags != PARAMFLAG_FIN || src.vt != p[k].vt || src.vt == VT_DISPATCH) return false;
+    // Field by field (see below): the caller has usually just stored the value alone.
+    args[k].vt = src.vt;
+    args[k].ullVal = src.ullVal;
+  }
+  if (retval) {
+    args[in].vt = VT_EMPTY;
+    args[in].ullVal = 0;
+  }
+  *hr = fn.invoke(instance, args);
+  if (FAILED(*hr)) {
+    if (retval) VariantClear(&args[in]);
+    fillException(interfaceName, *hr, excepinfo);
+    *hr = DISP_E_EXCEPTION;
+  } else if (retval) {
+    if (result) {
+      // Field by field: the invoker has just written vt and the value separately, and one
+      // wide load over both fresh stores cannot be forwarded from them (a pipeline stall).
+      result->vt = args[in].vt;
+      result->wReserved1 = result->wReserved2 = result->wReserved3 = 0;
+      result->ullVal = args[in].ullVal;
+    } else {
+      VariantClear(&args[in]);
+    }
+  }
+  return true;
+}
 
 }  // namespace
 
@@ -238,6 +263,8 @@ HRESULT invokeDescribedFunction(const TypeLibFuncDesc& fn, const char* interface
                                 DISPPARAMS* params, VARIANT* result, EXCEPINFO* excepinfo,
                                 UINT* argErr) {
   if (!instance || !fn.invoke) return E_INVALIDARG;
+  HRESULT hr = S_OK;
+  if (params && invokeDirect(fn, interfaceName, instance, *params, result, excepinfo, &hr)) return hr;
   Call call(fn, params, argErr);
   return call.run(instance, interfaceName, result, excepinfo);
 }

@@ -17,6 +17,7 @@
 // - a failure of the member itself gives DISP_E_EXCEPTION with its result code in
 //   excepinfo->scode (and the thread's error information, if it left any); otherwise the
 //   member's own success code is returned.
-HRESULT invokeDescribedFunction(const TypeLibFuncDesc& fn, const char* interfaceName, void* instance,
+// Internal to the platform library (no interposable call on the hot path).
+__attribute__((visibility("hidden"))) HRESULT invokeDescribedFunction(const TypeLibFuncDesc& fn, const char* interfaceName, void* instance,
                                 DISPPARAMS* params, VARIANT* result, EXCEPINFO* excepinfo,
                                 UINT* argErr);

@@ -52,6 +52,12 @@ LONG removeIfThere(RegistryStore& store, const std::string& path) {
   return rc == ERROR_FILE_NOT_FOUND ? ERROR_SUCCESS : rc;
 }
 
+// Creates the key when needed and sets one of its values.
+LONG put(RegistryStore& store, const std::string& key, std::string_view name, std::string_view value) {
+  const LONG rc = store.createKey(key);
+  return rc == ERROR_SUCCESS ? store.setValue(key, name, value) : rc;
+}
+
 bool hasSubKeys(const RegistryStore& store, const std::string& path) {
   std::vector<std::string> names;
   return store.subKeys(path, &names) == ERROR_SUCCESS && !names.empty();
@@ -137,17 +143,17 @@ HRESULT RegisterTypeLib(ITypeLib* lib, LPCOLESTR fullPath, LPCOLESTR helpDir) {
   const std::string base = versionKey(a.guid, a.wMajorVerNum, a.wMinorVerNum);
   const LONG rc = registryUpdate([&](RegistryStore& store) {
     // This system's libraries hold one language each; they are recorded language-neutral.
-    LONG r = store.setValue(base, "", help);
-    if (r == ERROR_SUCCESS) r = store.setValue(base + "\\0\\" + kTypeLibPlatformKey, "", path);
-    if (r == ERROR_SUCCESS) r = store.setValue(base + "\\FLAGS", "", "0");
-    if (r == ERROR_SUCCESS) r = store.setValue(base + "\\HELPDIR", "", helpFolder);
+    LONG r = put(store, base, "", help);
+    if (r == ERROR_SUCCESS) r = put(store, base + "\\0\\" + kTypeLibPlatformKey, "", path);
+    if (r == ERROR_SUCCESS) r = put(store, base + "\\FLAGS", "", "0");
+    if (r == ERROR_SUCCESS) r = put(store, base + "\\HELPDIR", "", helpFolder);
     for (const Ifc& i : interfaces) {
       const std::string key = kInterfaceRoot + i.iid;
-      if (r == ERROR_SUCCESS) r = store.setValue(key, "", i.name);
+      if (r == ERROR_SUCCESS) r = put(store, key, "", i.name);
       if (r == ERROR_SUCCESS)
-        r = store.setValue(key + "\\ProxyStubClsid32", "", guidToString(CLSID_PSOAInterface));
-      if (r == ERROR_SUCCESS) r = store.setValue(key + "\\TypeLib", "", libidText);
-      if (r == ERROR_SUCCESS) r = store.setValue(key + "\\TypeLib", "Version", version);
+        r = put(store, key + "\\ProxyStubClsid32", "", guidToString(CLSID_PSOAInterface));
+      if (r == ERROR_SUCCESS) r = put(store, key + "\\TypeLib", "", libidText);
+      if (r == ERROR_SUCCESS) r = put(store, key + "\\TypeLib", "Version", version);
     }
     return r;
   });
