@@ -26,9 +26,6 @@ template <class T> struct InterfaceOf { static constexpr const IID* iid = nullpt
 template <class T> struct InterfaceOf<T*> : InterfaceOf<T> {};
 template <> struct InterfaceOf<IVelDriveSeg> { static constexpr const IID* iid = &IID_IVelDriveSeg; };
 template <> struct InterfaceOf<IVelDrive> { static constexpr const IID* iid = &IID_IVelDrive; };
-template <> struct InterfaceOf<IVelDriveServer> {
-  static constexpr const IID* iid = &IID_IVelDriveServer;
-};
 
 template <class> struct ParamTypes;
 template <class I, class... A> struct ParamTypes<HRESULT (I::*)(A...)> {
