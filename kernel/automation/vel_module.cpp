@@ -1,5 +1,7 @@
 #include "kernel/automation/vel_module.h"
 
+#include "kernel/automation/vel_drive.h"
+#include "kernel/automation/vel_drive_server.h"
 #include "kernel/automation/veldrive_ids.h"
 
 namespace {
@@ -33,9 +35,9 @@ const VelRegEntry kServerRegistry[] = VEL_CLASS_REGISTRY(
 VelClassRecord gClasses[kVelClassCount] = {
     {"VelDriveSeg component", "VelDriveSeg.1", "VelDriveSeg", 1, nullptr, &CLSID_NULL,
      &IID_IVelDriveSeg, nullptr, nullptr, nullptr},
-    {"VelDrive component", "VelDrive.1", "VelDrive", 1, nullptr, &CLSID_VelDrive, &IID_IVelDrive,
-     kDriveRegistry, nullptr, nullptr},
-    {"VelDriveServer Class", "VelDriveServer.1", "VelDriveServer", 1, nullptr,
+    {"VelDrive component", "VelDrive.1", "VelDrive", 1, createVelDrive, &CLSID_VelDrive,
+     &IID_IVelDrive, kDriveRegistry, nullptr, nullptr},
+    {"VelDriveServer Class", "VelDriveServer.1", "VelDriveServer", 1, createVelDriveServer,
      &CLSID_VelDriveServer, &IID_IVelDriveServer, kServerRegistry, nullptr, nullptr},
 };
 

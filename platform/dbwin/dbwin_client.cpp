@@ -101,12 +101,17 @@ bool writeLine(Channel& channel, const char* text) {
 std::mutex gMutex;
 // Before this coarse monotonic time no monitor is looked for; 0 means "look now".
 std::int64_t gNextProbe = 0;
+DbwinRedirect gRedirect = nullptr;
 
 }  // namespace
 
 int dbwinOutput(const char* text) {
   if (!text) text = "";
   std::lock_guard<std::mutex> lock(gMutex);
+  if (gRedirect) {
+    gRedirect(text);
+    return 1;
+  }
   const std::int64_t now = nowNs(CLOCK_MONOTONIC_COARSE);
   if (now >= gNextProbe) {
     Channel channel;
@@ -129,4 +134,11 @@ bool dbwinMonitorPresent() {
   const bool present = openChannel(channel);
   gNextProbe = present ? 0 : nowNs(CLOCK_MONOTONIC_COARSE) + kProbeInterval;
   return present;
+}
+
+DbwinRedirect setDbwinRedirect(DbwinRedirect redirect) {
+  std::lock_guard<std::mutex> lock(gMutex);
+  const DbwinRedirect previous = gRedirect;
+  gRedirect = redirect;
+  return previous;
 }

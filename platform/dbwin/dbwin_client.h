@@ -12,3 +12,9 @@ int dbwinOutput(const char* text);
 
 // Looks for a live monitor now, regardless of what was remembered, and remembers the answer.
 bool dbwinMonitorPresent();
+
+// Programs whose standard output is data (the veldrive batch tool) take the lines over:
+// while a redirect is installed, every line goes to it instead of a monitor or standard
+// output, and dbwinOutput returns 1. Installs redirect (null: none) and returns the previous.
+using DbwinRedirect = void (*)(const char* text);
+DbwinRedirect setDbwinRedirect(DbwinRedirect redirect);

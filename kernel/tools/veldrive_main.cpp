@@ -1,0 +1,423 @@
+// veldrive: a batch tool for people who script drive design. It reads one segment format
+// string per line ("ModSine", 0, 0, "fd1", 0.5), builds the drive through the kernel's
+// automation interfaces exactly as any client does (server from the class factory of
+// "VelDriveServer.1", newDrive, segment put, compile) and prints a table of
+// z f f' f'' f''' (tab-separated, 17 significant digits) on standard output.
+//
+// Exit status: 0 solved, 3 segments stay unsolved (count on standard error), 2 bad input or
+// command line (line number and the kernel's message on standard error), 1 the server
+// cannot be created. Kernel messages go to standard error; trace lines only with --trace.
+
+#include <dlfcn.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "kernel/automation/veldrive_interfaces.h"
+#include "platform/com/activation.h"
+#include "platform/com/bstr.h"
+#include "platform/dbwin/dbwin_client.h"
+#include "platform/msgbox/message_box.h"
+
+namespace {
+
+constexpr int kExitSolved = 0;
+constexpr int kExitNoServer = 1;
+constexpr int kExitBadInput = 2;
+constexpr int kExitUnsolved = 3;
+
+constexpr int kDefaultSteps = 100;
+// More rows than this are taken for a mistyped step.
+constexpr double kMaxRows = 1e8;
+constexpr char kServerProgId[] = "VelDriveServer.1";
+
+const char kUsage[] =
+    "usage: veldrive [--periodic] [--step DZ | --at Z,Z,...] [--dump] [--trace] [FILE]\n"
+    "  FILE        one segment format string per line (standard input when absent or \"-\"),\n"
+    "              e.g. \"ModSine\", 0, 0, \"fd1\", 0.5; blank lines and # comments are skipped,\n"
+    "              a line \"periodic\" makes the drive periodic\n"
+    "  --periodic  make the drive periodic\n"
+    "  --step DZ   tabulate z from z0 to z1 in steps of DZ (default: 100 steps)\n"
+    "  --at Z,...  evaluate at the given points\n"
+    "  --dump      print each segment's dump (before the table when --step or --at is given)\n"
+    "  --trace     kernel trace lines to standard error\n"
+    "Columns: z f f' f'' f''' (tab-separated). Exit 0 solved, 3 unsolved, 2 bad input.\n";
+
+// ---- small owners ---------------------------------------------------------------------
+
+template <class I>
+class Ref {
+ public:
+  Ref() = default;
+  explicit Ref(I* p) : p_(p) {}
+  ~Ref() {
+    if (p_) p_->Release();
+  }
+  Ref(const Ref&) = delete;
+  Ref& operator=(const Ref&) = delete;
+  I** put() { return &p_; }
+  void** putVoid() { return reinterpret_cast<void**>(&p_); }
+  I* get() const { return p_; }
+  I* operator->() const { return p_; }
+  explicit operator bool() const { return p_ != nullptr; }
+
+ private:
+  I* p_ = nullptr;
+};
+
+class Bstr {
+ public:
+  Bstr() = default;
+  explicit Bstr(const std::string& text) : s_(SysAllocStringUtf8(text)) {}
+  ~Bstr() { SysFreeString(s_); }
+  Bstr(const Bstr&) = delete;
+  Bstr& operator=(const Bstr&) = delete;
+  BSTR get() const { return s_; }
+  BSTR* put() { return &s_; }
+
+ private:
+  BSTR s_ = nullptr;
+};
+
+// ---- messages and traces --------------------------------------------------------------
+
+// Kernel messages wait here until the tool knows which input line they belong to.
+std::vector<std::string>& pendingMessages() {
+  static std::vector<std::string> messages;
+  return messages;
+}
+
+int collectMessage(const char* text, const char* title) {
+  std::string line = std::string(title) + ": " + text;
+  while (!line.empty() && line.back() == '\n') line.pop_back();
+  pendingMessages().push_back(line);
+  return kMessageBoxOk;
+}
+
+// Writes the waiting messages to standard error; a message repeated by successive compile
+// passes is written once with its count.
+void flushMessages() {
+  const std::vector<std::string>& all = pendingMessages();
+  for (std::size_t i = 0; i < all.size();) {
+    std::size_t same = 1;
+    while (i + same < all.size() && all[i + same] == all[i]) ++same;
+    if (same == 1) std::fprintf(stderr, "%s\n", all[i].c_str());
+    else std::fprintf(stderr, "%s (%zu times)\n", all[i].c_str(), same);
+    i += same;
+  }
+  pendingMessages().clear();
+}
+
+void traceToStderr(const char* text) { std::fputs(text, stderr); }
+void traceDiscard(const char*) {}
+
+// ---- command line ---------------------------------------------------------------------
+
+struct Options {
+  bool periodic = false;
+  bool dump = false;
+  bool trace = false;
+  double step = 0.0;        // > 0 when --step was given
+  std::vector<double> at;   // the --at points
+  bool haveAt = false;
+  std::string file = "-";
+};
+
+bool parseNumber(const std::string& text, double* out) {
+  if (text.empty()) return false;
+  char* end = nullptr;
+  errno = 0;
+  const double v = std::strtod(text.c_str(), &end);
+  if (errno != 0 || *end != '\0' || !std::isfinite(v)) return false;
+  *out = v;
+  return true;
+}
+
+bool parsePoints(const std::string& text, std::vector<double>* out) {
+  std::size_t start = 0;
+  for (;;) {
+    const std::size_t comma = text.find(',', start);
+    double v;
+    if (!parseNumber(text.substr(start, comma - start), &v)) return false;
+    out->push_back(v);
+    if (comma == std::string::npos) return true;
+    start = comma + 1;
+  }
+}
+
+// False with *message set for a command line that cannot be used.
+bool parseOptions(int argc, char** argv, Options* o, std::string* message) {
+  bool haveFile = false;
+  for (int i = 1; i < argc; ++i) {
+    const std::string arg = argv[i];
+    const bool hasValue = i + 1 < argc;
+    if (arg == "--periodic") {
+      o->periodic = true;
+    } else if (arg == "--dump") {
+      o->dump = true;
+    } else if (arg == "--trace") {
+      o->trace = true;
+    } else if (arg == "--step") {
+      if (!hasValue || !parseNumber(argv[++i], &o->step) || !(o->step > 0.0))
+        return *message = "--step needs a positive number", false;
+    } else if (arg == "--at") {
+      if (!hasValue || !parsePoints(argv[++i], &o->at))
+        return *message = "--at needs numbers separated by commas", false;
+      o->haveAt = true;
+    } else if (arg == "-h" || arg == "--help") {
+      return *message = "", false;
+    } else if ((arg.size() > 1 && arg[0] == '-') || haveFile) {
+      return *message = "unexpected argument \"" + arg + "\"", false;
+    } else {
+      o->file = arg;
+      haveFile = true;
+    }
+  }
+  if (o->step > 0.0 && o->haveAt) return *message = "--step and --at exclude each other", false;
+  return true;
+}
+
+// ---- the server -----------------------------------------------------------------------
+
+std::string programFolder() {
+  char path[4096];
+  const ssize_t n = readlink("/proc/self/exe", path, sizeof path - 1);
+  if (n <= 0) return ".";
+  path[n] = '\0';
+  std::string s(path);
+  return s.substr(0, s.rfind('/'));
+}
+
+// Registers the libVelDrive.so beside this program into the current registry, as
+// kinetra-regsvr would, and tells the user so.
+bool registerServerBesideProgram() {
+  const std::string library = programFolder() + "/libVelDrive.so";
+  std::string error;
+  void* handle = loadServerLibrary(library, &error);
+  const auto registerServer =
+      handle ? reinterpret_cast<DllRegisterServerFn>(dlsym(handle, "DllRegisterServer")) : nullptr;
+  if (!registerServer) {
+    std::fprintf(stderr, "veldrive: cannot load %s%s%s\n", library.c_str(),
+                 error.empty() ? "" : ": ", error.c_str());
+    return false;
+  }
+  const HRESULT hr = registerServer();
+  flushMessages();
+  if (FAILED(hr)) {
+    std::fprintf(stderr, "veldrive: registering %s failed: 0x%08X\n", library.c_str(),
+                 static_cast<unsigned>(hr));
+    return false;
+  }
+  std::fprintf(stderr, "veldrive: %s was not registered; registered %s\n", kServerProgId,
+               library.c_str());
+  return true;
+}
+
+HRESULT createServer(IVelDriveServer** server) {
+  CLSID clsid{};
+  HRESULT hr = CLSIDFromProgID(kServerProgId, &clsid);
+  if (FAILED(hr)) {
+    if (!registerServerBesideProgram()) return hr;
+    hr = CLSIDFromProgID(kServerProgId, &clsid);
+    if (FAILED(hr)) return hr;
+  }
+  return CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IVelDriveServer,
+                          reinterpret_cast<void**>(server));
+}
+
+// ---- reading the drive ----------------------------------------------------------------
+
+std::string trimmed(const std::string& line) {
+  const char* space = " \t\r\n\v\f";
+  const std::size_t first = line.find_first_not_of(space);
+  if (first == std::string::npos) return {};
+  return line.substr(first, line.find_last_not_of(space) - first + 1);
+}
+
+// Segments in the drive, counted along the chain.
+int segmentCount(IVelDrive* drive) {
+  int n = 0;
+  Ref<IVelDriveSeg> seg;
+  drive->get_head(seg.put());
+  while (seg) {
+    ++n;
+    Ref<IVelDriveSeg> next;
+    seg->get_next(next.put());
+    std::swap(*seg.put(), *next.put());
+  }
+  return n;
+}
+
+// Puts one segment format string into the drive. False with *why set when the kernel did
+// not take it whole.
+bool putSegment(IVelDrive* drive, const std::string& text, int* count, std::string* why) {
+  Bstr line(text);
+  const HRESULT hr = drive->put_segment(line.get());
+  const int after = segmentCount(drive);
+  const bool added = after > *count;
+  *count = after;
+  if (SUCCEEDED(hr) && added) return true;
+  if (!pendingMessages().empty()) {
+    for (const std::string& m : pendingMessages()) *why += (why->empty() ? "" : "; ") + m;
+  } else if (!added) {
+    *why = "not a segment: expected \"Type\", z0, f0 [, \"value\", number]... with a known type";
+  } else {
+    *why = "a value name is unknown or cannot be set on this segment type";
+  }
+  char code[32];
+  std::snprintf(code, sizeof code, " (0x%08X)", static_cast<unsigned>(hr));
+  *why += code;
+  pendingMessages().clear();
+  return false;
+}
+
+// Reads the input into the drive; kExitSolved or kExitBadInput.
+int readDrive(std::istream& in, IVelDrive* drive, bool* periodic) {
+  std::string line;
+  int number = 0, count = 0;
+  while (std::getline(in, line)) {
+    ++number;
+    const std::string text = trimmed(line);
+    if (text.empty() || text[0] == '#') continue;
+    if (text == "periodic") {
+      *periodic = true;
+      continue;
+    }
+    std::string why;
+    if (!putSegment(drive, text, &count, &why)) {
+      std::fprintf(stderr, "veldrive: line %d: %s\n", number, why.c_str());
+      return kExitBadInput;
+    }
+    flushMessages();
+  }
+  if (count == 0) {
+    std::fprintf(stderr, "veldrive: no segments in the input\n");
+    return kExitBadInput;
+  }
+  return kExitSolved;
+}
+
+// ---- output ---------------------------------------------------------------------------
+
+void printRow(IVelDrive* drive, double z) {
+  double v[4] = {0, 0, 0, 0};
+  drive->fderiv(z, &v[0], &v[1], &v[2], &v[3]);
+  std::printf("%.17g\t%.17g\t%.17g\t%.17g\t%.17g\n", z, v[0], v[1], v[2], v[3]);
+}
+
+void printDumps(IVelDrive* drive) {
+  Ref<IVelDriveSeg> seg;
+  drive->get_head(seg.put());
+  while (seg) {
+    Bstr dump;
+    seg->get__dump(dump.put());
+    std::string text = utf8FromBstr(dump.get());
+    if (!text.empty() && text.back() != '\n') text += '\n';
+    std::fputs(text.c_str(), stdout);
+    Ref<IVelDriveSeg> next;
+    seg->get_next(next.put());
+    std::swap(*seg.put(), *next.put());
+  }
+}
+
+// kExitSolved, or kExitBadInput for a step that would give absurdly many rows.
+int printTable(IVelDrive* drive, const Options& o) {
+  if (o.haveAt) {
+    for (double z : o.at) printRow(drive, z);
+    return kExitSolved;
+  }
+  double z0 = 0.0, z1 = 0.0;
+  drive->get_z0(&z0);
+  drive->get_z1(&z1);
+  const double span = z1 - z0;
+  const double step = o.step > 0.0 ? o.step : span / kDefaultSteps;
+  // Rows z0 + i·step for i = 0..n, n = ⌊span / step⌋ (a last row that misses z1 by rounding
+  // only is kept); a drive of no length gives the one row z0.
+  const double rows = step > 0.0 ? std::floor(span / step * (1 + 1e-12)) : 0.0;
+  if (rows > kMaxRows) {
+    std::fprintf(stderr, "veldrive: --step %g gives more than %.0f rows\n", step, kMaxRows);
+    return kExitBadInput;
+  }
+  const long n = static_cast<long>(rows);
+  for (long i = 0; i <= n; ++i) printRow(drive, i == n && o.step <= 0.0 ? z1 : z0 + i * step);
+  return kExitSolved;
+}
+
+int run(const Options& o) {
+  std::ifstream file;
+  if (o.file != "-") {
+    file.open(o.file);
+    if (!file) {
+      std::fprintf(stderr, "veldrive: cannot open %s: %s\n", o.file.c_str(), std::strerror(errno));
+      return kExitBadInput;
+    }
+  }
+  std::istream& in = o.file == "-" ? std::cin : file;
+
+  Ref<IVelDriveServer> server;
+  const HRESULT created = createServer(server.put());
+  flushMessages();
+  if (FAILED(created) || !server) {
+    std::fprintf(stderr,
+                 "veldrive: cannot create %s: 0x%08X (register libVelDrive.so with "
+                 "kinetra-regsvr)\n",
+                 kServerProgId, static_cast<unsigned>(created));
+    return kExitNoServer;
+  }
+  Ref<IVelDrive> drive;
+  Bstr name(o.file == "-" ? std::string("stdin") : o.file);
+  if (FAILED(server->newDrive(name.get(), drive.put())) || !drive) return kExitNoServer;
+
+  bool periodic = o.periodic;
+  if (const int status = readDrive(in, drive.get(), &periodic); status != kExitSolved)
+    return status;
+  drive->put_periodic(periodic ? 1 : 0);
+
+  // One compile runs its passes until every segment is solved or a pass solves none more.
+  LONG unsolved = 0;
+  drive->compile(&unsolved);
+  flushMessages();
+  std::fflush(stderr);
+
+  if (o.dump) printDumps(drive.get());
+  if (unsolved != 0) {
+    std::fflush(stdout);
+    std::fprintf(stderr, "veldrive: %ld segment%s unsolved\n", static_cast<long>(unsolved),
+                 unsolved == 1 ? "" : "s");
+    return kExitUnsolved;
+  }
+  int status = kExitSolved;
+  if (!o.dump || o.step > 0.0 || o.haveAt) status = printTable(drive.get(), o);
+  flushMessages();
+  return status;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  Options options;
+  std::string message;
+  if (!parseOptions(argc, argv, &options, &message)) {
+    if (message.empty()) {
+      std::fputs(kUsage, stdout);
+      return kExitSolved;
+    }
+    std::fprintf(stderr, "veldrive: %s\n%s", message.c_str(), kUsage);
+    return kExitBadInput;
+  }
+  setMessageBoxHandler(collectMessage);
+  setDbwinRedirect(options.trace ? traceToStderr : traceDiscard);
+  CoInitialize(nullptr);
+  const int status = run(options);
+  std::fflush(stdout);
+  CoUninitialize();
+  return status;
+}

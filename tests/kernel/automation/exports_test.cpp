@@ -1,0 +1,228 @@
+// libVelDrive.so as its clients meet it: registered into a temporary registry by
+// kinetra-regsvr, created through class activation, used through its interfaces only.
+
+#include <dlfcn.h>
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "kernel/automation/veldrive_interfaces.h"
+#include "platform/com/activation.h"
+#include "platform/com/categories.h"
+#include "platform/com/registry.h"
+#include "platform/msgbox/message_box.h"
+#include "tests/kernel/tools/program_run.h"
+#include "tests/platform/com/temp_registry.h"
+
+namespace {
+
+constexpr char kLibrary[] = "libVelDrive.so";
+
+template <class I>
+struct Ref {
+  Ref() = default;
+  ~Ref() {
+    if (p) p->Release();
+  }
+  Ref(const Ref&) = delete;
+  Ref& operator=(const Ref&) = delete;
+  I* operator->() const { return p; }
+  void** out() { return reinterpret_cast<void**>(&p); }
+  I* p = nullptr;
+};
+
+std::vector<std::string>& shownMessages() {
+  static std::vector<std::string> all;
+  return all;
+}
+int recordMessage(const char* text, const char* title) {
+  shownMessages().push_back(std::string(title) + ": " + text);
+  return kMessageBoxOk;
+}
+
+bool keyExists(const std::string& path) {
+  bool exists = false;
+  registryRead([&](const RegistryStore& s) {
+    exists = s.keyExists("HKEY_CLASSES_ROOT\\" + path);
+    return ERROR_SUCCESS;
+  });
+  return exists;
+}
+
+class ServerLibraryTest : public TempRegistry {
+ protected:
+  void SetUp() override {
+    TempRegistry::SetUp();
+    previous_ = setMessageBoxHandler(recordMessage);
+    shownMessages().clear();
+  }
+  void TearDown() override {
+    setMessageBoxHandler(previous_);
+    TempRegistry::TearDown();
+  }
+  ProgramResult regsvr(const std::vector<std::string>& args) {
+    return runProgram("kinetra-regsvr", args, "", folder());
+  }
+  void registerLibrary() {
+    const ProgramResult r = regsvr({kLibrary});
+    ASSERT_EQ(r.status, 0) << r.out << r.err;
+    EXPECT_NE(r.out.find("0x00000000"), std::string::npos) << r.out;
+  }
+  // The entry point of the library as the process has loaded it.
+  template <class Fn>
+  Fn entry(const char* name) {
+    void* handle = loadServerLibrary(kLibrary, nullptr);
+    return handle ? reinterpret_cast<Fn>(dlsym(handle, name)) : nullptr;
+  }
+
+ private:
+  MessageBoxHandler previous_ = nullptr;
+};
+
+// A cam drive over one turn: dwell, rise by 50 (modified sine), dwell, return, dwell.
+const char* const kCamDrive[] = {
+    "\"Linear\", 0, 0",      "\"ModSine\", 60, 0", "\"Linear\", 150, 50",
+    "\"ModSine\", 210, 50", "\"Linear\", 300, 0", "\"Linear\", 360, 0",
+};
+
+TEST_F(ServerLibraryTest, ClientBuildsAndEvaluatesADriveThroughTheInterfacesOnly) {
+  registerLibrary();
+  CLSID clsid{};
+  ASSERT_EQ(CLSIDFromProgID("VelDriveServer.1", &clsid), S_OK);
+  ASSERT_EQ(CLSIDFromProgID("VelDriveServer", &clsid), S_OK);
+  EXPECT_EQ(clsid, CLSID_VelDriveServer);
+  const auto canUnloadNow = entry<DllCanUnloadNowFn>("DllCanUnloadNow");
+  {
+    Ref<IVelDriveServer> server;
+    ASSERT_EQ(CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IVelDriveServer, server.out()), S_OK);
+    ASSERT_NE(canUnloadNow, nullptr);
+    EXPECT_EQ(canUnloadNow(), S_FALSE);
+    Ref<IVelDrive> drive;
+    BSTR name = SysAllocStringUtf8("cam");
+    ASSERT_EQ(server->newDrive(name, &drive.p), S_OK);
+    SysFreeString(name);
+    for (const char* line : kCamDrive) {
+      BSTR text = SysAllocStringUtf8(line);
+      EXPECT_EQ(drive->put_segment(text), S_OK) << line;
+      SysFreeString(text);
+    }
+    LONG unsolved = -1;
+    ASSERT_EQ(drive->compile(&unsolved), S_OK);
+    ASSERT_EQ(unsolved, 0);
+
+    const auto at = [&](double z, int k) {
+      double v[4] = {NAN, NAN, NAN, NAN};
+      EXPECT_EQ(drive->fderiv(z, &v[0], &v[1], &v[2], &v[3]), S_OK);
+      return v[k];
+    };
+    constexpr double kTol = 1e-9;
+    // Dwells, and the rise and return through half the stroke at their middles (the
+    // modified sine is point-symmetric about its middle).
+    EXPECT_NEAR(at(30, 0), 0.0, kTol);
+    EXPECT_NEAR(at(105, 0), 25.0, kTol);
+    EXPECT_NEAR(at(180, 0), 50.0, kTol);
+    EXPECT_NEAR(at(255, 0), 25.0, kTol);
+    EXPECT_NEAR(at(330, 0), 0.0, kTol);
+    // Rest to rest: no slope at the joints; the peak slope is Cv = 1.76 times the mean one
+    // (VDI 2143 tables: Cv of the modified sine 1.76).
+    for (double joint : {60.0, 150.0, 210.0, 300.0}) EXPECT_NEAR(at(joint, 1), 0.0, 1e-9) << joint;
+    EXPECT_NEAR(at(105, 1), 1.76 * 50.0 / 90.0, 1e-2);
+    // The separate members agree with fderiv at seeded random points of the whole drive.
+    std::mt19937 rng(7);
+    std::uniform_real_distribution<double> z(0.0, 360.0);
+    for (int i = 0; i < 200; ++i) {
+      const double x = z(rng);
+      double f = 0, fd = 0, fdd = 0, fddd = 0;
+      drive->f(x, &f);
+      drive->fd(x, &fd);
+      drive->fdd(x, &fdd);
+      drive->fddd(x, &fddd);
+      EXPECT_EQ(f, at(x, 0));
+      EXPECT_EQ(fd, at(x, 1));
+      EXPECT_EQ(fdd, at(x, 2));
+      EXPECT_EQ(fddd, at(x, 3));
+    }
+    ASSERT_EQ(server->add(drive.p), S_OK);
+  }
+  // Every reference given back: the library holds no object and may be unloaded.
+  EXPECT_EQ(canUnloadNow(), S_OK);
+  EXPECT_TRUE(shownMessages().empty()) << shownMessages().front();
+}
+
+TEST_F(ServerLibraryTest, ClassObjectRefusesOtherInterfacesAndUnknownClasses) {
+  registerLibrary();
+  const auto getClassObject = entry<DllGetClassObjectFn>("DllGetClassObject");
+  ASSERT_NE(getClassObject, nullptr);
+  void* p = this;
+  EXPECT_EQ(getClassObject(CLSID_VelDrive, IID_IDispatch, &p), E_NOINTERFACE);
+  EXPECT_EQ(p, nullptr);
+  const CLSID unknown = *guidFromString("{01234567-89AB-CDEF-0123-456789ABCDEF}");
+  EXPECT_EQ(getClassObject(unknown, IID_IClassFactory, &p), CLASS_E_CLASSNOTAVAILABLE);
+  Ref<IClassFactory> factory;
+  ASSERT_EQ(getClassObject(CLSID_VelDrive, IID_IClassFactory, factory.out()), S_OK);
+  Ref<IVelDrive> drive;
+  EXPECT_EQ(factory->CreateInstance(nullptr, IID_IVelDriveSeg, drive.out()), E_NOINTERFACE);
+  EXPECT_EQ(factory->CreateInstance(nullptr, IID_IVelDrive, drive.out()), S_OK);
+}
+
+TEST_F(ServerLibraryTest, LibraryExportsItsEntryPointsOnly) {
+  void* handle = loadServerLibrary(kLibrary, nullptr);
+  ASSERT_NE(handle, nullptr);
+  for (const char* name : {"DllGetClassObject", "DllCanUnloadNow", "DllRegisterServer",
+                           "DllUnregisterServer", "KinetraGetTypeLibResource"})
+    EXPECT_NE(dlsym(handle, name), nullptr) << name;
+  // The kernel inside stays private: velModule() and reportError are not visible.
+  for (const char* name : {"_Z9velModulev", "_Z11reportErrorPKcz"})
+    EXPECT_EQ(dlsym(handle, name), nullptr) << name;
+}
+
+TEST_F(ServerLibraryTest, RegisteringTwiceLeavesOneRegistration) {
+  registerLibrary();
+  const std::string once = fileText();
+  registerLibrary();
+  EXPECT_EQ(fileText(), once);
+}
+
+TEST_F(ServerLibraryTest, UnregisteringRemovesClassesProgIdsAndTypeLibAndKeepsCategories) {
+  registerLibrary();
+  const std::string libKey = "TypeLib\\" + guidToString(LIBID_VelDriveLib);
+  const std::vector<std::string> classKeys = {
+      "CLSID\\" + guidToString(CLSID_VelDrive), "VelDrive", "VelDrive.1",
+      "CLSID\\" + guidToString(CLSID_VelDriveServer), "VelDriveServer", "VelDriveServer.1"};
+  for (const std::string& key : classKeys) EXPECT_TRUE(keyExists(key)) << key;
+  EXPECT_TRUE(keyExists(libKey));
+  EXPECT_TRUE(keyExists("Interface\\" + guidToString(IID_IVelDriveServer)));
+  EXPECT_EQ(IsClassOfCategory(CLSID_VelDriveServer, CATID_SafeForScripting), S_OK);
+  EXPECT_EQ(IsClassOfCategory(CLSID_VelDrive, CATID_SafeForInitializing), S_OK);
+
+  const ProgramResult r = regsvr({"-u", kLibrary});
+  ASSERT_EQ(r.status, 0) << r.out << r.err;
+  for (const std::string& key : classKeys) EXPECT_FALSE(keyExists(key)) << key;
+  EXPECT_FALSE(keyExists(libKey));
+  EXPECT_FALSE(keyExists("Interface\\" + guidToString(IID_IVelDriveServer)));
+  for (const CATID* catid : {&CATID_SafeForScripting, &CATID_SafeForInitializing})
+    EXPECT_TRUE(keyExists("Component Categories\\" + guidToString(*catid)));
+  CLSID clsid{};
+  EXPECT_NE(CLSIDFromProgID("VelDriveServer.1", &clsid), S_OK);
+  // Unregistering what is gone already succeeds.
+  EXPECT_EQ(regsvr({"-u", kLibrary}).status, 0);
+}
+
+TEST_F(ServerLibraryTest, RegsvrReportsUsageAndMissingLibraries) {
+  EXPECT_EQ(regsvr({}).status, 2);
+  EXPECT_EQ(regsvr({"-u"}).status, 2);
+  EXPECT_EQ(regsvr({"-x", kLibrary}).status, 2);
+  EXPECT_EQ(regsvr({kLibrary, kLibrary}).status, 2);
+  const ProgramResult missing = regsvr({"libNoSuchServer.so"});
+  EXPECT_EQ(missing.status, 1);
+  EXPECT_NE(missing.err.find("libNoSuchServer.so"), std::string::npos);
+  // A library that is no server.
+  const ProgramResult notServer = regsvr({"libkinetra_platform.so"});
+  EXPECT_EQ(notServer.status, 1);
+  EXPECT_NE(notServer.err.find("DllRegisterServer"), std::string::npos);
+}
+
+}  // namespace

@@ -1,0 +1,147 @@
+#include "kernel/model/drive_server_core.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "tests/kernel/support/error_capture.h"
+
+namespace {
+
+int gDrivesAlive = 0;
+std::vector<std::string> gCleared;
+
+// A drive core that counts its instances and records every clear.
+class CountedDrive : public VelDriveImp {
+ public:
+  explicit CountedDrive(const char* name) : VelDriveImp(name) { ++gDrivesAlive; }
+  ~CountedDrive() override { --gDrivesAlive; }
+  int clear() override {
+    gCleared.emplace_back(name() ? name() : "");
+    return VelDriveImp::clear();
+  }
+};
+
+// Records the hooks instead of owning the drives.
+class HookServer : public VelDriveServerImp {
+ public:
+  ~HookServer() override { removeAll(); }
+  void onInsert(VelDriveImp* d) override { events.push_back("+" + std::string(d->name())); }
+  void onRemove(VelDriveImp* d) override { events.push_back("-" + std::string(d->name())); }
+  std::vector<std::string> events;
+};
+
+class DriveServerCoreTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    gDrivesAlive = 0;
+    gCleared.clear();
+  }
+  ErrorCapture errors;
+};
+
+TEST_F(DriveServerCoreTest, KeepsInsertionOrderAndFindsByIndex) {
+  CountedDrive a("A"), b("B"), c("C");
+  HookServer server;
+  for (VelDriveImp* d : {static_cast<VelDriveImp*>(&a), static_cast<VelDriveImp*>(&b),
+                         static_cast<VelDriveImp*>(&c)})
+    EXPECT_EQ(server.insert(d), 0);
+  ASSERT_EQ(server.count(), 3);
+  EXPECT_EQ(server.driveAt(0), &a);
+  EXPECT_EQ(server.driveAt(2), &c);
+  EXPECT_EQ(server.events, (std::vector<std::string>{"+A", "+B", "+C"}));
+  // Removing the middle one moves the later one down and keeps the order of the others.
+  EXPECT_EQ(server.remove(&b), 0);
+  EXPECT_EQ(server.driveAt(1), &c);
+  EXPECT_EQ(server.events.back(), "-B");
+  EXPECT_TRUE(errors.messages().empty());
+}
+
+TEST_F(DriveServerCoreTest, ReportsIndexOutsideTheListWithoutGrowingIt) {
+  CountedDrive a("A");
+  HookServer server;
+  server.insert(&a);
+  for (int index : {-1, 1, 5, 1 << 20}) {
+    EXPECT_EQ(server.driveAt(index), nullptr);
+    EXPECT_EQ(errors.messages().back(),
+              "Drive with index " + std::to_string(index) + " not in drive servers container.");
+  }
+  EXPECT_EQ(server.count(), 1);
+}
+
+TEST_F(DriveServerCoreTest, ByNameFindsTheFirstExactMatch) {
+  CountedDrive first("A"), second("A"), other("B");
+  HookServer server;
+  server.insert(&other);
+  server.insert(&first);
+  server.insert(&second);
+  EXPECT_EQ(server.driveByName("A"), &first);
+  EXPECT_EQ(server.driveByName("a"), nullptr);
+  EXPECT_EQ(errors.messages().back(), "Drive with name 'a' not in drive servers container.");
+  server.remove(&first);
+  EXPECT_EQ(server.driveByName("A"), &second);
+}
+
+TEST_F(DriveServerCoreTest, RefusesNullAndUnlistedDrives) {
+  CountedDrive a("A"), b("B");
+  HookServer server;
+  EXPECT_EQ(server.insert(nullptr), 1);
+  EXPECT_EQ(errors.messages().back(), "Attempt to insert invalid drive to server.");
+  server.insert(&a);
+  EXPECT_EQ(server.remove(&b), 1);
+  EXPECT_EQ(errors.messages().back(), "Attempt to remove drive from server failed.");
+  EXPECT_EQ(server.remove(nullptr), 1);
+  EXPECT_EQ(server.count(), 1);
+  EXPECT_EQ(server.events, (std::vector<std::string>{"+A"}));
+}
+
+TEST_F(DriveServerCoreTest, ClearClearsEveryDriveInListOrderAndKeepsThem) {
+  CountedDrive a("A"), b("B");
+  HookServer server;
+  server.insert(&b);
+  server.insert(&a);
+  EXPECT_EQ(server.clear(), 0);
+  EXPECT_EQ(gCleared, (std::vector<std::string>{"B", "A"}));
+  EXPECT_EQ(server.count(), 2);
+}
+
+TEST_F(DriveServerCoreTest, ListGrowsPastItsFirstCapacities) {
+  std::vector<std::unique_ptr<CountedDrive>> drives;
+  HookServer server;
+  for (int i = 0; i < 37; ++i) {
+    drives.push_back(std::make_unique<CountedDrive>(std::to_string(i).c_str()));
+    ASSERT_EQ(server.insert(drives.back().get()), 0);
+  }
+  for (int i = 0; i < 37; ++i) EXPECT_EQ(server.driveAt(i), drives[i].get());
+  EXPECT_EQ(server.driveByName("36"), drives[36].get());
+}
+
+TEST_F(DriveServerCoreTest, BareCoreOwnsItsDrives) {
+  {
+    VelDriveServerImp server;
+    auto* a = new CountedDrive("A");
+    server.insert(a);
+    server.insert(new CountedDrive("B"));
+    EXPECT_EQ(server.remove(a), 0);
+    EXPECT_EQ(gDrivesAlive, 1);
+  }
+  EXPECT_EQ(gDrivesAlive, 0);
+}
+
+// Fault mended: a drive standing twice in the bare core's list was deleted on its first
+// removal, leaving a dangling second entry.
+TEST_F(DriveServerCoreTest, BareCoreKeepsATwiceListedDriveUntilItsLastEntryGoes) {
+  VelDriveServerImp server;
+  auto* a = new CountedDrive("A");
+  server.insert(a);
+  server.insert(a);
+  EXPECT_EQ(server.remove(a), 0);
+  EXPECT_EQ(gDrivesAlive, 1);
+  EXPECT_EQ(server.driveAt(0), a);
+  EXPECT_EQ(server.remove(a), 0);
+  EXPECT_EQ(gDrivesAlive, 0);
+}
+
+}  // namespace

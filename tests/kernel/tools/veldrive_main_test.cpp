@@ -1,0 +1,201 @@
+// The veldrive batch tool, run as a user runs it, against a temporary registry.
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "tests/kernel/tools/program_run.h"
+#include "tests/platform/com/temp_registry.h"
+
+namespace {
+
+const char kCamDrive[] =
+    "# cam drive over one turn\n"
+    "\"Linear\", 0, 0\n"
+    "\n"
+    "\"ModSine\", 60, 0\n"
+    "   # an indented comment\n"
+    "\"Linear\", 150, 50\n"
+    "\"ModSine\", 210, 50\r\n"
+    "\"Linear\", 300, 0\n"
+    "\"Linear\", 360, 0\n";
+
+using Row = std::vector<double>;
+
+// Parses the table; every line must be five numbers separated by single tabs, each printed
+// with 17 significant digits so that it reads back exactly.
+std::vector<Row> table(const std::string& out) {
+  std::vector<Row> rows;
+  std::istringstream lines(out);
+  std::string line;
+  while (std::getline(lines, line)) {
+    Row row;
+    std::size_t start = 0;
+    for (;;) {
+      const std::size_t tab = line.find('\t', start);
+      const std::string field = line.substr(start, tab - start);
+      char* end = nullptr;
+      const double v = std::strtod(field.c_str(), &end);
+      EXPECT_TRUE(!field.empty() && *end == '\0') << "field \"" << field << "\" in: " << line;
+      char again[40];
+      std::snprintf(again, sizeof again, "%.17g", v);
+      EXPECT_EQ(field, again);
+      row.push_back(v);
+      if (tab == std::string::npos) break;
+      start = tab + 1;
+    }
+    EXPECT_EQ(row.size(), 5u) << line;
+    rows.push_back(row);
+  }
+  return rows;
+}
+
+class VeldriveToolTest : public TempRegistry {
+ protected:
+  void SetUp() override {
+    TempRegistry::SetUp();
+    const ProgramResult r = runProgram("kinetra-regsvr", {"libVelDrive.so"}, "", folder());
+    ASSERT_EQ(r.status, 0) << r.out << r.err;
+  }
+  ProgramResult veldrive(const std::vector<std::string>& args, const std::string& input) {
+    return runProgram("veldrive", args, input, folder());
+  }
+};
+
+TEST_F(VeldriveToolTest, TabulatesHundredStepsFromZ0ToZ1ByDefault) {
+  const ProgramResult r = veldrive({}, kCamDrive);
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.err, "");
+  const std::vector<Row> rows = table(r.out);
+  ASSERT_EQ(rows.size(), 101u);
+  EXPECT_EQ(rows.front()[0], 0.0);
+  EXPECT_EQ(rows.back()[0], 360.0);
+  for (std::size_t i = 0; i < rows.size(); ++i) EXPECT_NEAR(rows[i][0], 3.6 * i, 1e-9);
+  // z = 180 (row 50) lies in the upper dwell.
+  EXPECT_NEAR(rows[50][1], 50.0, 1e-9);
+  EXPECT_NEAR(rows[50][2], 0.0, 1e-9);
+}
+
+TEST_F(VeldriveToolTest, StepAndPointsChooseTheRows) {
+  const ProgramResult step = veldrive({"--step", "90"}, kCamDrive);
+  ASSERT_EQ(step.status, 0) << step.err;
+  std::vector<Row> rows = table(step.out);
+  ASSERT_EQ(rows.size(), 5u);
+  for (int i = 0; i < 5; ++i) EXPECT_EQ(rows[i][0], 90.0 * i);
+
+  // A step that does not divide the span stops at the last row inside it.
+  rows = table(veldrive({"--step", "7"}, kCamDrive).out);
+  ASSERT_EQ(rows.size(), 52u);
+  EXPECT_EQ(rows.back()[0], 357.0);
+
+  const ProgramResult at = veldrive({"--at", "105,180,-10,400"}, kCamDrive);
+  ASSERT_EQ(at.status, 0) << at.err;
+  rows = table(at.out);
+  ASSERT_EQ(rows.size(), 4u);
+  EXPECT_EQ(rows[0][0], 105.0);
+  EXPECT_NEAR(rows[0][1], 25.0, 1e-9);  // the middle of the rise
+  EXPECT_NEAR(rows[1][1], 50.0, 1e-9);
+}
+
+TEST_F(VeldriveToolTest, StandardOutputHoldsTheTableAloneTracesOnlyWithTrace) {
+  const ProgramResult quiet = veldrive({"--at", "0,90"}, kCamDrive);
+  const ProgramResult traced = veldrive({"--at", "0,90", "--trace"}, kCamDrive);
+  ASSERT_EQ(quiet.status, 0);
+  ASSERT_EQ(traced.status, 0);
+  EXPECT_EQ(traced.out, quiet.out);
+  EXPECT_EQ(quiet.err, "");
+  // Compile traces every value handed across a joint.
+  EXPECT_NE(traced.err, "");
+}
+
+TEST_F(VeldriveToolTest, PeriodicLineAndOptionAreTheSame) {
+  const ProgramResult line = veldrive({"--at", "0,60,360"}, std::string("periodic\n") + kCamDrive);
+  const ProgramResult option = veldrive({"--at", "0,60,360", "--periodic"}, kCamDrive);
+  ASSERT_EQ(line.status, 0) << line.err;
+  ASSERT_EQ(option.status, 0) << option.err;
+  EXPECT_EQ(line.out, option.out);
+}
+
+TEST_F(VeldriveToolTest, DumpPrintsEverySegment) {
+  const ProgramResult r = veldrive({"--dump"}, kCamDrive);
+  ASSERT_EQ(r.status, 0) << r.err;
+  for (const char* type : {"Linear", "ModSine"}) EXPECT_NE(r.out.find(type), std::string::npos);
+  // Without --step or --at the dump comes alone; with one of them the table follows it.
+  const ProgramResult both = veldrive({"--dump", "--at", "105"}, kCamDrive);
+  ASSERT_EQ(both.status, 0);
+  EXPECT_EQ(both.out.substr(0, r.out.size()), r.out);
+  EXPECT_EQ(table(both.out.substr(r.out.size())).size(), 1u);
+}
+
+TEST_F(VeldriveToolTest, BadLineEndsWithItsNumberAndStatus2) {
+  for (const char* bad : {"\"Bogus\", 0, 0", "\"Linear\", zero, 0", "\"Linear\", 90, 0, \"nosuch\", 1",
+                          "Linear 90 0"}) {
+    const std::string input = std::string("\"Linear\", 0, 0\n# comment\n") + bad + "\n\"Linear\", 360, 0\n";
+    const ProgramResult r = veldrive({}, input);
+    EXPECT_EQ(r.status, 2) << bad;
+    EXPECT_NE(r.err.find("line 3:"), std::string::npos) << bad << " -> " << r.err;
+    EXPECT_EQ(r.out, "") << bad;
+  }
+}
+
+TEST_F(VeldriveToolTest, UnsolvedDriveEndsWithTheCountAndStatus3) {
+  // A harmonic combination reverses at one end only: slopes at both ends leave it unsolved.
+  const ProgramResult r = veldrive(
+      {}, "\"Linear\", 0, 0\n\"HarmComb\", 10, 0, \"fd0\", 1, \"fd1\", 1\n\"Linear\", 90, 50\n");
+  EXPECT_EQ(r.status, 3) << r.err;
+  EXPECT_NE(r.err.find("veldrive: 1 segment unsolved"), std::string::npos) << r.err;
+  // The kernel's reason comes first, once however often the passes repeated it.
+  const std::size_t reason = r.err.find("kError: HarmComb");
+  ASSERT_NE(reason, std::string::npos) << r.err;
+  EXPECT_EQ(r.err.find("kError: HarmComb", reason + 1), std::string::npos) << r.err;
+  EXPECT_EQ(r.out, "");
+}
+
+TEST_F(VeldriveToolTest, CommandLineMistakesEndWithStatus2) {
+  for (const std::vector<std::string>& args :
+       std::vector<std::vector<std::string>>{{"--step", "0"},
+                                             {"--step", "-1"},
+                                             {"--step"},
+                                             {"--at", "1,,2"},
+                                             {"--step", "1", "--at", "2"},
+                                             {"--bogus"},
+                                             {"a.txt", "b.txt"},
+                                             {"/nonexistent/drive.txt"}}) {
+    const ProgramResult r = veldrive(args, kCamDrive);
+    EXPECT_EQ(r.status, 2) << args[0];
+    EXPECT_EQ(r.out, "") << args[0];
+  }
+  EXPECT_EQ(veldrive({}, "# nothing\n\n").status, 2);
+  const ProgramResult help = veldrive({"--help"}, "");
+  EXPECT_EQ(help.status, 0);
+  EXPECT_NE(help.out.find("usage: veldrive"), std::string::npos);
+  // A step that would print absurdly many rows is refused rather than run for hours.
+  EXPECT_EQ(veldrive({"--step", "1e-12"}, kCamDrive).status, 2);
+}
+
+TEST_F(VeldriveToolTest, ReadsTheDriveFromAFile) {
+  const std::string file = folder() + "/drive.txt";
+  std::ofstream(file) << kCamDrive;
+  const ProgramResult fromFile = veldrive({"--step", "45", file}, "");
+  const ProgramResult fromInput = veldrive({"--step", "45", "-"}, kCamDrive);
+  ASSERT_EQ(fromFile.status, 0) << fromFile.err;
+  EXPECT_EQ(fromFile.out, fromInput.out);
+}
+
+// Without a registration the tool registers the library beside it and says so once.
+TEST_F(VeldriveToolTest, RegistersTheServerBesideItWhenUnregistered) {
+  writeFile("");
+  const ProgramResult first = veldrive({"--at", "180"}, kCamDrive);
+  ASSERT_EQ(first.status, 0) << first.err;
+  EXPECT_NE(first.err.find("registered"), std::string::npos);
+  EXPECT_EQ(table(first.out).size(), 1u);
+  const ProgramResult second = veldrive({"--at", "180"}, kCamDrive);
+  EXPECT_EQ(second.err, "");
+  EXPECT_EQ(second.out, first.out);
+}
+
+}  // namespace
