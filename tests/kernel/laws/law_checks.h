@@ -1,146 +1,170 @@
 #pragma once
-// Property checks that every motion law must pass, whatever its formulas: the curve and its
-// derivatives agree with finite differences, f, f', f'' do not jump at the law's own piece
-// boundaries, and the law starts at 0 and ends at 1 where it promises to.
+// One table for every motion law: a row names a law at one point of its parameter grid and
+// what the law promises there (piece boundaries, how it reports extremes, which characteristic
+// values are peaks of the curve). law_properties_test.cpp checks each row against the curve
+// itself; each law's test file contributes its rows and setter cases.
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cmath>
-#include <initializer_list>
+#include <cstdio>
+#include <functional>
+#include <memory>
+#include <ostream>
+#include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "kernel/laws/base_drive.h"
 
 namespace lawchecks {
 
+using Factory = std::function<std::unique_ptr<kBaseDrive>()>;
+using Settings = std::vector<std::pair<ValueType, double>>;
+
 inline FArr at(kBaseDrive& law, double z) {
   FArr out{};
   return law.farr(z, out);
 }
 
-// Largest |value| of derivative k over a dense grid, at least 1: the scale that tolerances
-// are relative to.
-inline double magnitude(kBaseDrive& law, int k) {
-  double m = 1.0;
-  for (int i = 0; i <= 1000; ++i) m = std::max(m, std::fabs(at(law, i / 1000.0)[k]));
-  return m;
-}
+// Quantity q of the curve: derivative q (0..3), or with kPower f'·f'' (the dynamic moment).
+constexpr int kPower = 4;
+inline double quantity(const FArr& v, int q) { return q == kPower ? v[1] * v[2] : v[q]; }
 
-// f(0) = 0 and f(1) = 1.
-inline void expectUnitEnds(kBaseDrive& law, const std::string& label, double tol = 1e-12) {
-  EXPECT_NEAR(at(law, 0.0)[0], 0.0, tol) << label << ": f(0)";
-  EXPECT_NEAR(at(law, 1.0)[0], 1.0, tol) << label << ": f(1)";
-}
-
-// Derivative k+1 agrees with the difference quotient of derivative k at every grid point,
-// from one side at least (at a piece boundary the higher derivative may jump, so only the
-// one-sided quotients can match).
-inline void expectDerivativesMatchDifferences(kBaseDrive& law, const std::string& label,
-                                              int points = 400) {
-  constexpr double h = 1e-6;
-  for (int k = 0; k < 3; ++k) {
-    const double scale = magnitude(law, k + 1);
-    const double tol = 1e-4 * scale;
-    for (int i = 0; i <= points; ++i) {
-      const double z = static_cast<double>(i) / points;
-      const double left = at(law, z - h)[k], mid = at(law, z)[k], right = at(law, z + h)[k];
-      const double want = at(law, z)[k + 1];
-      const bool forward = std::fabs((right - mid) / h - want) <= tol;
-      const bool backward = std::fabs((mid - left) / h - want) <= tol;
-      const bool central = std::fabs((right - left) / (2 * h) - want) <= tol;
-      EXPECT_TRUE(forward || backward || central)
-          << label << ": derivative " << k + 1 << " at z = " << z << " is " << want
-          << ", differences give " << (mid - left) / h << " / " << (right - mid) / h;
-    }
-  }
-}
-
-// f, f', f'' are continuous across each given boundary.
-inline void expectContinuousAt(kBaseDrive& law, const std::string& label,
-                               std::initializer_list<double> boundaries) {
-  constexpr double eps = 1e-9;
-  for (int k = 0; k < 3; ++k) {
-    const double tol = 1e-6 * magnitude(law, k + 1) + 1e-9;
-    for (double b : boundaries) {
-      EXPECT_NEAR(at(law, b - eps)[k], at(law, b + eps)[k], tol)
-          << label << ": derivative " << k << " jumps at z = " << b;
-    }
-  }
-}
-
-// The derivative extremes the law reports bound the curve on [0, 1] and are reached on it
-// (within a sampling tolerance). Laws that report sampled extremes are checked only for
-// being reached, not for bounding.
-inline void expectExtremesBoundCurve(kBaseDrive& law, const std::string& label,
-                                     bool exactExtremes = true) {
-  const double lo[3] = {law.fdmin(), law.fddmin(), law.fdddmin()};
-  const double hi[3] = {law.fdmax(), law.fddmax(), law.fdddmax()};
-  for (int k = 1; k <= 3; ++k) {
-    double seenLo = 1e300, seenHi = -1e300;
-    for (int i = 0; i <= 2000; ++i) {
-      const double v = at(law, i / 2000.0)[k];
-      seenLo = std::min(seenLo, v);
-      seenHi = std::max(seenHi, v);
-    }
-    const double tol = 1e-3 * magnitude(law, k);
-    if (exactExtremes) {
-      EXPECT_NEAR(lo[k - 1], seenLo, tol) << label << ": minimum of derivative " << k;
-      EXPECT_NEAR(hi[k - 1], seenHi, tol) << label << ": maximum of derivative " << k;
-    } else {
-      EXPECT_GE(lo[k - 1], seenLo - tol) << label << ": sampled minimum of derivative " << k;
-      EXPECT_LE(hi[k - 1], seenHi + tol) << label << ": sampled maximum of derivative " << k;
-    }
-  }
-}
-
-}  // namespace lawchecks
-
-namespace lawchecks {
-
-// Extreme of quantity(FArr) over a dense grid of [0, 1] (points + 1 samples): the curve's own
-// peak, to compare a law's characteristic values with. Example: the peak of f'·f'' is
-// denseExtreme(law, [](const FArr& v) { return v[1] * v[2]; }, true).
-template <class Quantity>
-double denseExtreme(kBaseDrive& law, Quantity quantity, bool wantMax, int points = 20000) {
-  double m = wantMax ? -1e300 : 1e300;
+struct Range {
+  double lo = 1e300, hi = -1e300;
+};
+// Range of quantity q over points + 1 evenly spaced z in [from, to].
+inline Range rangeOf(kBaseDrive& law, int q, double from = 0.0, double to = 1.0,
+                     int points = 20000) {
+  Range r;
   for (int i = 0; i <= points; ++i) {
-    const double v = quantity(at(law, static_cast<double>(i) / points));
-    m = wantMax ? std::max(m, v) : std::min(m, v);
+    const double v = quantity(at(law, from + (to - from) * i / points), q);
+    r = {std::min(r.lo, v), std::max(r.hi, v)};
   }
-  return m;
+  return r;
+}
+// Largest |quantity q| on [0, 1], at least 1: the scale tolerances are relative to.
+inline double magnitude(kBaseDrive& law, int q) {
+  const Range r = rangeOf(law, q, 0.0, 1.0, 1000);
+  return std::max({1.0, r.hi, -r.lo});
 }
 
-// Extreme of derivative k (0..3) over a dense grid of [0, 1].
-inline double denseExtreme(kBaseDrive& law, int k, bool wantMax, int points = 20000) {
-  return denseExtreme(law, [k](const FArr& v) { return v[k]; }, wantMax, points);
+// A law with settings applied in order; each must succeed unless expectOk is false.
+template <class Law>
+std::unique_ptr<kBaseDrive> make(const Settings& settings, bool expectOk = true) {
+  auto law = std::make_unique<Law>();
+  for (auto [code, v] : settings) {
+    const int result = law->setValue(code, v);
+    EXPECT_TRUE(!expectOk || result == kLawOk) << code << " " << v << ": " << result;
+  }
+  return law;
+}
+template <class Law>
+Factory factory(Settings settings = {}, bool expectOk = true) {
+  return [settings, expectOk] { return make<Law>(settings, expectOk); };
 }
 
-}  // namespace lawchecks
+// How a law reports the extremes of one derivative.
+enum class Extreme {
+  kUnchecked,  // (f only) the base's 0 and 1, whatever the curve does
+  kExact,      // the curve's own extremes
+  kSampled,    // the curve's extremes over the base's 21 samples z = 0, 0.05, ..., 1
+  kWithin,     // somewhere inside the curve's range (a sampled law behind a wrapper)
+};
 
-namespace lawchecks {
+// value(code) (0 for vtNone) equals sign · (the largest, smallest or largest-magnitude q on
+// [from, to], or q at from), within relTol of q's magnitude.
+struct Peak {
+  enum Kind { kMax, kMin, kSigned, kAt };
+  ValueType code;
+  int q;
+  Kind kind;
+  double from, to = 1.0, relTol = 1e-5, sign = 1.0;
+};
 
-// For laws that report the base's sampled extremes: fdmin ... fdddmax equal the extremes of
-// the 21 samples z = 0, 0.05, ..., 1.0, taken as the law interface defines them (the step
-// accumulated in double arithmetic, so a sample may fall an ulp beside a piece boundary).
-inline void expectSampledExtremes(kBaseDrive& law, const std::string& label) {
-  double lo[4] = {1e300, 1e300, 1e300, 1e300}, hi[4] = {-1e300, -1e300, -1e300, -1e300};
-  int samples = 0;
-  for (double z = 0.0; z <= 1.001; z += 0.05, ++samples) {
-    const FArr v = at(law, z);
-    for (int k = 1; k <= 3; ++k) {
-      lo[k] = std::min(lo[k], v[k]);
-      hi[k] = std::max(hi[k], v[k]);
-    }
+struct LawCase {
+  std::string label;
+  Factory make;                   // the law with its parameters set
+  Settings given{};               // end values asked for (fd0, fd1, fdd0, fdd1)
+  std::vector<double> joints{};   // piece boundaries
+  int smooth = 2;                 // f .. f^(smooth) are continuous at the joints
+  Extreme extremes[4] = {Extreme::kExact, Extreme::kExact, Extreme::kExact, Extreme::kExact};
+  double extremeTol = 1e-4;       // of the magnitude; published rounded figures need more
+  std::vector<Peak> peaks{};
+  std::function<double(double)> reference{};  // f by another construction, if any
+  Factory rebuildFrom{};          // a law that setting rebuildCodes turns into this one
+  std::vector<ValueType> rebuildCodes{};
+  bool ignoresOthers = true;      // every code outside settable returns 0, changes nothing
+  std::vector<ValueType> settable{};
+  void derivatives(Extreme e) { extremes[1] = extremes[2] = extremes[3] = e; }
+  friend void PrintTo(const LawCase& c, std::ostream* os) { *os << c.label; }
+};
+
+// One setter call: its result and what read() finds afterwards (within tol; 0: exactly).
+struct SetterCase {
+  std::string name;
+  Factory make;  // the law before the call
+  ValueType code;
+  double v;
+  int result;
+  std::function<double(kBaseDrive&)> read;
+  double expected;
+  bool evaluates = true;  // false: farr leaves its output alone (a degenerate lambda)
+  double tol = 0.0;
+  friend void PrintTo(const SetterCase& c, std::ostream* os) { *os << c.name; }
+};
+
+inline std::function<double(kBaseDrive&)> valueOf(ValueType code) {
+  return [code](kBaseDrive& law) { return law.value(code); };
+}
+inline std::string setterName(const testing::TestParamInfo<SetterCase>& info) {
+  return info.param.name;
+}
+template <class... T>
+std::string label(const char* law, const T&... parts) {
+  std::ostringstream os;
+  os << law << "(";
+  ((os << parts << " "), ...);
+  return os.str() + ")";
+}
+
+// Collects standard output, where trace lines go while no debug monitor runs (kDrvModTrapez
+// traces every evaluation). Other lines (failures reported meanwhile) are passed on at the
+// end unless text() took them.
+class StdoutCapture {
+ public:
+  StdoutCapture() { testing::internal::CaptureStdout(); }
+  ~StdoutCapture() {
+    if (taken_) return;
+    std::istringstream lines(testing::internal::GetCapturedStdout());
+    for (std::string line; std::getline(lines, line);)
+      if (line.rfind("lam(", 0) != 0) std::printf("%s\n", line.c_str());
   }
-  EXPECT_EQ(samples, 21) << label;
-  EXPECT_EQ(law.fdmin(), lo[1]) << label << ": fdmin";
-  EXPECT_EQ(law.fddmin(), lo[2]) << label << ": fddmin";
-  EXPECT_EQ(law.fdddmin(), lo[3]) << label << ": fdddmin";
-  EXPECT_EQ(law.fdmax(), hi[1]) << label << ": fdmax";
-  EXPECT_EQ(law.fddmax(), hi[2]) << label << ": fddmax";
-  EXPECT_EQ(law.fdddmax(), hi[3]) << label << ": fdddmax";
+  std::string text() {
+    taken_ = true;
+    return testing::internal::GetCapturedStdout();
+  }
+
+ private:
+  bool taken_ = false;
+};
+
+class LawProperties : public testing::TestWithParam<LawCase> {
+  StdoutCapture quiet_;
+};
+class LawSetter : public testing::TestWithParam<SetterCase> {
+  StdoutCapture quiet_;
+};
+
+// a and b agree in derivatives 0 .. last at 41 points of [0, 1].
+inline void expectSameCurve(kBaseDrive& a, kBaseDrive& b, double relTol, int last = 3) {
+  for (int k = 0; k <= last; ++k) {
+    const double tol = relTol * magnitude(b, k);
+    for (int i = 0; i <= 40; ++i)
+      EXPECT_NEAR(at(a, i / 40.0)[k], at(b, i / 40.0)[k], tol) << "f" << k << "(" << i / 40.0 << ")";
+  }
 }
 
 }  // namespace lawchecks

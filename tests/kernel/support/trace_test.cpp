@@ -1,6 +1,6 @@
-// traceDebug and the debug-monitor channel, with and without a real kinetra-dbmon.
-// Every test process uses its own channel names (KINETRA_DBWIN_PREFIX), so parallel test
-// runs and a monitor the developer keeps open do not interfere.
+// traceDebug and the debug-monitor channel, with and without a real kinetra-dbmon. Every test
+// process uses its own channel names (KINETRA_DBWIN_PREFIX), so parallel test runs and a
+// monitor the developer keeps open do not interfere.
 
 #include "kernel/support/auxcom_trace.h"
 
@@ -11,7 +11,6 @@
 #include <spawn.h>
 #include <sys/file.h>
 #include <sys/mman.h>
-#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -20,7 +19,6 @@
 #include <chrono>
 #include <climits>
 #include <cstdio>
-#include <cstdlib>
 #include <string>
 #include <thread>
 
@@ -37,8 +35,7 @@ using std::chrono::milliseconds;
 std::string monitorPath() {
   char self[PATH_MAX] = {};
   const ssize_t length = readlink("/proc/self/exe", self, sizeof self - 1);
-  if (length <= 0) return {};
-  std::string path(self, static_cast<std::size_t>(length));
+  const std::string path(self, length > 0 ? static_cast<std::size_t>(length) : 0);
   return path.substr(0, path.rfind('/') + 1) + "kinetra-dbmon";
 }
 
@@ -50,59 +47,56 @@ void removeChannel() {
 }
 
 bool channelExists() {
-  const DbwinNames names = dbwinNames();
-  const int fd = shm_open(names.buffer.c_str(), O_RDONLY, 0);
+  const int fd = shm_open(dbwinNames().buffer.c_str(), O_RDONLY, 0);
   if (fd >= 0) close(fd);
-  sem_t* sem = sem_open(names.bufferReady.c_str(), 0);
-  if (sem != SEM_FAILED) sem_close(sem);
-  return fd >= 0 || sem != SEM_FAILED;
+  return fd >= 0;
 }
 
-// Leaves the three objects as a dead monitor would: buffer ready taken, nobody serving.
-// With lockIt the buffer is also locked, as by a monitor that is alive but hangs; the
-// returned descriptor holds that lock until closed.
+// Leaves the three objects as a dead monitor would: buffer ready taken, nobody serving. With
+// lockIt the buffer is also locked, as by a monitor that is alive but hangs; the returned
+// descriptor holds that lock until closed.
 int leaveChannelBehind(bool lockIt) {
   const DbwinNames names = dbwinNames();
-  sem_t* ready = sem_open(names.bufferReady.c_str(), O_CREAT, 0600, 0);
-  sem_t* data = sem_open(names.dataReady.c_str(), O_CREAT, 0600, 0);
-  EXPECT_NE(ready, SEM_FAILED);
-  EXPECT_NE(data, SEM_FAILED);
-  sem_close(ready);
-  sem_close(data);
-  const int fd = shm_open(names.buffer.c_str(), O_RDWR | O_CREAT, 0600);
-  EXPECT_GE(fd, 0);
-  EXPECT_EQ(ftruncate(fd, kDbwinBufferSize), 0);
-  if (lockIt) {
-    EXPECT_EQ(flock(fd, LOCK_EX), 0);
+  for (const std::string& name : {names.bufferReady, names.dataReady}) {
+    sem_t* sem = sem_open(name.c_str(), O_CREAT, 0600, 0);
+    EXPECT_NE(sem, SEM_FAILED);
+    sem_close(sem);
   }
+  const int fd = shm_open(names.buffer.c_str(), O_RDWR | O_CREAT, 0600);
+  EXPECT_EQ(ftruncate(fd, kDbwinBufferSize), 0);
+  EXPECT_TRUE(!lockIt || flock(fd, LOCK_EX) == 0);
   return fd;
 }
 
 // A kinetra-dbmon child whose standard output is read through a pipe.
 class MonitorProcess {
  public:
-  bool start() {
+  MonitorProcess() {
     int fds[2];
-    if (pipe(fds) != 0) return false;
+    if (pipe(fds) != 0) return;
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_adddup2(&actions, fds[1], STDOUT_FILENO);
     posix_spawn_file_actions_addclose(&actions, fds[0]);
     const std::string path = monitorPath();
     char* argv[] = {const_cast<char*>(path.c_str()), nullptr};
-    const int spawned = posix_spawn(&pid_, path.c_str(), &actions, nullptr, argv, environ);
+    if (posix_spawn(&pid_, path.c_str(), &actions, nullptr, argv, environ) != 0) pid_ = -1;
     posix_spawn_file_actions_destroy(&actions);
     close(fds[1]);
     output_ = fds[0];
-    return spawned == 0;
   }
-  // Collects output until it contains expected or the time is up.
-  bool waitForOutput(const std::string& expected, milliseconds limit) {
-    const auto end = Clock::now() + limit;
+  ~MonitorProcess() {
+    if (pid_ > 0) stop(SIGKILL);
+    if (output_ >= 0) close(output_);
+  }
+  bool started() const { return pid_ > 0; }
+  // Collects output until it contains expected or five seconds are up.
+  bool waitForOutput(const std::string& expected) {
+    const auto end = Clock::now() + milliseconds(5000);
     while (text_.find(expected) == std::string::npos) {
       const auto left = std::chrono::duration_cast<milliseconds>(end - Clock::now()).count();
-      if (left <= 0) return false;
       pollfd p{output_, POLLIN, 0};
+      if (left <= 0) return false;
       if (poll(&p, 1, static_cast<int>(left)) <= 0) continue;
       char chunk[512];
       const ssize_t n = read(output_, chunk, sizeof chunk);
@@ -111,24 +105,13 @@ class MonitorProcess {
     }
     return true;
   }
-  // Sends signal and returns the exit status (-1 when it did not end normally).
-  int stop(int signal = SIGTERM) {
-    if (pid_ <= 0) return -1;
-    kill(pid_, signal);
+  // Sends signal (none: waits for the end) and returns the exit status, -1 when abnormal.
+  int stop(int signal = 0) {
+    if (signal) kill(pid_, signal);
     int status = 0;
     waitpid(pid_, &status, 0);
     pid_ = -1;
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  }
-  int wait() {
-    int status = 0;
-    waitpid(pid_, &status, 0);
-    pid_ = -1;
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  }
-  ~MonitorProcess() {
-    if (pid_ > 0) stop(SIGKILL);
-    if (output_ >= 0) close(output_);
   }
   const std::string& text() const { return text_; }
 
@@ -138,10 +121,9 @@ class MonitorProcess {
   std::string text_;
 };
 
-// Repeats traceDebug with line until a monitor takes it or the time is up.
-bool traceUntilTaken(const char* line, milliseconds limit) {
-  const auto end = Clock::now() + limit;
-  while (Clock::now() < end) {
+// Repeats traceDebug with line until a monitor takes it, five seconds at most.
+bool traceUntilTaken(const char* line) {
+  for (const auto end = Clock::now() + milliseconds(5000); Clock::now() < end;) {
     if (traceDebug("%s", line) == 0) return true;
     std::this_thread::sleep_for(milliseconds(5));
   }
@@ -155,89 +137,69 @@ class Trace : public testing::Test {
     setenv(kDbwinPrefixVariable, prefix.c_str(), 1);
     removeChannel();
     dbwinMonitorPresent();  // forget what earlier tests left
+    testing::internal::CaptureStdout();
   }
-  void TearDown() override { removeChannel(); }
-
+  void TearDown() override {
+    removeChannel();
+    if (!stdoutTaken_) testing::internal::GetCapturedStdout();
+  }
+  std::string standardOutput() {
+    std::fflush(stdout);
+    stdoutTaken_ = true;
+    return testing::internal::GetCapturedStdout();
+  }
   static bool monitorBuilt() { return access(monitorPath().c_str(), X_OK) == 0; }
+
+ private:
+  bool stdoutTaken_ = false;
 };
 
-TEST_F(Trace, WithoutMonitorLineGoesToStandardOutput) {
-  testing::internal::CaptureStdout();
-  EXPECT_EQ(traceDebug("lam(%lg)\n", 0.5), 1);
-  EXPECT_EQ(traceDebug("lam(%lg), ca(%lg), cas(%lg)\n", 0.5, 4.0, 2.0), 1);
-  std::fflush(stdout);
-  EXPECT_EQ(testing::internal::GetCapturedStdout(), "lam(0.5)\nlam(0.5), ca(4), cas(2)\n");
-}
-
-TEST_F(Trace, LongLinesAreCutToTheTraceBuffer) {
+// Without a monitor lines go to standard output, cut to the trace buffer.
+TEST_F(Trace, WithoutMonitorLinesGoToStandardOutput) {
   const std::string longText(2000, 'y');
-  testing::internal::CaptureStdout();
-  traceDebug("%s", longText.c_str());
-  std::fflush(stdout);
-  EXPECT_EQ(testing::internal::GetCapturedStdout(), longText.substr(0, kTraceBufferSize - 1));
+  EXPECT_EQ(traceDebug("lam(%lg), ca(%lg)\n", 0.5, 4.0), 1);
+  EXPECT_EQ(traceDebug("%s", longText.c_str()), 1);
+  EXPECT_EQ(standardOutput(), "lam(0.5), ca(4)\n" + longText.substr(0, kTraceBufferSize - 1));
 }
 
-TEST_F(Trace, RunningMonitorPrintsLineWithPidAndRemovesChannelOnTerm) {
+// A monitor started later is found again; it prints each line after the writer's process id,
+// refuses to be replaced by a second one, and removes the channel when terminated.
+TEST_F(Trace, RunningMonitorPrintsLinesWithThePid) {
   if (!monitorBuilt()) GTEST_SKIP() << "kinetra-dbmon is not built next to the tests";
-  testing::internal::CaptureStdout();
-  EXPECT_EQ(traceDebug("before the monitor\n"), 1);  // remembers that none runs
+  EXPECT_EQ(traceDebug("before the monitor\n"), 1);
   MonitorProcess monitor;
-  ASSERT_TRUE(monitor.start());
-  // A monitor started later is found again by the periodic look for it.
-  ASSERT_TRUE(traceUntilTaken("probe\n", milliseconds(5000)));
+  ASSERT_TRUE(monitor.started());
+  ASSERT_TRUE(traceUntilTaken("probe\n"));
+  MonitorProcess second;
+  ASSERT_TRUE(second.started());
+  EXPECT_EQ(second.stop(), 1);
   EXPECT_EQ(traceDebug("hello %d\n", 42), 0);
   EXPECT_EQ(traceDebug("without line feed"), 0);
   const std::string pid = std::to_string(getpid());
-  EXPECT_TRUE(monitor.waitForOutput(pid + ": without line feed\n", milliseconds(5000))) << monitor.text();
+  EXPECT_TRUE(monitor.waitForOutput(pid + ": without line feed\n")) << monitor.text();
   EXPECT_NE(monitor.text().find(pid + ": hello 42\n"), std::string::npos) << monitor.text();
   EXPECT_EQ(monitor.stop(SIGTERM), 0);
   EXPECT_FALSE(channelExists());
-  testing::internal::GetCapturedStdout();
 }
 
-TEST_F(Trace, MonitorEndsOnInterruptAndRefusesToReplaceALiveOne) {
-  if (!monitorBuilt()) GTEST_SKIP() << "kinetra-dbmon is not built next to the tests";
-  testing::internal::CaptureStdout();  // probe lines written before the monitor is up
-  MonitorProcess first;
-  ASSERT_TRUE(first.start());
-  ASSERT_TRUE(traceUntilTaken("first\n", milliseconds(5000)));
-  MonitorProcess second;
-  ASSERT_TRUE(second.start());
-  EXPECT_EQ(second.wait(), 1);
-  EXPECT_EQ(traceDebug("still first\n"), 0);
-  EXPECT_TRUE(first.waitForOutput(": still first\n", milliseconds(5000)));
-  EXPECT_EQ(first.stop(SIGINT), 0);
-  EXPECT_FALSE(channelExists());
-  testing::internal::GetCapturedStdout();
-}
-
-TEST_F(Trace, MonitorReplacesObjectsADeadMonitorLeftBehind) {
-  if (!monitorBuilt()) GTEST_SKIP() << "kinetra-dbmon is not built next to the tests";
+// Objects a dead monitor left behind are ignored at once, and a new monitor replaces them.
+TEST_F(Trace, StaleObjectsOfADeadMonitor) {
   close(leaveChannelBehind(false));
-  testing::internal::CaptureStdout();
-  MonitorProcess monitor;
-  ASSERT_TRUE(monitor.start());
-  ASSERT_TRUE(traceUntilTaken("after replacing\n", milliseconds(5000)));
-  EXPECT_TRUE(monitor.waitForOutput(": after replacing\n", milliseconds(5000)));
-  EXPECT_EQ(monitor.stop(), 0);
-  testing::internal::GetCapturedStdout();
-}
-
-TEST_F(Trace, ObjectsOfADeadMonitorAreIgnoredAtOnce) {
-  close(leaveChannelBehind(false));
-  testing::internal::CaptureStdout();
   const auto start = Clock::now();
   EXPECT_EQ(traceDebug("stale\n"), 1);
   EXPECT_LT(Clock::now() - start, milliseconds(100));
-  std::fflush(stdout);
-  EXPECT_EQ(testing::internal::GetCapturedStdout(), "stale\n");
+  if (!monitorBuilt()) GTEST_SKIP() << "kinetra-dbmon is not built next to the tests";
+  MonitorProcess monitor;
+  ASSERT_TRUE(monitor.started());
+  ASSERT_TRUE(traceUntilTaken("after replacing\n"));
+  EXPECT_TRUE(monitor.waitForOutput(": after replacing\n"));
+  EXPECT_EQ(monitor.stop(SIGINT), 0);
 }
 
-// Used to wait without limit for buffer ready, hanging the program for good.
+// Fault mended: the writer waited without limit for buffer ready, hanging for good.
 TEST_F(Trace, HungMonitorCostsOneBoundedWaitThenIsSkipped) {
   const int lock = leaveChannelBehind(true);
   ASSERT_TRUE(dbwinMonitorPresent());
-  testing::internal::CaptureStdout();
   auto start = Clock::now();
   EXPECT_EQ(traceDebug("first\n"), 1);
   const auto waited = Clock::now() - start;
@@ -246,8 +208,7 @@ TEST_F(Trace, HungMonitorCostsOneBoundedWaitThenIsSkipped) {
   start = Clock::now();
   EXPECT_EQ(traceDebug("second\n"), 1);
   EXPECT_LT(Clock::now() - start, milliseconds(50));
-  std::fflush(stdout);
-  EXPECT_EQ(testing::internal::GetCapturedStdout(), "first\nsecond\n");
+  EXPECT_EQ(standardOutput(), "first\nsecond\n");
   close(lock);
 }
 
