@@ -80,12 +80,14 @@ void VelDriveImp::setName(const char* text) {
 
 IVelDriveSegImp* VelDriveImp::head() { return head_; }
 
-IVelDriveSegImp* VelDriveImp::tail() {
-  // Links change only through the drive, so the cached chain stays good for the tail.
-  if (cache_.generation == generation_) return cache_.seg.empty() ? nullptr : cache_.seg.back();
-  IVelDriveSegImp* s = head_;
-  while (s && s->next()) s = s->next();
-  return s;
+IVelDriveSegImp* VelDriveImp::tail() { return tail_; }
+
+bool VelDriveImp::isOrdered() {
+  if (orderedAt_ == VelDriveSegImp::linkedMoveCount()) return true;
+  for (IVelDriveSegImp* s = head_; s && s->next(); s = s->next())
+    if (!(s->z0() <= s->next()->z0())) return false;
+  orderedAt_ = VelDriveSegImp::linkedMoveCount();
+  return true;
 }
 
 bool VelDriveImp::isMember(IVelDriveSegImp* seg) const {
@@ -101,21 +103,32 @@ int VelDriveImp::insert(IVelDriveSegImp* seg) {
     return 1;
   }
   const double z = seg->z0();
+  const bool ordered = isOrdered();
   if (!head_ || z < head_->z0()) {
     seg->setNext(head_);
     seg->setPrev(nullptr);
     if (head_) head_->setPrev(seg);
     head_ = seg;
+    if (!tail_) tail_ = seg;
   } else {
-    // Ties go after the head, and before a later segment with the same z0.
+    // Ties go after the head, and before a later segment with the same z0. In a chain in
+    // z0 order the walk from the head ends at the tail for any z beyond the tail's z0, so
+    // building a drive front to back costs no walk per segment.
     IVelDriveSegImp* at = head_;
-    while (at->next() && z > at->next()->z0()) at = at->next();
+    if (ordered && z > tail_->z0()) {
+      at = tail_;
+    } else {
+      while (at->next() && z > at->next()->z0()) at = at->next();
+    }
     IVelDriveSegImp* after = at->next();
     seg->setPrev(at);
     seg->setNext(after);
     if (after) after->setPrev(seg);
     at->setNext(seg);
+    if (!after) tail_ = seg;
   }
+  // Inserting by the walk keeps an ordered chain ordered.
+  if (ordered) orderedAt_ = VelDriveSegImp::linkedMoveCount();
   owners()[seg] = this;
   changed();
   onInsert(seg);
@@ -132,6 +145,7 @@ int VelDriveImp::remove(IVelDriveSegImp* seg) {
   if (before) before->setNext(after);
   if (after) after->setPrev(before);
   if (seg == head_) head_ = after;
+  if (seg == tail_) tail_ = before;
   // The removed segment keeps no links into the chain: they would dangle once the drive
   // lets go of its other segments, and would stop it from being inserted again.
   seg->setNext(nullptr);

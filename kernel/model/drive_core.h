@@ -126,11 +126,17 @@ class VelDriveImp : public IVelDriveImp, public IVelDriveSegImp {
   IVelDriveSegImp* segmentAt(double z);
   IVelDriveSegImp* walkTo(double z);
   bool isMember(IVelDriveSegImp* seg) const;
+  // True when z0 does not decrease along the chain (checked by a walk when unknown).
+  bool isOrdered();
   // The smallest (wantMax false) or largest value of one extremum over all segments.
   double extreme(double (IVelDriveSegImp::*of)(), bool wantMax);
 
   char* name_ = nullptr;
   IVelDriveSegImp* head_ = nullptr;
+  IVelDriveSegImp* tail_ = nullptr;
+  // The linked-move count at which the chain was last seen in z0 order; insertion keeps
+  // the order, so appending behind the tail needs no walk while the count stands.
+  std::uint64_t orderedAt_ = ~std::uint64_t{0};
   std::int32_t periodic_ = 0;
   std::uint64_t generation_ = 0;
   ChainCache cache_;

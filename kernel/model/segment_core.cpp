@@ -132,6 +132,7 @@ int VelDriveSegImp::setValue(ValueType code, int source, double v) {
     z0_ = v;
     z0Source_ = source;
     ++changes_;
+    if (next_ || prev_) ++linkedMoves_;
   } else if (code == vtF0) {
     f0_ = v;
     f0Source_ = source;

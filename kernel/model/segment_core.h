@@ -88,6 +88,10 @@ class VelDriveSegImp : public IVelDriveSegImp {
   // segments (a drive's lookup and last-point caches) compare it to tell cheaply whether
   // what they read is still current.
   static std::uint64_t changeCount() { return changes_; }
+  // Counts, library-wide, the z0 changes of segments linked into a chain: only those can
+  // bring a chain out of z0 order, so a drive that saw its chain in order may trust that
+  // order while this count stands.
+  static std::uint64_t linkedMoveCount() { return linkedMoves_; }
 
  protected:
   // Takes ownership of a newly built law, replacing (and deleting) any previous one.
@@ -119,4 +123,5 @@ class VelDriveSegImp : public IVelDriveSegImp {
   IVelDriveSegImp* prev_ = nullptr;
   std::unique_ptr<kBaseDrive> law_;
   static inline std::uint64_t changes_ = 0;
+  static inline std::uint64_t linkedMoves_ = 0;
 };

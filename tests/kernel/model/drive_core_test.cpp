@@ -243,6 +243,44 @@ TEST_F(DriveCoreTest, SegmentAlreadyInAChainOrADriveIsRefused) {
 
 // Fault mended: a removed segment kept its links into the chain, which dangled once the
 // drive let go of the other segments.
+// Appending behind the tail skips the walk while the chain is in order; mixed with
+// insertions in front, removals and clients moving linked segments out of order, the chain
+// must still be the one the walk from the head builds.
+TEST_F(DriveCoreTest, InsertionMatchesTheWalkFromTheHeadWhateverTheOrder) {
+  std::mt19937 rng(7);
+  std::uniform_int_distribution<int> action(0, 9), small(0, 6);
+  for (int trial = 0; trial < 50; ++trial) {
+    VelDriveImp d;
+    std::vector<IVelDriveSegImp*> model;  // the chain as the plain walk builds it
+    for (int step = 0; step < 60; ++step) {
+      const int a = action(rng);
+      if (a < 6 || model.empty()) {
+        auto* seg = new Line(small(rng) + (a < 4 ? step : 0), 0.0);
+        const double z = seg->z0();
+        std::size_t at = 0;
+        if (!model.empty() && !(z < model[0]->z0())) {
+          at = 1;
+          while (at < model.size() && z > model[at]->z0()) ++at;
+        }
+        model.insert(model.begin() + static_cast<long>(at), seg);
+        ASSERT_EQ(d.insert(seg), 0);
+      } else if (a < 8) {
+        const std::size_t k = static_cast<std::size_t>(small(rng)) % model.size();
+        IVelDriveSegImp* gone = model[k];
+        model.erase(model.begin() + static_cast<long>(k));
+        ASSERT_EQ(d.remove(gone), 0);
+      } else {
+        model[static_cast<std::size_t>(small(rng)) % model.size()]->setValue(vtZ0, vsExplicit,
+                                                                             small(rng) * 10.0);
+      }
+      std::vector<IVelDriveSegImp*> chain;
+      for (IVelDriveSegImp* s = d.head(); s; s = s->next()) chain.push_back(s);
+      ASSERT_EQ(chain, model) << "trial " << trial << " step " << step;
+      ASSERT_EQ(d.tail(), model.empty() ? nullptr : model.back());
+    }
+  }
+}
+
 TEST_F(DriveCoreTest, RemovedSegmentForgetsItsLinksAndCanBeInsertedAgain) {
   // A drive that leaves removed segments to the caller.
   struct KeepingDrive : VelDriveImp {
