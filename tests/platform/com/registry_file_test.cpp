@@ -35,7 +35,7 @@ TEST_F(RegistryFile, LocationFollowsTheEnvironmentInOrder) {
     ScopedEnv noXdg("XDG_CONFIG_HOME", nullptr);
     EXPECT_EQ(RegistryStore::defaultPath(), "/home/tester/.config/kinetra/registry");
   }
-  ScopedEnv relativeXdg("XDG_CONFIG_HOME", "relative");  // not absolute: ignored as the base directory spec says
+  ScopedEnv relativeXdg("XDG_CONFIG_HOME", "relative");  // not absolute: ignored, as the XDG base-directory rules require
   EXPECT_EQ(RegistryStore::defaultPath(), "/home/tester/.config/kinetra/registry");
 }
 
