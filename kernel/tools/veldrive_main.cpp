@@ -40,7 +40,7 @@ constexpr double kMaxRows = 1e8;
 constexpr char kServerProgId[] = "VelDriveServer.1";
 
 const char kUsage[] =
-    "usage: veldrive [--periodic] [--step DZ | --at Z,Z,...] [--dump] [--trace] [FILE]\n"
+    "usage: veldrive [--periodic] [--step DZ | --at Z,Z,...] [--dump] [--html] [--trace] [FILE]\n"
     "  FILE        one segment format string per line (standard input when absent or \"-\"),\n"
     "              e.g. \"ModSine\", 0, 0, \"fd1\", 0.5; blank lines and # comments are skipped,\n"
     "              a line \"periodic\" makes the drive periodic\n"
@@ -48,6 +48,7 @@ const char kUsage[] =
     "  --step DZ   tabulate z from z0 to z1 in steps of DZ (default: 100 steps)\n"
     "  --at Z,...  evaluate at the given points\n"
     "  --dump      print each segment's dump (before the table when --step or --at is given)\n"
+    "  --html      print the drive's HTML table (likewise before the table)\n"
     "  --trace     kernel trace lines to standard error\n"
     "Columns: z f f' f'' f''' (tab-separated). Exit 0 solved, 3 unsolved, 2 bad input.\n";
 
@@ -124,6 +125,7 @@ void traceDiscard(const char*) {}
 struct Options {
   bool periodic = false;
   bool dump = false;
+  bool html = false;
   bool trace = false;
   double step = 0.0;        // > 0 when --step was given
   std::vector<double> at;   // the --at points
@@ -163,6 +165,8 @@ bool parseOptions(int argc, char** argv, Options* o, std::string* message) {
       o->periodic = true;
     } else if (arg == "--dump") {
       o->dump = true;
+    } else if (arg == "--html") {
+      o->html = true;
     } else if (arg == "--trace") {
       o->trace = true;
     } else if (arg == "--step") {
@@ -388,6 +392,11 @@ int run(const Options& o) {
   std::fflush(stderr);
 
   if (o.dump) printDumps(drive.get());
+  if (o.html) {
+    Bstr table;
+    drive->htmlTable(table.put());
+    std::fputs(utf8FromBstr(table.get()).c_str(), stdout);
+  }
   if (unsolved != 0) {
     std::fflush(stdout);
     std::fprintf(stderr, "veldrive: %ld segment%s unsolved\n", static_cast<long>(unsolved),
@@ -395,7 +404,8 @@ int run(const Options& o) {
     return kExitUnsolved;
   }
   int status = kExitSolved;
-  if (!o.dump || o.step > 0.0 || o.haveAt) status = printTable(drive.get(), o);
+  // A report asked for alone is the whole output; with --step or --at the table follows.
+  if (!(o.dump || o.html) || o.step > 0.0 || o.haveAt) status = printTable(drive.get(), o);
   flushMessages();
   return status;
 }

@@ -120,15 +120,18 @@ TEST_F(VeldriveToolTest, PeriodicLineAndOptionAreTheSame) {
   EXPECT_EQ(line.out, option.out);
 }
 
-TEST_F(VeldriveToolTest, DumpPrintsEverySegment) {
-  const ProgramResult r = veldrive({"--dump"}, kCamDrive);
-  ASSERT_EQ(r.status, 0) << r.err;
-  for (const char* type : {"Linear", "ModSine"}) EXPECT_NE(r.out.find(type), std::string::npos);
-  // Without --step or --at the dump comes alone; with one of them the table follows it.
-  const ProgramResult both = veldrive({"--dump", "--at", "105"}, kCamDrive);
-  ASSERT_EQ(both.status, 0);
-  EXPECT_EQ(both.out.substr(0, r.out.size()), r.out);
-  EXPECT_EQ(table(both.out.substr(r.out.size())).size(), 1u);
+TEST_F(VeldriveToolTest, DumpAndHtmlReportsComeAloneOrBeforeTheTable) {
+  for (const char* report : {"--dump", "--html"}) {
+    const ProgramResult r = veldrive({report}, kCamDrive);
+    ASSERT_EQ(r.status, 0) << r.err;
+    for (const char* type : {"Linear", "ModSine"}) EXPECT_NE(r.out.find(type), std::string::npos);
+    // Without --step or --at the report comes alone; with one of them the table follows it.
+    const ProgramResult both = veldrive({report, "--at", "105"}, kCamDrive);
+    ASSERT_EQ(both.status, 0);
+    EXPECT_EQ(both.out.substr(0, r.out.size()), r.out);
+    EXPECT_EQ(table(both.out.substr(r.out.size())).size(), 1u);
+  }
+  EXPECT_EQ(veldrive({"--html"}, kCamDrive).out.rfind("<table border>\n", 0), 0u);
 }
 
 TEST_F(VeldriveToolTest, BadLineEndsWithItsNumberAndStatus2) {
