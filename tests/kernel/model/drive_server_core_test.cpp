@@ -43,19 +43,21 @@ class DriveServerCoreTest : public ::testing::Test {
 };
 
 TEST_F(DriveServerCoreTest, KeepsInsertionOrderAndFindsByIndex) {
-  CountedDrive a("A"), b("B"), c("C");
+  // Past the list's first capacities.
+  std::vector<std::unique_ptr<CountedDrive>> drives;
   HookServer server;
-  for (VelDriveImp* d : {static_cast<VelDriveImp*>(&a), static_cast<VelDriveImp*>(&b),
-                         static_cast<VelDriveImp*>(&c)})
-    EXPECT_EQ(server.insert(d), 0);
-  ASSERT_EQ(server.count(), 3);
-  EXPECT_EQ(server.driveAt(0), &a);
-  EXPECT_EQ(server.driveAt(2), &c);
-  EXPECT_EQ(server.events, (std::vector<std::string>{"+A", "+B", "+C"}));
-  // Removing the middle one moves the later one down and keeps the order of the others.
-  EXPECT_EQ(server.remove(&b), 0);
-  EXPECT_EQ(server.driveAt(1), &c);
-  EXPECT_EQ(server.events.back(), "-B");
+  for (int i = 0; i < 37; ++i) {
+    drives.push_back(std::make_unique<CountedDrive>(std::to_string(i).c_str()));
+    ASSERT_EQ(server.insert(drives.back().get()), 0);
+  }
+  for (int i = 0; i < 37; ++i) EXPECT_EQ(server.driveAt(i), drives[i].get());
+  EXPECT_EQ(server.driveByName("36"), drives[36].get());
+  EXPECT_EQ(server.events[2], "+2");
+  // Removing a middle one moves the later ones down and keeps the order of the others.
+  EXPECT_EQ(server.remove(drives[1].get()), 0);
+  EXPECT_EQ(server.driveAt(1), drives[2].get());
+  EXPECT_EQ(server.driveAt(35), drives[36].get());
+  EXPECT_EQ(server.events.back(), "-1");
   EXPECT_TRUE(errors.messages().empty());
 }
 
@@ -105,17 +107,6 @@ TEST_F(DriveServerCoreTest, ClearClearsEveryDriveInListOrderAndKeepsThem) {
   EXPECT_EQ(server.clear(), 0);
   EXPECT_EQ(gCleared, (std::vector<std::string>{"B", "A"}));
   EXPECT_EQ(server.count(), 2);
-}
-
-TEST_F(DriveServerCoreTest, ListGrowsPastItsFirstCapacities) {
-  std::vector<std::unique_ptr<CountedDrive>> drives;
-  HookServer server;
-  for (int i = 0; i < 37; ++i) {
-    drives.push_back(std::make_unique<CountedDrive>(std::to_string(i).c_str()));
-    ASSERT_EQ(server.insert(drives.back().get()), 0);
-  }
-  for (int i = 0; i < 37; ++i) EXPECT_EQ(server.driveAt(i), drives[i].get());
-  EXPECT_EQ(server.driveByName("36"), drives[36].get());
 }
 
 TEST_F(DriveServerCoreTest, BareCoreOwnsItsDrives) {

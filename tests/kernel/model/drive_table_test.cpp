@@ -82,11 +82,6 @@ TEST(DriveTable, EverySegmentTypeGetsOneRowWithItsSettableValuesBlue) {
   for (size_t p = 0; (p = table.find("<td ", p)) != std::string::npos; ++p) ++cells;
   EXPECT_EQ(rows, static_cast<size_t>(segmentTypeCount()));
   EXPECT_EQ(cells, rows * 19);
-  // ModSine takes lambda from the client; Linear does not have it.
-  VelDriveSeg* mod = createSegment("ModSine");
-  mod->AddRef();
-  EXPECT_TRUE(mod->isVarValue(vtLambda, vsExplicit));
-  mod->Release();
 }
 
 }  // namespace

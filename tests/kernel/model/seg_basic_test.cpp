@@ -15,22 +15,6 @@ constexpr double kTol = 1e-12;
 using LinearSegment = SegmentTypeTest;
 using QuadParabSegment = SegmentTypeTest;
 
-TEST_F(LinearSegment, SlopeIsTheChordBeforeAndAfterCompile) {
-  SegChain c;
-  auto* a = c.add<VelDriveSegLinear>(0, 0);
-  c.add<VelDriveSegLinear>(2, 10);
-  EXPECT_DOUBLE_EQ(a->value(vtFd0), 5.0);
-  EXPECT_DOUBLE_EQ(a->value(vtFd1), 5.0);
-  EXPECT_EQ(a->value(vtFdd0), 0.0);
-  EXPECT_EQ(a->compile(vsDerived), 0);
-  EXPECT_NE(lawAs<kDrvLinear>(*a), nullptr);
-  EXPECT_DOUBLE_EQ(a->value(vtFd1), 5.0);
-  const FArr v = evalAt(*a, 1.0);
-  EXPECT_NEAR(v[0], 5.0, kTol);
-  EXPECT_NEAR(v[1], 5.0, kTol);
-  EXPECT_NEAR(v[2], 0.0, kTol);
-}
-
 TEST_F(LinearSegment, SlopeIsZeroWithoutSuccessorOrLength) {
   SegChain c;
   auto* alone = c.add<VelDriveSegLinear>(1, 1);
@@ -41,6 +25,7 @@ TEST_F(LinearSegment, SlopeIsZeroWithoutSuccessorOrLength) {
   EXPECT_EQ(flat->value(vtFd1), 0.0);
 }
 
+// The chord slope told before compile is the compiled line's slope at both ends.
 TEST_F(LinearSegment, SlopeMatchesTheCompiledCurveOverRandomChords) {
   std::mt19937 rng(7);
   std::uniform_real_distribution<double> pos(-100, 100), len(0.001, 50);
@@ -50,29 +35,15 @@ TEST_F(LinearSegment, SlopeMatchesTheCompiledCurveOverRandomChords) {
     auto* a = c.add<VelDriveSegLinear>(z0, f0);
     c.add<VelDriveSegLinear>(z0 + len(rng), pos(rng));
     const double before = a->value(vtFd0);
-    a->compile(vsDerived);
+    EXPECT_EQ(a->value(vtFdd0), 0.0);
+    ASSERT_EQ(a->compile(vsDerived), 0);
+    ASSERT_NE(lawAs<kDrvLinear>(*a), nullptr);
     const double tol = 1e-9 * (std::fabs(before) + 1);
     EXPECT_NEAR(evalAt(*a, a->z0())[1], before, tol);
     EXPECT_NEAR(evalAt(*a, a->z1())[1], a->value(vtFd1), tol);
+    EXPECT_NEAR(evalAt(*a, (a->z0() + a->z1()) / 2)[2], 0.0, tol);
     expectJoinsEndPoints(*a, 1e-9 * 100);
   }
-}
-
-TEST_F(QuadParabSegment, CurvaturesComeFromTheLawAndSlopesAreZero) {
-  SegChain c;
-  auto* a = c.add<VelDriveSegQuadParab>(0, 0);
-  c.add<VelDriveSegLinear>(2, 10);
-  EXPECT_EQ(a->value(vtFd0), 0.0);
-  EXPECT_EQ(a->value(vtFdd0), 0.0);  // no law yet
-  EXPECT_EQ(a->compile(vsDerived), 0);
-  EXPECT_NE(lawAs<kDrvQuadParab>(*a), nullptr);
-  // (f1 − f0)·4 / (z1 − z0)² = 10·4/4 at the start, its negative at the end
-  EXPECT_NEAR(a->value(vtFdd0), 10.0, kTol);
-  EXPECT_NEAR(a->value(vtFdd1), -10.0, kTol);
-  EXPECT_NEAR(evalAt(*a, 0.5)[2], 10.0, kTol);
-  EXPECT_NEAR(a->fdmax(), 10.0, kTol);
-  EXPECT_EQ(a->value(vtFd1), 0.0);
-  expectJoinsEndPoints(*a);
 }
 
 // Fault mended: before compile the parabola declared its curvatures known while value()
@@ -84,14 +55,19 @@ TEST_F(QuadParabSegment, CurvatureIsKnownOnlyOnceTheLawExists) {
   c.add<VelDriveSegLinear>(2, 10);
   EXPECT_TRUE(a->isKnownValue(vtFd0));
   EXPECT_FALSE(a->isKnownValue(vtFdd0));
-  a->compile(vsDerived);
+  EXPECT_EQ(a->compile(vsDerived), 0);
+  ASSERT_NE(lawAs<kDrvQuadParab>(*a), nullptr);
   EXPECT_TRUE(a->isKnownValue(vtFdd0));
+  // (f1 − f0)·4 / (z1 − z0)² = 10·4/4 at the start, its negative at the end; slopes zero
+  EXPECT_NEAR(a->value(vtFdd0), 10.0, kTol);
+  EXPECT_NEAR(a->value(vtFdd1), -10.0, kTol);
+  EXPECT_EQ(a->value(vtFd1), 0.0);
   // What a drive would hand over now is the real curvature.
   ASSERT_TRUE(sine->isVarValue(vtFdd1, vsDerived));
   sine->setValue(vtFdd1, vsDerived, a->value(vtFdd0));
   EXPECT_NEAR(sine->value(vtFdd1), 10.0, kTol);
-  EXPECT_TRUE(a->hasValue(vtFdd1));
   EXPECT_FALSE(a->isVarValue(vtFdd1, vsDerived));
+  expectJoinsEndPoints(*a);
 }
 
 }  // namespace

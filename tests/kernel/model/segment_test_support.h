@@ -10,6 +10,7 @@
 #include "kernel/automation/vel_drive_seg.h"
 #include "kernel/automation/vel_module.h"
 #include "kernel/laws/derived_laws.h"
+#include "kernel/model/seg_basic.h"
 
 // Segments of one test: each holds the test's reference; add() links it after the previous
 // one. The destructor unlinks and releases them all.
@@ -53,6 +54,14 @@ class SegChain {
   }
   std::vector<VelDriveSeg*> segs_;
 };
+
+// A segment of type T from (0, 0) to (2, 10), built in c.
+template <class T>
+T* rising(SegChain& c) {
+  T* s = c.add<T>(0, 0);
+  c.add<VelDriveSegLinear>(2, 10);
+  return s;
+}
 
 // Checks that every automation object a test made was given back.
 class SegmentTypeTest : public ::testing::Test {
