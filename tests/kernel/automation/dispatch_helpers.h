@@ -1,18 +1,42 @@
 #pragma once
-// Small owners for the automation types the dispatch tests pass around.
+// Small owners for the automation types the automation tests pass around.
 
 #include <string>
 #include <string_view>
 
 #include "platform/com/interfaces.h"
 
+// One interface reference, released at scope end.
+template <class I>
+struct Ref {
+  Ref() = default;
+  ~Ref() {
+    if (p) p->Release();
+  }
+  Ref(Ref&& other) noexcept : p(other.p) { other.p = nullptr; }
+  Ref(const Ref&) = delete;
+  Ref& operator=(const Ref&) = delete;
+  I* operator->() const { return p; }
+  void** out() { return reinterpret_cast<void**>(&p); }
+  I* p = nullptr;
+};
+
+// The reference count of p as AddRef/Release report it.
+template <class T>
+ULONG refCount(T* p) {
+  p->AddRef();
+  return p->Release();
+}
+
 // An automation string freed at scope end.
 struct TestBstr {
+  TestBstr() = default;
   explicit TestBstr(std::string_view text) : s(SysAllocStringUtf8(text)) {}
   ~TestBstr() { SysFreeString(s); }
   TestBstr(const TestBstr&) = delete;
   TestBstr& operator=(const TestBstr&) = delete;
-  BSTR s;
+  std::string text() const { return utf8FromBstr(s); }
+  BSTR s = nullptr;
 };
 
 // A variant cleared at scope end.

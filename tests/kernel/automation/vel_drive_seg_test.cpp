@@ -5,8 +5,12 @@
 #include <string>
 #include <vector>
 
+#include "kernel/automation/vel_drive.h"
+#include "kernel/automation/vel_drive_server.h"
 #include "kernel/laws/basic_laws.h"
 #include "kernel/support/auxcom.h"
+#include "tests/kernel/automation/dispatch_helpers.h"
+#include "tests/kernel/support/error_capture.h"
 
 namespace {
 
@@ -22,21 +26,10 @@ class LineSegment : public VelDriveSeg {
   }
 };
 
-std::vector<std::string> gMessages;
-int captureMessage(const char* text) {
-  gMessages.push_back(text);
-  return 0;
-}
-
 class VelDriveSegTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    gMessages.clear();
-    previousHook_ = setErrorHook(captureMessage);
-    startCount_ = velModule().objectCount.load();
-  }
+  void SetUp() override { startCount_ = velModule().objectCount.load(); }
   void TearDown() override {
-    setErrorHook(previousHook_);
     EXPECT_EQ(velModule().objectCount.load(), startCount_) << "an object was leaked";
   }
   // A new segment with the caller's reference.
@@ -45,53 +38,70 @@ class VelDriveSegTest : public ::testing::Test {
     s->AddRef();
     return s;
   }
+  ErrorCapture errors_;
 
  private:
-  ErrorHook previousHook_ = nullptr;
   long startCount_ = 0;
 };
 
-struct Bstr {
-  explicit Bstr(const char* text) : s(textToBstr(text)) {}
-  ~Bstr() { SysFreeString(s); }
-  BSTR s;
+// Which interfaces each automation class answers, and that all of them reach one object.
+struct InterfaceRow {
+  const char* name;
+  IUnknown* (*make)();
+  const IID* own;
+  std::vector<const IID*> refused;
 };
 
-std::string text(BSTR s) {
-  char* t = bstrToNewText(s);
-  std::string r = t ? t : "";
-  delete[] t;
-  SysFreeString(s);
-  return r;
-}
+class InterfacesTest : public VelDriveSegTest, public ::testing::WithParamInterface<InterfaceRow> {};
 
-TEST_F(VelDriveSegTest, QueryInterfaceAnswersExactlyTheSegmentInterfaces) {
-  LineSegment* s = make();
+TEST_P(InterfacesTest, QueryInterfaceAnswersExactlyTheClassesInterfaces) {
+  IUnknown* object = GetParam().make();
+  ASSERT_NE(object, nullptr);
+  object->AddRef();
   for (const IID* iid : {&IID_IUnknown, &IID_IDispatch, &IID_IDispatchEx, &IID_ISupportErrorInfo,
-                         &IID_IPersist, &IID_IPersistPropertyBag2, &IID_IVelDriveSeg}) {
-    void* p = nullptr;
-    EXPECT_EQ(s->QueryInterface(*iid, &p), S_OK) << guidToString(*iid);
-    ASSERT_NE(p, nullptr);
-    static_cast<IUnknown*>(p)->Release();
+                         &IID_IPersist, &IID_IPersistPropertyBag2, GetParam().own}) {
+    Ref<IUnknown> p;
+    EXPECT_EQ(object->QueryInterface(*iid, p.out()), S_OK) << guidToString(*iid);
+    EXPECT_NE(p.p, nullptr);
   }
-  for (const IID* iid : {&IID_IVelDrive, &IID_IVelDriveServer, &IID_IClassFactory, &IID_IVelBase}) {
+  for (const IID* iid : GetParam().refused) {
     void* p = reinterpret_cast<void*>(1);
-    EXPECT_EQ(s->QueryInterface(*iid, &p), E_NOINTERFACE) << guidToString(*iid);
+    EXPECT_EQ(object->QueryInterface(*iid, &p), E_NOINTERFACE) << guidToString(*iid);
     EXPECT_EQ(p, nullptr);
   }
+  EXPECT_EQ(object->QueryInterface(IID_IUnknown, nullptr), E_POINTER);
   // Every interface reaches the one object and its one reference count.
   IPersistPropertyBag2* persist = nullptr;
-  s->QueryInterface(IID_IPersistPropertyBag2, reinterpret_cast<void**>(&persist));
-  EXPECT_EQ(persist->AddRef(), 3u);
+  ASSERT_EQ(object->QueryInterface(IID_IPersistPropertyBag2, reinterpret_cast<void**>(&persist)), S_OK);
+  EXPECT_EQ(refCount(persist), 2u);
+  EXPECT_EQ(persist->IsDirty(), S_FALSE);
   persist->Release();
+  ISupportErrorInfo* errorInfo = nullptr;
+  ASSERT_EQ(object->QueryInterface(IID_ISupportErrorInfo, reinterpret_cast<void**>(&errorInfo)), S_OK);
+  EXPECT_EQ(errorInfo->InterfaceSupportsErrorInfo(*GetParam().own), S_OK);
+  EXPECT_EQ(errorInfo->InterfaceSupportsErrorInfo(IID_IClassFactory), S_FALSE);
+  errorInfo->Release();
+  EXPECT_EQ(object->Release(), 0u) << "the test's reference was the last";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    AutomationClasses, InterfacesTest,
+    ::testing::Values(
+        InterfaceRow{"Segment", [] { return static_cast<IUnknown*>(static_cast<IVelDriveSeg*>(new LineSegment)); },
+                     &IID_IVelDriveSeg, {&IID_IVelDrive, &IID_IVelDriveServer, &IID_IClassFactory, &IID_IVelBase}},
+        InterfaceRow{"Drive", [] { return createVelDrive(); }, &IID_IVelDrive, {&IID_IVelDriveSeg}},
+        InterfaceRow{"Server", [] { return createVelDriveServer(); }, &IID_IVelDriveServer,
+                     {&IID_IVelDrive, &IID_IVelDriveSeg, &IID_IClassFactory}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(VelDriveSegTest, SegmentHasNoClassId) {
+  LineSegment* s = make();
+  Ref<IPersistPropertyBag2> persist;
+  ASSERT_EQ(s->QueryInterface(IID_IPersistPropertyBag2, persist.out()), S_OK);
   CLSID id = IID_IVelDrive;
   EXPECT_EQ(persist->GetClassID(&id), S_OK);
   EXPECT_EQ(id, CLSID_NULL);
-  EXPECT_EQ(persist->IsDirty(), S_FALSE);
-  persist->Release();
-  EXPECT_EQ(s->InterfaceSupportsErrorInfo(IID_IVelDriveSeg), S_OK);
-  EXPECT_EQ(s->InterfaceSupportsErrorInfo(IID_IVelDrive), S_FALSE);
-  EXPECT_EQ(s->Release(), 0u);
+  s->Release();
 }
 
 TEST_F(VelDriveSegTest, StartValuesAndValueNamesThroughInterface) {
@@ -102,18 +112,17 @@ TEST_F(VelDriveSegTest, StartValuesAndValueNamesThroughInterface) {
   double d = 0;
   seg->get_z1(&d);
   EXPECT_EQ(d, 2.0);  // no successor: ends where it starts
-  Bstr z0("z0"), lambdaWrongCase("Lambda"), z1("z1");
+  TestBstr z0("z0"), lambdaWrongCase("Lambda"), z1("z1");
   EXPECT_EQ(seg->get_value(z0.s, &d), S_FALSE);
   EXPECT_EQ(d, 2.0);
   EXPECT_EQ(seg->get_value(lambdaWrongCase.s, &d), S_FALSE);
   EXPECT_EQ(d, 0.0);
-  EXPECT_TRUE(gMessages.empty());
+  EXPECT_TRUE(errors_.messages().empty());
 
   EXPECT_EQ(seg->put_value(lambdaWrongCase.s, 0.3), 0);
   EXPECT_EQ(seg->put_value(z1.s, 5.0), 0);
-  ASSERT_EQ(gMessages.size(), 2u);
-  EXPECT_EQ(gMessages[0], "DRV_E_UNKNOWN_PARAM: Lambda");
-  EXPECT_EQ(gMessages[1], "DRV_E_UNSUPPORTED_PARAM: z1");
+  EXPECT_EQ(errors_.messages(), (std::vector<std::string>{"DRV_E_UNKNOWN_PARAM: Lambda",
+                                                          "DRV_E_UNSUPPORTED_PARAM: z1"}));
   EXPECT_EQ(seg->put_value(z0.s, 7.0), S_OK);
   EXPECT_EQ(s->z0(), 7.0);
 
@@ -126,7 +135,9 @@ TEST_F(VelDriveSegTest, StartValuesAndValueNamesThroughInterface) {
   EXPECT_EQ(b, 1);
   seg->hasValue(lambdaWrongCase.s, &b);
   EXPECT_EQ(b, 0);
-  EXPECT_EQ(text([&] { BSTR t = nullptr; seg->get_typeName(&t); return t; }()), "Line");
+  BSTR t = nullptr;
+  seg->get_typeName(&t);
+  EXPECT_EQ(takeText(t), "Line");
   seg->Release();
 }
 
@@ -161,7 +172,7 @@ TEST_F(VelDriveSegTest, EvaluationMembersAgreeWithCore) {
 
   BSTR dump = nullptr;
   a->get__dump(&dump);
-  EXPECT_EQ(text(dump),
+  EXPECT_EQ(takeText(dump),
             "Line [compiled]\n  z0 = 0 [wr]\n  z1 = 2 [r]\n  f0 = 0 [wr]\n  f1 = 10 [r]\n");
   a->setNext(nullptr);
   end->setPrev(nullptr);
@@ -175,7 +186,6 @@ TEST_F(VelDriveSegTest, NullOutParametersAreRefusedNotDereferenced) {
   EXPECT_EQ(s->f(0.0, nullptr), E_POINTER);
   EXPECT_EQ(s->farr(0.0, nullptr), E_POINTER);
   EXPECT_EQ(s->get_next(nullptr), E_POINTER);
-  EXPECT_EQ(s->QueryInterface(IID_IUnknown, nullptr), E_POINTER);
   s->Release();
 }
 
