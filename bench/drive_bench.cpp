@@ -7,8 +7,6 @@
 // Chains alternate "Linear" and "ModSine": the ModSine segments learn both slopes from
 // their neighbours and need a second pass, so every chain solves in the same three passes.
 
-#include <fcntl.h>
-#include <unistd.h>
 
 #include <chrono>
 #include <cstdio>
@@ -19,6 +17,7 @@
 #include <vector>
 
 #include <benchmark/benchmark.h>
+#include "bench/stdout_to_null.h"
 #include "kernel/automation/vel_drive.h"
 #include "kernel/automation/vel_drive_seg.h"
 #include "kernel/model/segment_registry.h"
@@ -27,28 +26,6 @@
 namespace {
 
 constexpr int kTabulationPoints = 1000000;
-
-// While alive, standard output goes to /dev/null (compile traces every hand-over).
-class StdoutToNull {
- public:
-  StdoutToNull() {
-    std::fflush(stdout);
-    saved_ = dup(1);
-    const int null = open("/dev/null", O_WRONLY);
-    dup2(null, 1);
-    close(null);
-  }
-  ~StdoutToNull() {
-    std::fflush(stdout);
-    dup2(saved_, 1);
-    close(saved_);
-  }
-  StdoutToNull(const StdoutToNull&) = delete;
-  StdoutToNull& operator=(const StdoutToNull&) = delete;
-
- private:
-  int saved_;
-};
 
 struct DriveRelease {
   void operator()(VelDrive* d) const { d->Release(); }

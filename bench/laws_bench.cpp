@@ -2,13 +2,12 @@
 // calls the same formula directly (no virtual dispatch). z varies inside the timed loop so
 // the branch predictor and the cache see what a tabulation sees.
 
-#include <fcntl.h>
-#include <unistd.h>
 
 #include <cstdio>
 #include <memory>
 
 #include "bench/bench_ratio.h"
+#include "bench/stdout_to_null.h"
 #include "kernel/veldrive.h"
 
 namespace {
@@ -25,26 +24,6 @@ const double* samplePoints() {
   }
   return z;
 }
-
-// While alive, standard output goes to /dev/null (the trace lines of kDrvModTrapez).
-class StdoutToNull {
- public:
-  StdoutToNull() {
-    std::fflush(stdout);
-    saved_ = dup(1);
-    const int null = open("/dev/null", O_WRONLY);
-    dup2(null, 1);
-    close(null);
-  }
-  ~StdoutToNull() {
-    std::fflush(stdout);
-    dup2(saved_, 1);
-    close(saved_);
-  }
-
- private:
-  int saved_;
-};
 
 template <class Law>
 std::unique_ptr<Law> makeLaw() {
