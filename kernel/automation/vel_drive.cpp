@@ -13,18 +13,6 @@ namespace {
 // Size of the conversion buffer of a drive's name, terminator included.
 constexpr int kDriveNameSize = 128;
 
-HRESULT give(double v, double* d) {
-  if (!d) return E_POINTER;
-  *d = v;
-  return S_OK;
-}
-
-HRESULT giveFlag(bool v, LONG* b) {
-  if (!b) return E_POINTER;
-  *b = v ? 1 : 0;
-  return S_OK;
-}
-
 // The segment core behind an interface pointer, or null when it is none of our segments.
 IVelDriveSegImp* coreOf(IVelDriveSeg* seg) { return dynamic_cast<VelDriveSeg*>(seg); }
 
@@ -52,24 +40,24 @@ void VelDrive::onRemove(IVelDriveSegImp* seg) {
 
 // ---- IVelDriveSeg
 
-HRESULT VelDrive::get_z0(double* d) { return give(z0(), d); }
-HRESULT VelDrive::get_z1(double* d) { return give(z1(), d); }
-HRESULT VelDrive::get_f0(double* d) { return give(f0(), d); }
-HRESULT VelDrive::get_f1(double* d) { return give(f1(), d); }
+HRESULT VelDrive::get_z0(double* d) { return giveValue(z0(), d); }
+HRESULT VelDrive::get_z1(double* d) { return giveValue(z1(), d); }
+HRESULT VelDrive::get_f0(double* d) { return giveValue(f0(), d); }
+HRESULT VelDrive::get_f1(double* d) { return giveValue(f1(), d); }
 HRESULT VelDrive::put_z0(double) { return S_FALSE; }
 HRESULT VelDrive::put_f0(double) { return S_FALSE; }
-HRESULT VelDrive::get_fd0(double* d) { return give(value(vtFd0), d); }
-HRESULT VelDrive::get_fdd0(double* d) { return give(value(vtFdd0), d); }
-HRESULT VelDrive::get_fd1(double* d) { return give(value(vtFd1), d); }
-HRESULT VelDrive::get_fdd1(double* d) { return give(value(vtFdd1), d); }
-HRESULT VelDrive::get_fmin(double* d) { return give(fmin(), d); }
-HRESULT VelDrive::get_fdmin(double* d) { return give(fdmin(), d); }
-HRESULT VelDrive::get_fddmin(double* d) { return give(fddmin(), d); }
-HRESULT VelDrive::get_fdddmin(double* d) { return give(fdddmin(), d); }
-HRESULT VelDrive::get_fmax(double* d) { return give(fmax(), d); }
-HRESULT VelDrive::get_fdmax(double* d) { return give(fdmax(), d); }
-HRESULT VelDrive::get_fddmax(double* d) { return give(fddmax(), d); }
-HRESULT VelDrive::get_fdddmax(double* d) { return give(fdddmax(), d); }
+HRESULT VelDrive::get_fd0(double* d) { return giveValue(value(vtFd0), d); }
+HRESULT VelDrive::get_fdd0(double* d) { return giveValue(value(vtFdd0), d); }
+HRESULT VelDrive::get_fd1(double* d) { return giveValue(value(vtFd1), d); }
+HRESULT VelDrive::get_fdd1(double* d) { return giveValue(value(vtFdd1), d); }
+HRESULT VelDrive::get_fmin(double* d) { return giveValue(fmin(), d); }
+HRESULT VelDrive::get_fdmin(double* d) { return giveValue(fdmin(), d); }
+HRESULT VelDrive::get_fddmin(double* d) { return giveValue(fddmin(), d); }
+HRESULT VelDrive::get_fdddmin(double* d) { return giveValue(fdddmin(), d); }
+HRESULT VelDrive::get_fmax(double* d) { return giveValue(fmax(), d); }
+HRESULT VelDrive::get_fdmax(double* d) { return giveValue(fdmax(), d); }
+HRESULT VelDrive::get_fddmax(double* d) { return giveValue(fddmax(), d); }
+HRESULT VelDrive::get_fdddmax(double* d) { return giveValue(fdddmax(), d); }
 
 HRESULT VelDrive::get_next(IVelDriveSeg** seg) { return handOut<IVelDriveSeg>(nullptr, seg); }
 HRESULT VelDrive::get_prev(IVelDriveSeg** seg) { return handOut<IVelDriveSeg>(nullptr, seg); }
@@ -103,36 +91,14 @@ HRESULT VelDrive::get__dump(BSTR* str) {
   return S_OK;
 }
 
-HRESULT VelDrive::farr(double z, double* f) {
-  if (!f) return E_POINTER;
-  FArr out{};
-  VelDriveImp::farr(z, out);
-  for (int k = 0; k < 4; ++k) f[k] = out[k];
-  return S_OK;
-}
-
+HRESULT VelDrive::farr(double z, double* f) { return evaluateArray(*this, z, f); }
 HRESULT VelDrive::fderiv(double z, double* f, double* fd, double* fdd, double* fddd) {
-  if (!f || !fd || !fdd || !fddd) return E_POINTER;
-  FArr out{};
-  VelDriveImp::farr(z, out);
-  *f = out[0];
-  *fd = out[1];
-  *fdd = out[2];
-  *fddd = out[3];
-  return S_OK;
+  return evaluateEach(*this, z, f, fd, fdd, fddd);
 }
-
-HRESULT VelDrive::element(double z, int k, double* d) {
-  if (!d) return E_POINTER;
-  FArr out{};
-  *d = VelDriveImp::farr(z, out)[k];
-  return S_OK;
-}
-
-HRESULT VelDrive::f(double z, double* d) { return element(z, 0, d); }
-HRESULT VelDrive::fd(double z, double* d) { return element(z, 1, d); }
-HRESULT VelDrive::fdd(double z, double* d) { return element(z, 2, d); }
-HRESULT VelDrive::fddd(double z, double* d) { return element(z, 3, d); }
+HRESULT VelDrive::f(double z, double* d) { return evaluateElement(*this, z, 0, d); }
+HRESULT VelDrive::fd(double z, double* d) { return evaluateElement(*this, z, 1, d); }
+HRESULT VelDrive::fdd(double z, double* d) { return evaluateElement(*this, z, 2, d); }
+HRESULT VelDrive::fddd(double z, double* d) { return evaluateElement(*this, z, 3, d); }
 
 HRESULT VelDrive::hasValue(BSTR type, LONG* b) { return giveFlag(hasValue(valueTypeOf(type)), b); }
 

@@ -77,10 +77,6 @@ class VelDrive : public VelBaseImp<IVelDrive>, public VelPersistImp, public VelD
   // Each linked segment is held by one reference.
   void onInsert(IVelDriveSegImp* seg) override;
   void onRemove(IVelDriveSegImp* seg) override;
-
- private:
-  // One element of the drive's evaluation at z.
-  HRESULT element(double z, int k, double* d);
 };
 
 // The creation function of the drive's class record: a new drive with count 0.

@@ -5,16 +5,44 @@
 #include "kernel/model/value_names.h"
 #include "kernel/support/auxcom.h"
 
-namespace {
-
-// Writes a core value to an out parameter.
-HRESULT give(double v, double* d) {
+HRESULT giveValue(double v, double* d) {
   if (!d) return E_POINTER;
   *d = v;
   return S_OK;
 }
 
-}  // namespace
+HRESULT giveFlag(bool v, LONG* b) {
+  if (!b) return E_POINTER;
+  *b = v ? 1 : 0;
+  return S_OK;
+}
+
+HRESULT evaluateArray(IVelDriveSegImp& core, double z, double* f) {
+  if (!f) return E_POINTER;
+  FArr out{f[0], f[1], f[2], f[3]};
+  core.farr(z, out);
+  for (int k = 0; k < 4; ++k) f[k] = out[k];
+  return S_OK;
+}
+
+HRESULT evaluateEach(IVelDriveSegImp& core, double z, double* f, double* fd, double* fdd,
+                     double* fddd) {
+  if (!f || !fd || !fdd || !fddd) return E_POINTER;
+  FArr out{};
+  core.farr(z, out);
+  *f = out[0];
+  *fd = out[1];
+  *fdd = out[2];
+  *fddd = out[3];
+  return S_OK;
+}
+
+HRESULT evaluateElement(IVelDriveSegImp& core, double z, int k, double* d) {
+  if (!d) return E_POINTER;
+  FArr out{};
+  *d = core.farr(z, out)[k];
+  return S_OK;
+}
 
 ValueType valueTypeOf(BSTR name) {
   char text[32] = "";
@@ -27,10 +55,10 @@ VelDriveSeg::VelDriveSeg(double z0, double f0) : VelDriveSegImp(z0, f0) { init()
 
 VelDriveSeg* VelDriveSeg::fromCore(IVelDriveSegImp* core) { return dynamic_cast<VelDriveSeg*>(core); }
 
-HRESULT VelDriveSeg::get_z0(double* d) { return give(z0(), d); }
-HRESULT VelDriveSeg::get_z1(double* d) { return give(z1(), d); }
-HRESULT VelDriveSeg::get_f0(double* d) { return give(f0(), d); }
-HRESULT VelDriveSeg::get_f1(double* d) { return give(f1(), d); }
+HRESULT VelDriveSeg::get_z0(double* d) { return giveValue(z0(), d); }
+HRESULT VelDriveSeg::get_z1(double* d) { return giveValue(z1(), d); }
+HRESULT VelDriveSeg::get_f0(double* d) { return giveValue(f0(), d); }
+HRESULT VelDriveSeg::get_f1(double* d) { return giveValue(f1(), d); }
 
 HRESULT VelDriveSeg::put_z0(double v) {
   if (!isVarValue(vtZ0, vsExplicit)) return S_FALSE;
@@ -44,19 +72,19 @@ HRESULT VelDriveSeg::put_f0(double v) {
   return S_OK;
 }
 
-HRESULT VelDriveSeg::get_fd0(double* d) { return give(value(vtFd0), d); }
-HRESULT VelDriveSeg::get_fdd0(double* d) { return give(value(vtFdd0), d); }
-HRESULT VelDriveSeg::get_fd1(double* d) { return give(value(vtFd1), d); }
-HRESULT VelDriveSeg::get_fdd1(double* d) { return give(value(vtFdd1), d); }
+HRESULT VelDriveSeg::get_fd0(double* d) { return giveValue(value(vtFd0), d); }
+HRESULT VelDriveSeg::get_fdd0(double* d) { return giveValue(value(vtFdd0), d); }
+HRESULT VelDriveSeg::get_fd1(double* d) { return giveValue(value(vtFd1), d); }
+HRESULT VelDriveSeg::get_fdd1(double* d) { return giveValue(value(vtFdd1), d); }
 
-HRESULT VelDriveSeg::get_fmin(double* d) { return give(fmin(), d); }
-HRESULT VelDriveSeg::get_fdmin(double* d) { return give(fdmin(), d); }
-HRESULT VelDriveSeg::get_fddmin(double* d) { return give(fddmin(), d); }
-HRESULT VelDriveSeg::get_fdddmin(double* d) { return give(fdddmin(), d); }
-HRESULT VelDriveSeg::get_fmax(double* d) { return give(fmax(), d); }
-HRESULT VelDriveSeg::get_fdmax(double* d) { return give(fdmax(), d); }
-HRESULT VelDriveSeg::get_fddmax(double* d) { return give(fddmax(), d); }
-HRESULT VelDriveSeg::get_fdddmax(double* d) { return give(fdddmax(), d); }
+HRESULT VelDriveSeg::get_fmin(double* d) { return giveValue(fmin(), d); }
+HRESULT VelDriveSeg::get_fdmin(double* d) { return giveValue(fdmin(), d); }
+HRESULT VelDriveSeg::get_fddmin(double* d) { return giveValue(fddmin(), d); }
+HRESULT VelDriveSeg::get_fdddmin(double* d) { return giveValue(fdddmin(), d); }
+HRESULT VelDriveSeg::get_fmax(double* d) { return giveValue(fmax(), d); }
+HRESULT VelDriveSeg::get_fdmax(double* d) { return giveValue(fdmax(), d); }
+HRESULT VelDriveSeg::get_fddmax(double* d) { return giveValue(fddmax(), d); }
+HRESULT VelDriveSeg::get_fdddmax(double* d) { return giveValue(fdddmax(), d); }
 
 HRESULT VelDriveSeg::get_next(IVelDriveSeg** seg) { return handOut<IVelDriveSeg>(fromCore(next()), seg); }
 HRESULT VelDriveSeg::get_prev(IVelDriveSeg** seg) { return handOut<IVelDriveSeg>(fromCore(prev()), seg); }
@@ -93,45 +121,19 @@ HRESULT VelDriveSeg::get__dump(BSTR* str) {
   return S_OK;
 }
 
-HRESULT VelDriveSeg::farr(double z, double* f) {
-  if (!f) return E_POINTER;
-  FArr out{f[0], f[1], f[2], f[3]};
-  VelDriveSegImp::farr(z, out);
-  for (int k = 0; k < 4; ++k) f[k] = out[k];
-  return S_OK;
-}
-
+HRESULT VelDriveSeg::farr(double z, double* f) { return evaluateArray(*this, z, f); }
 HRESULT VelDriveSeg::fderiv(double z, double* f, double* fd, double* fdd, double* fddd) {
-  if (!f || !fd || !fdd || !fddd) return E_POINTER;
-  FArr out{};
-  VelDriveSegImp::farr(z, out);
-  *f = out[0];
-  *fd = out[1];
-  *fdd = out[2];
-  *fddd = out[3];
-  return S_OK;
+  return evaluateEach(*this, z, f, fd, fdd, fddd);
 }
-
-HRESULT VelDriveSeg::element(double z, int k, double* d) {
-  if (!d) return E_POINTER;
-  FArr out{};
-  *d = VelDriveSegImp::farr(z, out)[k];
-  return S_OK;
-}
-
-HRESULT VelDriveSeg::f(double z, double* d) { return element(z, 0, d); }
-HRESULT VelDriveSeg::fd(double z, double* d) { return element(z, 1, d); }
-HRESULT VelDriveSeg::fdd(double z, double* d) { return element(z, 2, d); }
-HRESULT VelDriveSeg::fddd(double z, double* d) { return element(z, 3, d); }
+HRESULT VelDriveSeg::f(double z, double* d) { return evaluateElement(*this, z, 0, d); }
+HRESULT VelDriveSeg::fd(double z, double* d) { return evaluateElement(*this, z, 1, d); }
+HRESULT VelDriveSeg::fdd(double z, double* d) { return evaluateElement(*this, z, 2, d); }
+HRESULT VelDriveSeg::fddd(double z, double* d) { return evaluateElement(*this, z, 3, d); }
 
 HRESULT VelDriveSeg::hasValue(BSTR type, LONG* b) {
-  if (!b) return E_POINTER;
-  *b = hasValue(valueTypeOf(type)) ? 1 : 0;
-  return S_OK;
+  return giveFlag(hasValue(valueTypeOf(type)), b);
 }
 
 HRESULT VelDriveSeg::isVarValue(BSTR type, LONG* b) {
-  if (!b) return E_POINTER;
-  *b = isVarValue(valueTypeOf(type), vsExplicit) ? 1 : 0;
-  return S_OK;
+  return giveFlag(isVarValue(valueTypeOf(type), vsExplicit), b);
 }

@@ -57,11 +57,19 @@ class VelDriveSeg : public VelBaseImp<IVelDriveSeg>, public VelPersistImp, publi
   VelDriveSeg();
   VelDriveSeg(double z0, double f0);
   ~VelDriveSeg() override = default;
-
- private:
-  // One element of the core's evaluation at z.
-  HRESULT element(double z, int k, double* d);
 };
+
+// Out parameters of the automation members: E_POINTER for a null one.
+HRESULT giveValue(double v, double* d);
+HRESULT giveFlag(bool v, LONG* b);
+
+// The evaluation members of IVelDriveSeg over any segment core, a segment's or a whole
+// drive's: all four values into f (left as they are where the core writes nothing), each
+// into its own out parameter, or element k alone.
+HRESULT evaluateArray(IVelDriveSegImp& core, double z, double* f);
+HRESULT evaluateEach(IVelDriveSegImp& core, double z, double* f, double* fd, double* fdd,
+                     double* fddd);
+HRESULT evaluateElement(IVelDriveSegImp& core, double z, int k, double* d);
 
 // Converts an automation string holding a value name to its code (vtNone when unknown).
 ValueType valueTypeOf(BSTR name);
