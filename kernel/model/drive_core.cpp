@@ -23,9 +23,11 @@ constexpr double kSnapTolerance = 1.4901161193847656e-8;
 // Which drive each linked segment belongs to. A segment may be in one chain only: linking
 // it a second time would close a cycle in its own chain or cut another drive's chain.
 // Like the library's other shared state it is used from one thread (apartment model).
+// Never destroyed: drives held by other static objects (dynamic members of a class) are
+// released during static destruction and still need it then.
 std::unordered_map<const IVelDriveSegImp*, const VelDriveImp*>& owners() {
-  static std::unordered_map<const IVelDriveSegImp*, const VelDriveImp*> map;
-  return map;
+  static auto* map = new std::unordered_map<const IVelDriveSegImp*, const VelDriveImp*>;
+  return *map;
 }
 
 IVelDriveSegImp* registrySegment(const char* typeName) { return createSegment(typeName); }
@@ -161,7 +163,10 @@ void VelDriveImp::onInsert(IVelDriveSegImp*) {}
 void VelDriveImp::onRemove(IVelDriveSegImp* seg) { delete seg; }
 
 int VelDriveImp::clear() {
-  while (head_) remove(head_);
+  // The head is a member by construction; should removal ever refuse it, stop rather than
+  // ask again forever.
+  while (head_)
+    if (remove(head_) != 0) break;
   return 0;
 }
 
