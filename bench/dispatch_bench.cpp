@@ -67,7 +67,8 @@ void lateBound(benchmark::State& state) {
   for (auto _ : state) {
     arg.dblVal = z[i];
     result.vt = VT_EMPTY;  // the result variant starts empty, as a client leaves it
-    disp->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params, &result, nullptr, nullptr);
+    disp->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params, &result, nullptr,
+                 nullptr);
     sum += result.dblVal;
     i = i + 1 == z.size() ? 0 : i + 1;
   }

@@ -7,7 +7,6 @@
 // Chains alternate "Linear" and "ModSine": the ModSine segments learn both slopes from
 // their neighbours and need a second pass, so every chain solves in the same three passes.
 
-
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -87,7 +86,8 @@ void BM_TabulateLongAgainstShort(benchmark::State& state) {
     for (int i = 0; i < kTabulationPoints; ++i) sum += core.farr(z0 + i * dz, out)[0];
     benchmark::DoNotOptimize(sum);
   };
-  pairedRatio(state, 3.0, [&] { tabulate(*longDrive); }, [&] { tabulate(*shortDrive); });
+  pairedRatio(
+      state, 3.0, [&] { tabulate(*longDrive); }, [&] { tabulate(*shortDrive); });
 }
 BENCHMARK(BM_TabulateLongAgainstShort)->Unit(benchmark::kMillisecond)->Iterations(10);
 
@@ -143,14 +143,20 @@ void BM_Compile(benchmark::State& state) {
   state.counters["us_per_segment"] = benchmark::Counter(
       n * 1e-6, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
 }
-BENCHMARK(BM_Compile)->Arg(10)->Arg(1000)->Arg(10000)->UseManualTime()->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_Compile)
+    ->Arg(10)
+    ->Arg(1000)
+    ->Arg(10000)
+    ->UseManualTime()
+    ->Unit(benchmark::kMicrosecond);
 
 // Keeps the counters of every run for the summary after the table.
 class CounterReporter : public benchmark::ConsoleReporter {
  public:
   void ReportRuns(const std::vector<Run>& runs) override {
     for (const Run& r : runs)
-      for (const auto& [name, counter] : r.counters) counters[r.benchmark_name()][name] = counter.value;
+      for (const auto& [name, counter] : r.counters)
+        counters[r.benchmark_name()][name] = counter.value;
     ConsoleReporter::ReportRuns(runs);
   }
   std::map<std::string, std::map<std::string, double>> counters;

@@ -2,7 +2,6 @@
 // calls the same formula directly (no virtual dispatch). z varies inside the timed loop so
 // the branch predictor and the cache see what a tabulation sees.
 
-
 #include <cstdio>
 #include <memory>
 
@@ -19,7 +18,8 @@ const double* samplePoints() {
   static double z[kPoints];
   static bool ready = false;
   if (!ready) {
-    for (int i = 0; i < kPoints; ++i) z[i] = static_cast<double>((i * 389) % kPoints) / (kPoints - 1);
+    for (int i = 0; i < kPoints; ++i)
+      z[i] = static_cast<double>((i * 389) % kPoints) / (kPoints - 1);
     ready = true;
   }
   return z;
@@ -77,8 +77,8 @@ void twoTraceLines(benchmark::State& state) {
 }
 BENCHMARK(twoTraceLines);
 
-#define LAW_PAIR(Law)                                   \
-  BENCHMARK_TEMPLATE(directCall, Law)->Name(#Law "/direct");   \
+#define LAW_PAIR(Law)                                        \
+  BENCHMARK_TEMPLATE(directCall, Law)->Name(#Law "/direct"); \
   BENCHMARK_TEMPLATE(virtualCall, Law)->Name(#Law "/virtual");
 
 LAW_PAIR(kDrvLinear)
@@ -97,9 +97,9 @@ LAW_PAIR(kDrvLambda)
 
 int main(int argc, char** argv) {
   std::vector<benchratio::Pair> pairs;
-  for (const char* law : {"kDrvLinear", "kDrvQuadParab", "kDrvInclSine", "kDrvSineLinear",
-                          "kDrvModSine", "kDrvPoly5", "kDrvModTrapezRR", "kDrvHarmComb",
-                          "kDrvInverse", "kDrvLambda"})
+  for (const char* law :
+       {"kDrvLinear", "kDrvQuadParab", "kDrvInclSine", "kDrvSineLinear", "kDrvModSine", "kDrvPoly5",
+        "kDrvModTrapezRR", "kDrvHarmComb", "kDrvInverse", "kDrvLambda"})
     pairs.push_back({std::string(law) + "/virtual", std::string(law) + "/direct", 1.3});
   // The trapezoid to a reversal writes two trace lines per evaluation: it is held to an
   // absolute bound of 1 µs per evaluation instead.

@@ -36,7 +36,8 @@ std::vector<BSTR> driveLines(int n) {
   std::vector<BSTR> lines;
   for (int i = 0; i < n; ++i) {
     char text[96];
-    std::snprintf(text, sizeof text, "\"%s\", %d, %d", i % 2 ? "ModSine" : "Linear", i, (i * 7919) % 13);
+    std::snprintf(text, sizeof text, "\"%s\", %d, %d", i % 2 ? "ModSine" : "Linear", i,
+                  (i * 7919) % 13);
     lines.push_back(SysAllocStringUtf8(text));
   }
   return lines;
@@ -86,7 +87,8 @@ bool createServer(const std::string& registry) {
   setenv("KINETRA_REGISTRY", registry.c_str(), 1);
   void* library = loadServerLibrary("libVelDrive.so", nullptr);
   const auto registerServer =
-      library ? reinterpret_cast<DllRegisterServerFn>(dlsym(library, "DllRegisterServer")) : nullptr;
+      library ? reinterpret_cast<DllRegisterServerFn>(dlsym(library, "DllRegisterServer"))
+              : nullptr;
   CLSID clsid{};
   return registerServer && SUCCEEDED(registerServer()) &&
          SUCCEEDED(CLSIDFromProgID("VelDriveServer.1", &clsid)) &&

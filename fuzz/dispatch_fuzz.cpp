@@ -34,10 +34,11 @@ class Input {
   const std::uint8_t* end_;
 };
 
-const char* const kNames[] = {"z0", "z1", "f0", "f", "fd", "value", "name", "periodic",
-                              "segment", "add", "remove", "compile", "clear", "htmlTable",
-                              "_dump", "farr", "fderiv", "next", "head", "_array", "7", "-3",
-                              "Z0", "version", "drive", "newDrive", "driveByName", "hasValue"};
+const char* const kNames[] = {"z0",    "z1",        "f0",          "f",       "fd",     "value",
+                              "name",  "periodic",  "segment",     "add",     "remove", "compile",
+                              "clear", "htmlTable", "_dump",       "farr",    "fderiv", "next",
+                              "head",  "_array",    "7",           "-3",      "Z0",     "version",
+                              "drive", "newDrive",  "driveByName", "hasValue"};
 
 std::string randomName(Input& in) {
   const std::uint8_t pick = in.byte();
@@ -64,7 +65,8 @@ struct Arguments {
       case 1: v.vt = VT_I4, v.lVal = static_cast<LONG>(in.byte()) - 128; break;
       case 2: v.vt = VT_I2, v.iVal = static_cast<SHORT>(in.byte() % 4); break;
       case 3: {
-        static const char* const texts[] = {"Linear", "fd0", "Hub", "\"Sine\", 1, 0", "", "1.5", "x"};
+        static const char* const texts[] = {"Linear", "fd0", "Hub", "\"Sine\", 1, 0",
+                                            "",       "1.5", "x"};
         strings.push_back(SysAllocStringUtf8(texts[in.byte() % 7]));
         v.vt = VT_BSTR, v.bstrVal = strings.back();
         break;
@@ -108,7 +110,8 @@ void exercise(IDispatchEx* target, Input& in, IDispatch* objects[3]) {
     if (mode & 0x40)
       target->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, flags, &params, &result, &ei, &argErr);
     else
-      target->InvokeEx(id, LOCALE_USER_DEFAULT, flags, &params, (mode & 0x80) ? nullptr : &result, &ei, nullptr);
+      target->InvokeEx(id, LOCALE_USER_DEFAULT, flags, &params, (mode & 0x80) ? nullptr : &result,
+                       &ei, nullptr);
     VariantClear(&result);
     SysFreeString(ei.bstrSource);
     SysFreeString(ei.bstrDescription);
@@ -139,7 +142,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   seg->AddRef();
   auto* drive = new VelDrive("Hub");
   drive->AddRef();
-  IDispatchEx* targets[3] = {static_cast<IVelDriveSeg*>(seg), static_cast<IVelDrive*>(drive), nullptr};
+  IDispatchEx* targets[3] = {static_cast<IVelDriveSeg*>(seg), static_cast<IVelDrive*>(drive),
+                             nullptr};
 #ifdef HAVE_DRIVE_SERVER
   auto* server = new VelDriveServer();
   server->AddRef();

@@ -40,7 +40,8 @@ std::string describeErrorInfo() {
   if (GetErrorInfo(0, &info) != S_OK || !info) return {};
   BSTR description = nullptr;
   std::string text;
-  if (SUCCEEDED(info->GetDescription(&description))) text = trimmed(utf8FromBstr(description).c_str());
+  if (SUCCEEDED(info->GetDescription(&description)))
+    text = trimmed(utf8FromBstr(description).c_str());
   SysFreeString(description);
   info->Release();
   return text;
@@ -169,12 +170,15 @@ PyObject* raiseComError(HRESULT hr, EXCEPINFO* excepinfo, const std::string& wha
   PyObject* messages = PyList_New(0);
   bool ok = messages != nullptr;
   for (std::size_t i = 0; ok && i < gMessages.size(); ++i) {
-    PyObject* m = PyUnicode_DecodeUTF8(gMessages[i].data(), static_cast<Py_ssize_t>(gMessages[i].size()), "replace");
+    PyObject* m = PyUnicode_DecodeUTF8(gMessages[i].data(),
+                                       static_cast<Py_ssize_t>(gMessages[i].size()), "replace");
     ok = m && PyList_Append(messages, m) == 0;
     Py_XDECREF(m);
   }
   PyObject* hresult = ok ? PyLong_FromUnsignedLong(static_cast<std::uint32_t>(code)) : nullptr;
-  PyObject* msg = ok ? PyUnicode_DecodeUTF8(message.data(), static_cast<Py_ssize_t>(message.size()), "replace") : nullptr;
+  PyObject* msg =
+      ok ? PyUnicode_DecodeUTF8(message.data(), static_cast<Py_ssize_t>(message.size()), "replace")
+         : nullptr;
   ok = hresult && msg && PyObject_SetAttrString(error, "hresult", hresult) == 0 &&
        PyObject_SetAttrString(error, "message", msg) == 0 &&
        PyObject_SetAttrString(error, "messages", messages) == 0;

@@ -43,7 +43,9 @@ VARIANT byReference(VARIANT* holder) {
 PyObject* invokeMember(const CallRequest& r) {
   const std::vector<ParamRole> noRoles;
   const std::vector<ParamRole>& roles =
-      r.member && !r.putValue && (r.flags & (DISPATCH_METHOD | DISPATCH_PROPERTYGET)) ? r.member->callParams : noRoles;
+      r.member && !r.putValue && (r.flags & (DISPATCH_METHOD | DISPATCH_PROPERTYGET))
+          ? r.member->callParams
+          : noRoles;
   const std::size_t capacity = static_cast<std::size_t>(r.argCount) + roles.size() + 1;
   VariantList values(capacity);   // arguments and [out] holders
   std::vector<VARIANT> ordered;   // the arguments in declaration order
@@ -98,8 +100,8 @@ PyObject* invokeMember(const CallRequest& r) {
   EXCEPINFO excepinfo{};
   UINT argErr = 0;
   beginCall();
-  const HRESULT hr = r.target->Invoke(r.member->id, GUID_NULL, LOCALE_USER_DEFAULT, r.flags, &params,
-                                      r.putValue ? nullptr : &result, &excepinfo, &argErr);
+  const HRESULT hr = r.target->Invoke(r.member->id, GUID_NULL, LOCALE_USER_DEFAULT, r.flags,
+                                      &params, r.putValue ? nullptr : &result, &excepinfo, &argErr);
   if (FAILED(hr)) {
     VariantClear(&result);
     const HRESULT code = effectiveResult(hr, excepinfo);
@@ -119,8 +121,10 @@ PyObject* invokeMember(const CallRequest& r) {
   const Py_ssize_t first = hasRetval ? 1 : 0;
   PyObject* tuple = PyTuple_New(first + static_cast<Py_ssize_t>(outputs.size()));
   if (!tuple) return Py_DECREF(value), nullptr;
-  if (hasRetval) PyTuple_SET_ITEM(tuple, 0, value);
-  else Py_DECREF(value);
+  if (hasRetval)
+    PyTuple_SET_ITEM(tuple, 0, value);
+  else
+    Py_DECREF(value);
   for (std::size_t i = 0; i < outputs.size(); ++i) {
     PyObject* out = pythonFromVariant(*outputs[i]);
     if (!out) return Py_DECREF(tuple), nullptr;

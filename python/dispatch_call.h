@@ -5,8 +5,8 @@
 
 #include <Python.h>
 
-#include <vector>
 #include <string>
+#include <vector>
 
 #include "python/member_info.h"
 
@@ -18,8 +18,8 @@ struct CallRequest {
   WORD flags = DISPATCH_METHOD;
   PyObject* const* args = nullptr;  // positional arguments in call order
   Py_ssize_t argCount = 0;
-  PyObject* putValue = nullptr;     // the value of a put, else null
-  std::string what;                 // names the call in error texts ("get z0")
+  PyObject* putValue = nullptr;  // the value of a put, else null
+  std::string what;              // names the call in error texts ("get z0")
   // Result codes that end the call quietly: the call returns null with no Python error set
   // and *quietFailure holds the code. Used to find out what kind a member is.
   std::vector<HRESULT> quiet;

@@ -16,8 +16,7 @@ PyTypeObject* gDispatchType = nullptr;
 PyTypeObject* gMemberType = nullptr;
 
 struct DispatchObject {
-  PyObject_HEAD
-  IDispatch* dispatch;
+  PyObject_HEAD IDispatch* dispatch;
   ITypeInfo* typeInfo;  // the object's type description, when it gives one
   bool typeInfoAsked;
   // Members looked up so far by name. Entries are never erased, so pointers into the map
@@ -27,14 +26,15 @@ struct DispatchObject {
 
 // d.value / server.segment / drv.compile: a member to call or index.
 struct BoundMember {
-  PyObject_HEAD
-  DispatchObject* owner;  // strong reference
-  PyObject* name;         // str
+  PyObject_HEAD DispatchObject* owner;  // strong reference
+  PyObject* name;                       // str
   const MemberInfo* member;
 };
 
 DispatchObject* asDispatch(PyObject* o) {
-  return gDispatchType && PyObject_TypeCheck(o, gDispatchType) ? reinterpret_cast<DispatchObject*>(o) : nullptr;
+  return gDispatchType && PyObject_TypeCheck(o, gDispatchType)
+             ? reinterpret_cast<DispatchObject*>(o)
+             : nullptr;
 }
 
 ITypeInfo* typeInfoOf(DispatchObject* self) {
@@ -63,7 +63,8 @@ MemberInfo* lookup(DispatchObject* self, const std::string& name, bool ensure) {
   HRESULT hr = self->dispatch->GetIDsOfNames(GUID_NULL, names, 1, LOCALE_USER_DEFAULT, &info.id);
   if (hr == DISP_E_UNKNOWNNAME && ensure) {
     IDispatchEx* ex = nullptr;
-    if (SUCCEEDED(self->dispatch->QueryInterface(IID_IDispatchEx, reinterpret_cast<void**>(&ex))) && ex) {
+    if (SUCCEEDED(self->dispatch->QueryInterface(IID_IDispatchEx, reinterpret_cast<void**>(&ex))) &&
+        ex) {
       beginCall();
       hr = ex->GetDispID(wide, fdexNameEnsure | fdexNameCaseSensitive, &info.id);
       ex->Release();
@@ -155,7 +156,8 @@ int dispatchSetAttr(PyObject* o, PyObject* nameObject, PyObject* value) {
   const std::string name = chars;
   if (isDunder(name)) return PyObject_GenericSetAttr(o, nameObject, value);
   if (!value) {
-    PyErr_Format(PyExc_AttributeError, "members of automation objects cannot be deleted ('%s')", chars);
+    PyErr_Format(PyExc_AttributeError, "members of automation objects cannot be deleted ('%s')",
+                 chars);
     return -1;
   }
   MemberInfo* member = lookup(self, name, true);
@@ -187,7 +189,8 @@ int dispatchSetAttr(PyObject* o, PyObject* nameObject, PyObject* value) {
 
 IUnknown* identity(IDispatch* d) {
   IUnknown* unknown = nullptr;
-  if (FAILED(d->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(&unknown))) || !unknown) return d;
+  if (FAILED(d->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(&unknown))) || !unknown)
+    return d;
   unknown->Release();  // the object keeps it alive: only the address is wanted
   return unknown;
 }
@@ -257,12 +260,15 @@ PyType_Slot kDispatchSlots[] = {
     {Py_tp_hash, reinterpret_cast<void*>(dispatchHash)},
     {Py_tp_repr, reinterpret_cast<void*>(dispatchRepr)},
     {Py_tp_methods, kDispatchMethods},
-    {Py_tp_doc, const_cast<char*>("An automation object reached through IDispatch; its members are its attributes.")},
+    {Py_tp_doc,
+     const_cast<char*>(
+         "An automation object reached through IDispatch; its members are its attributes.")},
     {0, nullptr},
 };
 
 PyType_Spec kDispatchSpec = {"veldrive.DispatchObject", sizeof(DispatchObject), 0,
-                             Py_TPFLAGS_DEFAULT | Py_TPFLAGS_DISALLOW_INSTANTIATION, kDispatchSlots};
+                             Py_TPFLAGS_DEFAULT | Py_TPFLAGS_DISALLOW_INSTANTIATION,
+                             kDispatchSlots};
 
 // ---- BoundMember ------------------------------------------------------------------------
 
@@ -308,8 +314,8 @@ PyObject* memberCall(PyObject* o, PyObject* args, PyObject* kwargs) {
     PyErr_SetString(PyExc_TypeError, "automation members take positional arguments only");
     return nullptr;
   }
-  return memberInvoke(reinterpret_cast<BoundMember*>(o), DISPATCH_METHOD | DISPATCH_PROPERTYGET, args,
-                      nullptr, "call");
+  return memberInvoke(reinterpret_cast<BoundMember*>(o), DISPATCH_METHOD | DISPATCH_PROPERTYGET,
+                      args, nullptr, "call");
 }
 
 PyObject* memberGetItem(PyObject* o, PyObject* key) {
@@ -321,7 +327,8 @@ int memberSetItem(PyObject* o, PyObject* key, PyObject* value) {
     PyErr_SetString(PyExc_TypeError, "indexed automation properties cannot be deleted");
     return -1;
   }
-  PyObject* done = memberInvoke(reinterpret_cast<BoundMember*>(o), DISPATCH_PROPERTYPUT, key, value, "put");
+  PyObject* done =
+      memberInvoke(reinterpret_cast<BoundMember*>(o), DISPATCH_PROPERTYPUT, key, value, "put");
   if (!done) return -1;
   Py_DECREF(done);
   return 0;
@@ -330,7 +337,8 @@ int memberSetItem(PyObject* o, PyObject* key, PyObject* value) {
 PyObject* memberRepr(PyObject* o) {
   auto* self = reinterpret_cast<BoundMember*>(o);
   return PyUnicode_FromFormat("<veldrive member %R (dispatch id %ld) of %R>", self->name,
-                              static_cast<long>(self->member->id), reinterpret_cast<PyObject*>(self->owner));
+                              static_cast<long>(self->member->id),
+                              reinterpret_cast<PyObject*>(self->owner));
 }
 
 PyType_Slot kMemberSlots[] = {
@@ -339,8 +347,9 @@ PyType_Slot kMemberSlots[] = {
     {Py_mp_subscript, reinterpret_cast<void*>(memberGetItem)},
     {Py_mp_ass_subscript, reinterpret_cast<void*>(memberSetItem)},
     {Py_tp_repr, reinterpret_cast<void*>(memberRepr)},
-    {Py_tp_doc, const_cast<char*>("A member of an automation object: call it, or index it to get or put "
-                                  "a property that takes arguments.")},
+    {Py_tp_doc,
+     const_cast<char*>("A member of an automation object: call it, or index it to get or put "
+                       "a property that takes arguments.")},
     {0, nullptr},
 };
 

@@ -32,9 +32,12 @@ void describeMember(ITypeInfo* typeInfo, MemberInfo* info) {
     FUNCDESC* fd = nullptr;
     if (FAILED(typeInfo->GetFuncDesc(i, &fd)) || !fd) continue;
     if (fd->memid == info->id) {
-      if (fd->invkind == INVOKE_FUNC && !hasFunc) hasFunc = true, funcRoles = rolesOf(*fd);
-      else if (fd->invkind == INVOKE_PROPERTYGET && !hasGet) hasGet = true, getRoles = rolesOf(*fd);
-      else if (fd->invkind & (INVOKE_PROPERTYPUT | INVOKE_PROPERTYPUTREF)) hasPut = true;
+      if (fd->invkind == INVOKE_FUNC && !hasFunc)
+        hasFunc = true, funcRoles = rolesOf(*fd);
+      else if (fd->invkind == INVOKE_PROPERTYGET && !hasGet)
+        hasGet = true, getRoles = rolesOf(*fd);
+      else if (fd->invkind & (INVOKE_PROPERTYPUT | INVOKE_PROPERTYPUTREF))
+        hasPut = true;
     }
     typeInfo->ReleaseFuncDesc(fd);
   }

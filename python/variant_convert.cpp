@@ -64,12 +64,20 @@ PyObject* pythonFromVariant(const VARIANT& v) {
     // A reference to a plain value: read the value without taking ownership of it.
     plain.vt = static_cast<VARTYPE>(v.vt & ~VT_BYREF);
     switch (plain.vt) {
-      case VT_I1: case VT_UI1: plain.bVal = *v.pbVal; break;
-      case VT_I2: case VT_UI2: plain.iVal = *v.piVal; break;
-      case VT_I4: case VT_UI4: case VT_INT: case VT_UINT: case VT_ERROR: plain.lVal = *v.plVal; break;
-      case VT_I8: case VT_UI8: plain.llVal = *v.pllVal; break;
+      case VT_I1:
+      case VT_UI1: plain.bVal = *v.pbVal; break;
+      case VT_I2:
+      case VT_UI2: plain.iVal = *v.piVal; break;
+      case VT_I4:
+      case VT_UI4:
+      case VT_INT:
+      case VT_UINT:
+      case VT_ERROR: plain.lVal = *v.plVal; break;
+      case VT_I8:
+      case VT_UI8: plain.llVal = *v.pllVal; break;
       case VT_R4: plain.fltVal = *v.pfltVal; break;
-      case VT_R8: case VT_DATE: plain.dblVal = *v.pdblVal; break;
+      case VT_R8:
+      case VT_DATE: plain.dblVal = *v.pdblVal; break;
       case VT_BOOL: plain.boolVal = *v.pboolVal; break;
       case VT_BSTR: plain.bstrVal = *v.pbstrVal; break;
       case VT_DISPATCH: plain.pdispVal = *v.ppdispVal; break;

@@ -41,7 +41,8 @@ PyObject* dispatchCreate(PyObject*, PyObject* args) {
   HRESULT hr = classIdOf(progId, &clsid);
   if (FAILED(hr)) return raiseComError(hr, nullptr, what);
   IDispatch* d = nullptr;
-  hr = CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch, reinterpret_cast<void**>(&d));
+  hr = CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch,
+                        reinterpret_cast<void**>(&d));
   if (FAILED(hr) || !d) return raiseComError(FAILED(hr) ? hr : E_NOINTERFACE, nullptr, what);
   PyObject* wrapped = veldrive::wrapDispatch(d);
   d->Release();  // the wrapper holds its own reference
@@ -129,9 +130,15 @@ PyMethodDef kMethods[] = {
     {nullptr, nullptr, 0, nullptr},
 };
 
-PyModuleDef kModule = {PyModuleDef_HEAD_INIT, "veldrive",
-                       "A client of in-process automation servers (late-bound dispatch by name).", -1,
-                       kMethods, nullptr, nullptr, nullptr, nullptr};
+PyModuleDef kModule = {PyModuleDef_HEAD_INIT,
+                       "veldrive",
+                       "A client of in-process automation servers (late-bound dispatch by name).",
+                       -1,
+                       kMethods,
+                       nullptr,
+                       nullptr,
+                       nullptr,
+                       nullptr};
 
 }  // namespace
 

@@ -127,7 +127,8 @@ class DocumentParser {
   }
 
   bool versionLine() {
-    const std::string expected = std::string(kDocumentMagic) + " " + std::to_string(kDocumentVersion);
+    const std::string expected =
+        std::string(kDocumentMagic) + " " + std::to_string(kDocumentVersion);
     if (tokens_.empty() || tokens_[0].quoted || tokens_[0].text != kDocumentMagic) {
       return fail("not a motionsim document: the first line must be \"" + expected + "\"");
     }
@@ -157,7 +158,8 @@ class DocumentParser {
   }
 
   bool inputStatement() {
-    if (tokens_.size() != 4) return fail("input needs an ID, a name and an initial value: input ID NAME VALUE");
+    if (tokens_.size() != 4)
+      return fail("input needs an ID, a name and an initial value: input ID NAME VALUE");
     InputSpec input;
     if (!wholeNumber(tokens_[1], input.id) || !name(tokens_[2], input.name) ||
         !number(tokens_[3], input.initialValue)) {
@@ -251,7 +253,8 @@ class DocumentParser {
   }
 
   bool vector(std::size_t& at, Vec3& v) {
-    if (!number(tokens_[at], v.x) || !number(tokens_[at + 1], v.y) || !number(tokens_[at + 2], v.z)) {
+    if (!number(tokens_[at], v.x) || !number(tokens_[at + 1], v.y) ||
+        !number(tokens_[at + 2], v.z)) {
       return false;
     }
     at += 3;
@@ -299,7 +302,8 @@ class DocumentParser {
     if (!name(t, n)) return false;
     auto it = inputNames_.find(n);
     if (it == inputNames_.end()) {
-      return fail("unknown input " + quote(n) + " (inputs must be declared before the bodies that use them)");
+      return fail("unknown input " + quote(n) +
+                  " (inputs must be declared before the bodies that use them)");
     }
     input = it->second.index;
     return true;
@@ -320,7 +324,8 @@ class DocumentParser {
     double v = 0.0;
     const auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), v);
     if (t.quoted || s.empty() || ec != std::errc() || end != s.data() + s.size()) {
-      if (ec == std::errc::result_out_of_range) return fail("number " + quote(t.text) + " is out of range");
+      if (ec == std::errc::result_out_of_range)
+        return fail("number " + quote(t.text) + " is out of range");
       return fail("expected a number, found " + quote(t.text));
     }
     if (!std::isfinite(v)) return fail("number " + quote(t.text) + " is not finite");
@@ -338,11 +343,14 @@ class DocumentParser {
     out = v;
     return std::errc();
   }
-  static bool parseWhole(std::string_view s, std::int32_t& out) { return parseWholeCode(s, out) == std::errc(); }
+  static bool parseWhole(std::string_view s, std::int32_t& out) {
+    return parseWholeCode(s, out) == std::errc();
+  }
 
   bool wholeNumber(const Token& t, std::int32_t& out) {
     const std::errc ec = t.quoted ? std::errc::invalid_argument : parseWholeCode(t.text, out);
-    if (ec == std::errc::result_out_of_range) return fail("whole number " + quote(t.text) + " is out of range");
+    if (ec == std::errc::result_out_of_range)
+      return fail("whole number " + quote(t.text) + " is out of range");
     if (ec != std::errc()) return fail("expected a whole number, found " + quote(t.text));
     return true;
   }
@@ -387,7 +395,8 @@ bool loadDocument(const std::string& path, Mechanism& mechanism, DocumentError& 
   while (in.read(buffer, sizeof buffer) || in.gcount() > 0) {
     text.append(buffer, static_cast<std::size_t>(in.gcount()));
     if (text.size() > kMaxDocumentBytes) {
-      error = {0, "document larger than " + std::to_string(kMaxDocumentBytes / (1024 * 1024)) + " MiB"};
+      error = {
+          0, "document larger than " + std::to_string(kMaxDocumentBytes / (1024 * 1024)) + " MiB"};
       return false;
     }
   }

@@ -30,7 +30,7 @@ namespace motionsim {
 constexpr int kDocumentVersion = 1;
 constexpr std::string_view kDocumentMagic = "motionsim-document";
 constexpr std::size_t kMaxNameBytes = 255;
-constexpr std::size_t kMaxInputs = 32767;   // every input is reachable by a 2-byte position
+constexpr std::size_t kMaxInputs = 32767;  // every input is reachable by a 2-byte position
 constexpr std::size_t kMaxBodies = 65535;
 constexpr std::size_t kMaxDocumentBytes = 16 * 1024 * 1024;
 

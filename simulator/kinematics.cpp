@@ -19,11 +19,11 @@ double jointCoordinate(const Joint& joint, double time, std::span<const double> 
 Transform localTransform(const BodySpec& body, double time, std::span<const double> inputValues) {
   Transform t{rotationXYZ(body.angles), body.offset};
   switch (body.joint.kind) {
-    case JointKind::Fixed:
-      break;
+    case JointKind::Fixed: break;
     case JointKind::Revolute:
       // R = R(angles)·Raxis(q)
-      t.rotation = t.rotation * axisRotation(body.joint.axis, jointCoordinate(body.joint, time, inputValues));
+      t.rotation = t.rotation *
+                   axisRotation(body.joint.axis, jointCoordinate(body.joint, time, inputValues));
       break;
     case JointKind::Prismatic: {
       // p = offset + R(angles)·(q·e_axis)

@@ -66,7 +66,8 @@ bool parseOptions(int argc, char** argv, Options& options, std::string& error) {
         return false;
       }
       const std::string_view value = argv[++i];
-      const auto [end, ec] = std::from_chars(value.data(), value.data() + value.size(), options.frames);
+      const auto [end, ec] =
+          std::from_chars(value.data(), value.data() + value.size(), options.frames);
       if (ec != std::errc() || end != value.data() + value.size() || options.frames < 1) {
         error = "--frames needs a whole number of at least 1, not \"" + std::string(value) + "\"";
         return false;
@@ -98,11 +99,10 @@ void describe(const motionsim::Simulation& sim, const std::string& name, std::os
   }
   for (const auto& body : m.bodies) {
     out << "  body " << body.id << " \"" << body.name << "\" on "
-        << (body.parent < 0 ? std::string("ground") : "body " + std::to_string(m.bodies[body.parent].id));
+        << (body.parent < 0 ? std::string("ground")
+                            : "body " + std::to_string(m.bodies[body.parent].id));
     switch (body.joint.kind) {
-      case motionsim::JointKind::Fixed:
-        out << ", fixed";
-        break;
+      case motionsim::JointKind::Fixed: out << ", fixed"; break;
       case motionsim::JointKind::Revolute:
         out << ", revolute about " << axisName(body.joint.axis);
         break;

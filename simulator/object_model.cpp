@@ -10,7 +10,7 @@ struct ObjectModel::Call {
   Response& response;
   std::uint32_t index;  // position of the input or body the call is made on
   bool isPut;
-  const char* member;   // for error texts
+  const char* member;  // for error texts
 };
 
 struct ObjectModel::Member {
@@ -57,7 +57,8 @@ bool wholeNumber(const Value& v, std::int32_t& out) {
     return true;
   }
   if (auto* r8 = std::get_if<double>(&v)) {
-    if (std::isfinite(*r8) && *r8 == std::trunc(*r8) && *r8 >= -2147483648.0 && *r8 <= 2147483647.0) {
+    if (std::isfinite(*r8) && *r8 == std::trunc(*r8) && *r8 >= -2147483648.0 &&
+        *r8 <= 2147483647.0) {
       out = static_cast<std::int32_t>(*r8);
       return true;
     }
@@ -126,7 +127,9 @@ bool expectArgs(ObjectModel::Call& call, std::size_t count) {
 }  // namespace
 
 ObjectModel::ObjectModel(std::string versionText, std::string documentName, Simulation* simulation)
-    : versionText_(std::move(versionText)), documentName_(std::move(documentName)), simulation_(simulation) {}
+    : versionText_(std::move(versionText)),
+      documentName_(std::move(documentName)),
+      simulation_(simulation) {}
 
 bool ObjectModel::resolveObject(const Request& request, Response& response) const {
   const ObjectRef ref = request.object;
@@ -136,25 +139,21 @@ bool ObjectModel::resolveObject(const Request& request, Response& response) cons
   }
   bool valid = false;
   switch (ref.kind()) {
-    case ObjectKind::Application:
-      valid = ref.index() == 0;
-      break;
+    case ObjectKind::Application: valid = ref.index() == 0; break;
     case ObjectKind::Document:
     case ObjectKind::InputCollection:
-    case ObjectKind::BodyCollection:
-      valid = simulation_ != nullptr && ref.index() == 0;
-      break;
+    case ObjectKind::BodyCollection: valid = simulation_ != nullptr && ref.index() == 0; break;
     case ObjectKind::Input:
       valid = simulation_ != nullptr && ref.index() < simulation_->inputCount();
       break;
     case ObjectKind::Body:
       valid = simulation_ != nullptr && ref.index() < simulation_->bodyCount();
       break;
-    case ObjectKind::None:
-      break;
+    case ObjectKind::None: break;
   }
   if (!valid) {
-    setError(response, kErrBadArgument, "no such object (handle " + std::to_string(ref.handle) + ")");
+    setError(response, kErrBadArgument,
+             "no such object (handle " + std::to_string(ref.handle) + ")");
   }
   return valid;
 }
@@ -173,14 +172,17 @@ Response ObjectModel::invoke(const Request& request) {
       break;
     }
   }
-  const std::string shown = request.byName ? request.memberName : "member " + std::to_string(request.memberId);
+  const std::string shown =
+      request.byName ? request.memberName : "member " + std::to_string(request.memberId);
   if (member == nullptr) {
     setError(response, kErrUnknownMember, "object does not support " + shown);
     return response;
   }
   const std::uint8_t kind = request.invokeKind;
-  if (kind == 0 || (kind & ~member->kinds) != 0 || ((kind & kInvokePut) != 0 && kind != kInvokePut)) {
-    setError(response, kErrUnknownMember, "object does not support " + shown + " for this kind of call");
+  if (kind == 0 || (kind & ~member->kinds) != 0 ||
+      ((kind & kInvokePut) != 0 && kind != kInvokePut)) {
+    setError(response, kErrUnknownMember,
+             "object does not support " + shown + " for this kind of call");
     return response;
   }
   // By-reference arguments come back as they went unless the member writes them.
@@ -277,7 +279,8 @@ void ObjectModel::goToFrame(Call& call) {
   if (!expectArgs(call, 1)) return;
   std::int32_t frame = 0;
   if (!wholeNumber(call.request.args[0].value, frame)) {
-    setError(call.response, kErrBadArgument, std::string(call.member) + ": the frame must be a whole number");
+    setError(call.response, kErrBadArgument,
+             std::string(call.member) + ": the frame must be a whole number");
     return;
   }
   if (!simulation_->goToFrame(frame)) {
@@ -291,8 +294,9 @@ void ObjectModel::goToFrame(Call& call) {
 
 void ObjectModel::collectionCount(Call& call) {
   if (!expectArgs(call, 0)) return;
-  const std::size_t n = call.request.object.kind() == ObjectKind::InputCollection ? simulation_->inputCount()
-                                                                                  : simulation_->bodyCount();
+  const std::size_t n = call.request.object.kind() == ObjectKind::InputCollection
+                            ? simulation_->inputCount()
+                            : simulation_->bodyCount();
   call.response.result = static_cast<std::int32_t>(n);
 }
 
@@ -344,7 +348,8 @@ void ObjectModel::inputValue(Call& call) {
   }
   if (!expectArgs(call, 1)) return;
   double value = 0.0;
-  if (!realNumber(call.request.args[0].value, value) || !simulation_->setInputValue(call.index, value)) {
+  if (!realNumber(call.request.args[0].value, value) ||
+      !simulation_->setInputValue(call.index, value)) {
     setError(call.response, kErrBadArgument, "InputValue: the value must be a finite number");
   }
 }
@@ -365,7 +370,8 @@ void ObjectModel::getPosition(Call& call) {
   if (!expectArgs(call, 6)) return;
   for (const Argument& a : call.request.args) {
     if (!a.byRef) {
-      setError(call.response, kErrBadArgument, "GetPosition: all six arguments must be passed by reference");
+      setError(call.response, kErrBadArgument,
+               "GetPosition: all six arguments must be passed by reference");
       return;
     }
   }

@@ -123,9 +123,7 @@ class Reader {
     std::uint8_t tag = 0;
     if (!u8(tag)) return false;
     switch (tag) {
-      case kTagEmpty:
-        v = std::monostate{};
-        return true;
+      case kTagEmpty: v = std::monostate{}; return true;
       case kTagI2: {
         std::uint16_t x = 0;
         if (!u16(x)) return false;
@@ -156,8 +154,7 @@ class Reader {
         v = ObjectRef{h};
         return true;
       }
-      default:
-        return false;
+      default: return false;
     }
   }
   bool atEnd() const { return pos_ == bytes_.size(); }

@@ -26,13 +26,13 @@ constexpr std::size_t kMaxTextBytes = 65535;
 
 // Automation error numbers used by the server and the link.
 constexpr std::int32_t kErrNone = 0;
-constexpr std::int32_t kErrBadArgument = 5;      // invalid procedure call or argument
-constexpr std::int32_t kErrNoSuchItem = 9;       // subscript out of range
-constexpr std::int32_t kErrTypeMismatch = 13;    // a result or reference of the wrong type
-constexpr std::int32_t kErrObjectNotSet = 91;    // call on an empty reference
-constexpr std::int32_t kErrCannotAttach = 429;   // no running instance to attach to
-constexpr std::int32_t kErrUnknownMember = 438;  // object does not support the member
-constexpr std::int32_t kErrConnectionLost = 462; // the server is gone or does not answer
+constexpr std::int32_t kErrBadArgument = 5;       // invalid procedure call or argument
+constexpr std::int32_t kErrNoSuchItem = 9;        // subscript out of range
+constexpr std::int32_t kErrTypeMismatch = 13;     // a result or reference of the wrong type
+constexpr std::int32_t kErrObjectNotSet = 91;     // call on an empty reference
+constexpr std::int32_t kErrCannotAttach = 429;    // no running instance to attach to
+constexpr std::int32_t kErrUnknownMember = 438;   // object does not support the member
+constexpr std::int32_t kErrConnectionLost = 462;  // the server is gone or does not answer
 
 // Objects of the served model. A reference is a handle: kind in the top byte, the index
 // (input or body position, 0-based) in the lower three. Handle 0 is the empty reference.
@@ -60,7 +60,8 @@ constexpr ObjectRef makeRef(ObjectKind kind, std::uint32_t index = 0) {
 constexpr ObjectRef kApplicationRef = makeRef(ObjectKind::Application);
 
 // Automation value: empty, 2-byte integer, 4-byte integer, double, text, object reference.
-using Value = std::variant<std::monostate, std::int16_t, std::int32_t, double, std::string, ObjectRef>;
+using Value =
+    std::variant<std::monostate, std::int16_t, std::int32_t, double, std::string, ObjectRef>;
 
 // Invoke kinds, as bit flags so a member can accept several.
 enum InvokeKind : std::uint8_t {
@@ -77,7 +78,7 @@ struct Argument {
 struct Request {
   ObjectRef object;
   std::uint8_t invokeKind = kInvokeGet;
-  bool byName = false;      // bound by name (memberName) or by identifier (memberId)
+  bool byName = false;  // bound by name (memberName) or by identifier (memberId)
   std::int32_t memberId = 0;
   std::string memberName;
   std::vector<Argument> args;  // for a put, the new value is the last argument

@@ -53,12 +53,9 @@ Mat3 axisRotation(Axis axis, double angle) {
 
 Vec3 axisVector(Axis axis) {
   switch (axis) {
-    case Axis::X:
-      return {1.0, 0.0, 0.0};
-    case Axis::Y:
-      return {0.0, 1.0, 0.0};
-    case Axis::Z:
-      break;
+    case Axis::X: return {1.0, 0.0, 0.0};
+    case Axis::Y: return {0.0, 1.0, 0.0};
+    case Axis::Z: break;
   }
   return {0.0, 0.0, 1.0};
 }
@@ -70,7 +67,8 @@ Mat3 rotationXYZ(const Vec3& angles) {
 
 Vec3 anglesXYZ(const Mat3& r) {
   // R = Rx(α)·Ry(β)·Rz(γ) has the rows
-  //   (cβcγ, -cβsγ, sβ), (cαsγ + sαsβcγ, cαcγ - sαsβsγ, -sαcβ), (sαsγ - cαsβcγ, sαcγ + cαsβsγ, cαcβ)
+  //   (cβcγ, -cβsγ, sβ), (cαsγ + sαsβcγ, cαcγ - sαsβsγ, -sαcβ), (sαsγ - cαsβcγ, sαcγ + cαsβsγ,
+  //   cαcβ)
   const auto& m = r.m;
   // cβ = hypot(R11, R12); β = atan2(R13, cβ), well conditioned also near β = ±π/2
   const double cosBeta = std::hypot(m[0][0], m[0][1]);

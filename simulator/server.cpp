@@ -52,7 +52,8 @@ bool somebodyListens(const std::string& path, int& err) {
     err = errno;
     return false;
   }
-  const bool connected = connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
+  const bool connected =
+      connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
   err = connected ? 0 : errno;
   close(fd);
   return connected;
@@ -80,7 +81,8 @@ void Server::say(const std::string& line) {
 bool Server::listen(const std::string& path, std::string& error) {
   sockaddr_un address;
   if (!fillAddress(path, address)) {
-    error = "socket path is empty or longer than " + std::to_string(sizeof address.sun_path - 1) + " bytes";
+    error = "socket path is empty or longer than " + std::to_string(sizeof address.sun_path - 1) +
+            " bytes";
     return false;
   }
   struct stat existing {};
@@ -142,7 +144,8 @@ bool Server::listen(const std::string& path, std::string& error) {
 void Server::removeSocketFile() {
   // Only our own socket: another motionsim may have replaced it meanwhile.
   struct stat now {};
-  if (!path_.empty() && lstat(path_.c_str(), &now) == 0 && now.st_dev == socketDev_ && now.st_ino == socketIno_) {
+  if (!path_.empty() && lstat(path_.c_str(), &now) == 0 && now.st_dev == socketDev_ &&
+      now.st_ino == socketIno_) {
     unlink(path_.c_str());
   }
 }
@@ -224,7 +227,8 @@ void Server::serviceClient() {
       dropClient("dropped: it sent a frame over the size limit");
       return;
     }
-    model_.handlePayload(std::string_view(in_).substr(consumed + kFrameHeaderBytes, payloadSize), out_);
+    model_.handlePayload(std::string_view(in_).substr(consumed + kFrameHeaderBytes, payloadSize),
+                         out_);
     consumed += kFrameHeaderBytes + payloadSize;
     ++clientCalls_;
   }
@@ -238,8 +242,8 @@ void Server::dropClient(const char* why) {
   close(clientFd_);
   clientFd_ = -1;
   in_.clear();
-  say("client (pid " + std::to_string(clientPid_) + ") " + why + " after " + std::to_string(clientCalls_) +
-      " calls");
+  say("client (pid " + std::to_string(clientPid_) + ") " + why + " after " +
+      std::to_string(clientCalls_) + " calls");
 }
 
 bool Server::sendAll(int fd, const std::string& bytes) {

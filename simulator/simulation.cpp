@@ -46,21 +46,22 @@ bool Simulation::setInputValue(std::size_t input, double value) {
 }
 
 std::span<const double> Simulation::frameInputs(std::int32_t frame) const {
-  return std::span<const double>(inputHistory_).subspan(static_cast<std::size_t>(frame) * inputCount(),
-                                                        inputCount());
+  return std::span<const double>(inputHistory_)
+      .subspan(static_cast<std::size_t>(frame) * inputCount(), inputCount());
 }
 
 std::span<const BodyPose> Simulation::framePoses(std::int32_t frame) const {
-  return std::span<const BodyPose>(poseHistory_).subspan(static_cast<std::size_t>(frame) * bodyCount(),
-                                                          bodyCount());
+  return std::span<const BodyPose>(poseHistory_)
+      .subspan(static_cast<std::size_t>(frame) * bodyCount(), bodyCount());
 }
 
 void Simulation::computeNextFrame() {
   const std::int32_t frame = numFrames_;
   inputHistory_.insert(inputHistory_.end(), currentInputs_.begin(), currentInputs_.end());
   poseHistory_.resize(poseHistory_.size() + bodyCount());
-  std::span<BodyPose> poses = std::span<BodyPose>(poseHistory_).subspan(
-      static_cast<std::size_t>(frame) * bodyCount(), bodyCount());
+  std::span<BodyPose> poses =
+      std::span<BodyPose>(poseHistory_)
+          .subspan(static_cast<std::size_t>(frame) * bodyCount(), bodyCount());
   computePoses(mechanism_, timeOfFrame(frame), currentInputs_, scratch_, poses);
   ++numFrames_;
 }

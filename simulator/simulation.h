@@ -63,8 +63,8 @@ class Simulation {
   std::int32_t numFrames_ = 0;
   std::int32_t current_ = 0;
   std::vector<double> currentInputs_;
-  std::vector<double> inputHistory_;    // numFrames_ × inputCount()
-  std::vector<BodyPose> poseHistory_;   // numFrames_ × bodyCount()
+  std::vector<double> inputHistory_;   // numFrames_ × inputCount()
+  std::vector<BodyPose> poseHistory_;  // numFrames_ × bodyCount()
   std::vector<Transform> scratch_;
 };
 

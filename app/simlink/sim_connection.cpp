@@ -17,7 +17,8 @@ void SimConnection::close() {
   in_.clear();
 }
 
-bool SimConnection::open(const std::string& path, int timeoutMs, std::string& versionText, std::string& error) {
+bool SimConnection::open(const std::string& path, int timeoutMs, std::string& versionText,
+                         std::string& error) {
   close();
   sockaddr_un address{};
   address.sun_family = AF_UNIX;
@@ -53,8 +54,9 @@ bool SimConnection::open(const std::string& path, int timeoutMs, std::string& ve
     return false;
   }
   if (greeting.protocolVersion != motionsim::kProtocolVersion) {
-    error = "motionsim at " + path + " speaks protocol version " + std::to_string(greeting.protocolVersion) +
-            ", this program version " + std::to_string(motionsim::kProtocolVersion);
+    error = "motionsim at " + path + " speaks protocol version " +
+            std::to_string(greeting.protocolVersion) + ", this program version " +
+            std::to_string(motionsim::kProtocolVersion);
     close();
     return false;
   }

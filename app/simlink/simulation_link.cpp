@@ -13,14 +13,17 @@ constexpr std::uint8_t kPut = motionsim::kInvokePut;
 constexpr std::uint8_t kMethod = motionsim::kInvokeMethod;
 
 QString typeName(const Value& v) {
-  static const char* const kNames[] = {"empty", "2-byte integer", "4-byte integer", "double", "text", "object"};
+  static const char* const kNames[] = {"empty",  "2-byte integer", "4-byte integer",
+                                       "double", "text",           "object"};
   return QString::fromLatin1(kNames[v.index()]);
 }
 
-[[noreturn]] void throwTypeMismatch(const SimMember& member, const char* expected, const Value& got) {
-  throw SimulationError(motionsim::kErrTypeMismatch, QStringLiteral("%1 returned %2 where %3 was expected")
-                                                         .arg(QString::fromLatin1(member.name), typeName(got),
-                                                              QString::fromLatin1(expected)));
+[[noreturn]] void throwTypeMismatch(const SimMember& member, const char* expected,
+                                    const Value& got) {
+  throw SimulationError(
+      motionsim::kErrTypeMismatch,
+      QStringLiteral("%1 returned %2 where %3 was expected")
+          .arg(QString::fromLatin1(member.name), typeName(got), QString::fromLatin1(expected)));
 }
 
 qint32 wholeResult(const SimMember& member, const Value& v) {
@@ -44,7 +47,8 @@ QString textResult(const SimMember& member, const Value& v) {
 }  // namespace
 
 SimulationError::SimulationError(int number, const QString& description)
-    : std::runtime_error(QStringLiteral("simulation error %1: %2").arg(number).arg(description).toStdString()),
+    : std::runtime_error(
+          QStringLiteral("simulation error %1: %2").arg(number).arg(description).toStdString()),
       number_(number),
       description_(description) {}
 
@@ -52,25 +56,22 @@ SimulationLink::SimulationLink(int timeoutMs) : timeoutMs_(timeoutMs), attachErr
 
 QString SimulationLink::interfaceId(ObjectKind kind) {
   switch (kind) {
-    case ObjectKind::Application:
-      return QStringLiteral("{AF346260-8971-11D0-8E33-0020AFFA5036}");
-    case ObjectKind::Document:
-      return QStringLiteral("{F96B3B12-3433-11D0-8B23-00A0244CE17E}");
+    case ObjectKind::Application: return QStringLiteral("{AF346260-8971-11D0-8E33-0020AFFA5036}");
+    case ObjectKind::Document: return QStringLiteral("{F96B3B12-3433-11D0-8B23-00A0244CE17E}");
     case ObjectKind::InputCollection:
       return QStringLiteral("{AD7F0AC1-C0A7-11D0-8E33-0020AFFA5036}");
-    case ObjectKind::Body:
-      return QStringLiteral("{1E74C2E3-FCF5-11D0-8E33-0020AFFA5036}");
+    case ObjectKind::Body: return QStringLiteral("{1E74C2E3-FCF5-11D0-8E33-0020AFFA5036}");
     case ObjectKind::Input:
     case ObjectKind::BodyCollection:
-    case ObjectKind::None:
-      break;
+    case ObjectKind::None: break;
   }
   return QString();  // reached late bound only, not narrowed to an interface
 }
 
 bool SimulationLink::AttachSimulation(const QString& socketPath) {
   if (attached_) return true;
-  const std::string path = socketPath.isEmpty() ? motionsim::defaultSocketPath() : socketPath.toStdString();
+  const std::string path =
+      socketPath.isEmpty() ? motionsim::defaultSocketPath() : socketPath.toStdString();
   std::string version;
   std::string error;
   if (!connection_.open(path, timeoutMs_, version, error)) {
@@ -99,17 +100,20 @@ bool SimulationLink::AttachSimulation(const QString& socketPath) {
 }
 
 void SimulationLink::throwLost() const {
-  throw SimulationError(motionsim::kErrConnectionLost, QStringLiteral("the connection to motionsim is broken"));
+  throw SimulationError(motionsim::kErrConnectionLost,
+                        QStringLiteral("the connection to motionsim is broken"));
 }
 
 void SimulationLink::checkUsable() const {
   if (lost_) throwLost();
   if (!connection_.isOpen()) {
-    throw SimulationError(motionsim::kErrObjectNotSet, QStringLiteral("not attached to a simulation"));
+    throw SimulationError(motionsim::kErrObjectNotSet,
+                          QStringLiteral("not attached to a simulation"));
   }
 }
 
-motionsim::Request SimulationLink::makeRequest(SimRef object, const SimMember& member, std::uint8_t invokeKind,
+motionsim::Request SimulationLink::makeRequest(SimRef object, const SimMember& member,
+                                               std::uint8_t invokeKind,
                                                const std::vector<Argument>& args) const {
   motionsim::Request request;
   request.object = object;
@@ -183,11 +187,13 @@ Value SimulationLink::invoke(SimRef object, const SimMember& member, std::uint8_
 SimRef SimulationLink::narrow(const Value& value, ObjectKind kind) const {
   const SimRef* ref = std::get_if<SimRef>(&value);
   if (ref == nullptr || ref->isNothing()) {
-    throw SimulationError(motionsim::kErrObjectNotSet, QStringLiteral("expected an object, got %1").arg(typeName(value)));
+    throw SimulationError(motionsim::kErrObjectNotSet,
+                          QStringLiteral("expected an object, got %1").arg(typeName(value)));
   }
   if (ref->kind() != kind) {
-    throw SimulationError(motionsim::kErrTypeMismatch,
-                          QStringLiteral("the object cannot be narrowed to %1").arg(interfaceId(kind)));
+    throw SimulationError(
+        motionsim::kErrTypeMismatch,
+        QStringLiteral("the object cannot be narrowed to %1").arg(interfaceId(kind)));
   }
   return *ref;
 }
@@ -202,9 +208,13 @@ QString SimulationLink::VersionText() {
   return textResult(simmember::kVersionText, invoke(application_, simmember::kVersionText, kGet));
 }
 
-void SimulationLink::ApplicationMember9() { invoke(application_, simmember::kApplication9, kMethod); }
+void SimulationLink::ApplicationMember9() {
+  invoke(application_, simmember::kApplication9, kMethod);
+}
 
-void SimulationLink::ApplicationMember14() { invoke(application_, simmember::kApplication14, kMethod); }
+void SimulationLink::ApplicationMember14() {
+  invoke(application_, simmember::kApplication14, kMethod);
+}
 
 // ---- document
 
@@ -220,9 +230,13 @@ SimRef SimulationLink::Bodies() {
   return narrow(invoke(document_, simmember::kBodies, kGet), ObjectKind::BodyCollection);
 }
 
-SimRef SimulationLink::Bodies(qint16 position) { return bodyAt(static_cast<std::int16_t>(position)); }
+SimRef SimulationLink::Bodies(qint16 position) {
+  return bodyAt(static_cast<std::int16_t>(position));
+}
 
-SimRef SimulationLink::Bodies(qint32 position) { return bodyAt(static_cast<std::int32_t>(position)); }
+SimRef SimulationLink::Bodies(qint32 position) {
+  return bodyAt(static_cast<std::int32_t>(position));
+}
 
 SimRef SimulationLink::bodyAt(Value position) {
   std::vector<Argument> args{{std::move(position), true}};
@@ -277,12 +291,14 @@ SimRef SimulationLink::Item(SimRef inputCollection, const QString& name) {
 }
 
 QString SimulationLink::Name(SimRef inputOrBody) {
-  const SimMember& member = inputOrBody.kind() == ObjectKind::Body ? simmember::kBodyName : simmember::kInputName;
+  const SimMember& member =
+      inputOrBody.kind() == ObjectKind::Body ? simmember::kBodyName : simmember::kInputName;
   return textResult(member, invoke(inputOrBody, member, kGet));
 }
 
 qint32 SimulationLink::ID(SimRef inputOrBody) {
-  const SimMember& member = inputOrBody.kind() == ObjectKind::Body ? simmember::kBodyId : simmember::kInputId;
+  const SimMember& member =
+      inputOrBody.kind() == ObjectKind::Body ? simmember::kBodyId : simmember::kInputId;
   return wholeResult(member, invoke(inputOrBody, member, kGet));
 }
 
@@ -291,7 +307,8 @@ void SimulationLink::setInputValue(SimRef input, double value) {
   invoke(input, simmember::kInputValue, kPut, args);
 }
 
-void SimulationLink::GetPosition(SimRef body, double& x, double& y, double& z, double& rx, double& ry, double& rz) {
+void SimulationLink::GetPosition(SimRef body, double& x, double& y, double& z, double& rx,
+                                 double& ry, double& rz) {
   std::vector<Argument> args(6, Argument{x, true});
   double* targets[] = {&x, &y, &z, &rx, &ry, &rz};
   for (std::size_t i = 0; i < 6; ++i) args[i].value = *targets[i];

@@ -105,7 +105,8 @@ class SimulationLink {
   void queueInputValue(SimRef input, double value);
   long droppedErrors() const { return droppedErrors_; }
   // Position (metres) and rotation angles (radians, R = Rx·Ry·Rz) at the current frame.
-  void GetPosition(SimRef body, double& x, double& y, double& z, double& rx, double& ry, double& rz);
+  void GetPosition(SimRef body, double& x, double& y, double& z, double& rx, double& ry,
+                   double& rz);
 
   // ---- operations of the link
   // JumpToFrame(0), JumpToFrame(1), then true when CurrentTime equals timeStep exactly.

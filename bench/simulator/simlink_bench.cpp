@@ -30,14 +30,17 @@ std::string eightInputDocument() {
   }
   text += "body 100 Scheibe joint revolute z rate 3.141592653589793\n";
   for (int i = 1; i <= kInputs; ++i) {
-    text += "body " + std::to_string(i) + " Schieber" + std::to_string(i) + " offset " + std::to_string(i) +
-            " 0 0 joint prismatic y constant 0.05 gain 0.001 input Hub" + std::to_string(i) + "\n";
+    text += "body " + std::to_string(i) + " Schieber" + std::to_string(i) + " offset " +
+            std::to_string(i) + " 0 0 joint prismatic y constant 0.05 gain 0.001 input Hub" +
+            std::to_string(i) + "\n";
   }
   text += "body 200 Rolle parent 1\n";
   return text;
 }
 
-double hubValue(int frame, int input, int round) { return 10.0 + std::sin(0.01 * frame + input + 0.1 * round); }
+double hubValue(int frame, int input, int round) {
+  return 10.0 + std::sin(0.01 * frame + input + 0.1 * round);
+}
 
 // One member call through the link, or through the object model in this process.
 class Caller {
@@ -61,7 +64,9 @@ class LinkCaller : public Caller {
   void setInputByName(int input, double value) override {
     link_.setInputValue(link_.Item(link_.inputs(), QStringLiteral("Hub%1").arg(input + 1)), value);
   }
-  void queueInput(int input, double value) override { link_.queueInputValue(inputs_[input], value); }
+  void queueInput(int input, double value) override {
+    link_.queueInputValue(inputs_[input], value);
+  }
   void runToFrame(int frame) override { link_.RunToFrame(frame); }
 
  private:
@@ -117,7 +122,8 @@ class InProcessCaller : public Caller {
     request_.clear();
     response_.clear();
     motionsim::encodeRequest(q, request_);
-    model_->handlePayload(std::string_view(request_).substr(motionsim::kFrameHeaderBytes), response_);
+    model_->handlePayload(std::string_view(request_).substr(motionsim::kFrameHeaderBytes),
+                          response_);
     motionsim::Response r;
     motionsim::decodeResponse(std::string_view(response_).substr(motionsim::kFrameHeaderBytes), r);
     return r;
@@ -138,7 +144,8 @@ struct Served {
 
   Served() {
     const std::string doc = process.writeFile("bench.msim", eightInputDocument());
-    ok = process.start({"--quiet", doc}) && link.AttachSimulation(QString::fromStdString(process.socketPath()));
+    ok = process.start({"--quiet", doc}) &&
+         link.AttachSimulation(QString::fromStdString(process.socketPath()));
     if (ok) caller = std::make_unique<LinkCaller>(link);
   }
 };
@@ -157,7 +164,7 @@ struct Result {
   double medianUs = 0.0;
   double secondsPerPlay = 0.0;
 };
-Result gRoundTrip[2];      // [0] socket, [1] in process
+Result gRoundTrip[2];  // [0] socket, [1] in process
 Result gPlay[2];
 Result gPlayByName[2];
 Result gPlayQueued[2];
@@ -205,15 +212,9 @@ void play(benchmark::State& state, bool socket, Put put) {
     for (int f = 0; f < kFrames; ++f) {
       for (int i = 0; i < kInputs; ++i) {
         switch (put) {
-          case Put::Wait:
-            caller->setInput(i, hubValue(f, i, round));
-            break;
-          case Put::ByName:
-            caller->setInputByName(i, hubValue(f, i, round));
-            break;
-          case Put::Queued:
-            caller->queueInput(i, hubValue(f, i, round));
-            break;
+          case Put::Wait: caller->setInput(i, hubValue(f, i, round)); break;
+          case Put::ByName: caller->setInputByName(i, hubValue(f, i, round)); break;
+          case Put::Queued: caller->queueInput(i, hubValue(f, i, round)); break;
         }
       }
       caller->runToFrame(f);
@@ -260,7 +261,8 @@ int main(int argc, char** argv) {
   std::printf("  round trip median:         socket %8.2f us   in process %8.2f us   ratio %6.1f\n",
               gRoundTrip[0].medianUs, gRoundTrip[1].medianUs, ratio(gRoundTrip, &Result::medianUs));
   std::printf("  10,000 frames x 8 inputs:  socket %8.3f s    in process %8.3f s    ratio %6.1f\n",
-              gPlay[0].secondsPerPlay, gPlay[1].secondsPerPlay, ratio(gPlay, &Result::secondsPerPlay));
+              gPlay[0].secondsPerPlay, gPlay[1].secondsPerPlay,
+              ratio(gPlay, &Result::secondsPerPlay));
   std::printf("  same, Item(name) per value: socket %7.3f s    in process %8.3f s    ratio %6.1f\n",
               gPlayByName[0].secondsPerPlay, gPlayByName[1].secondsPerPlay,
               ratio(gPlayByName, &Result::secondsPerPlay));

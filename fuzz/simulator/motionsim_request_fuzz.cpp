@@ -18,12 +18,13 @@ const motionsim::Mechanism& mechanism() {
   static const motionsim::Mechanism m = [] {
     motionsim::Mechanism result;
     motionsim::DocumentError error;
-    motionsim::readDocument("motionsim-document 1\nstep 0.02\n"
-                            "input 1 Hub 0\ninput 2 Kipp 0\n"
-                            "body 1 Scheibe joint revolute z rate 3.141592653589793\n"
-                            "body 2 Schieber joint prismatic y constant 0.05 gain 0.001 input Hub\n"
-                            "body 3 Rolle parent 2 joint revolute x input Kipp\n",
-                            result, error);
+    motionsim::readDocument(
+        "motionsim-document 1\nstep 0.02\n"
+        "input 1 Hub 0\ninput 2 Kipp 0\n"
+        "body 1 Scheibe joint revolute z rate 3.141592653589793\n"
+        "body 2 Schieber joint prismatic y constant 0.05 gain 0.001 input Hub\n"
+        "body 3 Rolle parent 2 joint revolute x input Kipp\n",
+        result, error);
     return result;
   }();
   return m;
@@ -47,7 +48,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     motionsim::Response response;
     if (motionsim::peekFrame(out, outSize) != motionsim::FrameStatus::Complete ||
         outSize + motionsim::kFrameHeaderBytes != out.size() ||
-        !motionsim::decodeResponse(std::string_view(out).substr(motionsim::kFrameHeaderBytes), response)) {
+        !motionsim::decodeResponse(std::string_view(out).substr(motionsim::kFrameHeaderBytes),
+                                   response)) {
       __builtin_trap();
     }
     rest.remove_prefix(motionsim::kFrameHeaderBytes + payloadSize);

@@ -19,7 +19,9 @@ constexpr LCID kCategoryLanguage = 1033;
 constexpr const char kSafeForInitializing[] = "Controls safely initializable from persistent data!";
 constexpr const char kSafeForScripting[] = "Controls safely scriptable!";
 
-const char* rootName(int root) { return root == kVelRegRootClasses ? "HKEY_CLASSES_ROOT" : nullptr; }
+const char* rootName(int root) {
+  return root == kVelRegRootClasses ? "HKEY_CLASSES_ROOT" : nullptr;
+}
 
 // Walks a table, giving fn each entry with its full key path and value text (null: none).
 // Stops at the first entry fn refuses or whose root is unknown; false then.
@@ -61,8 +63,8 @@ HRESULT registerOwnTypeLib() {
   TypeLibPtr lib = loadOwnTypeLib(path);
   if (!lib) return SELFREG_E_TYPELIB;
   const std::string folder = path.substr(0, path.rfind('/') + 1);
-  const HRESULT hr = RegisterTypeLib(lib.get(), utf16FromUtf8(path).c_str(),
-                                     utf16FromUtf8(folder).c_str());
+  const HRESULT hr =
+      RegisterTypeLib(lib.get(), utf16FromUtf8(path).c_str(), utf16FromUtf8(folder).c_str());
   return FAILED(hr) ? SELFREG_E_TYPELIB : S_OK;
 }
 
@@ -71,8 +73,8 @@ HRESULT unregisterOwnTypeLib() {
   if (!lib) return SELFREG_E_TYPELIB;
   TLIBATTR* attr = nullptr;
   if (FAILED(lib->GetLibAttr(&attr)) || !attr) return SELFREG_E_TYPELIB;
-  HRESULT hr = UnRegisterTypeLib(attr->guid, attr->wMajorVerNum, attr->wMinorVerNum,
-                                 attr->lcid, attr->syskind);
+  HRESULT hr = UnRegisterTypeLib(attr->guid, attr->wMajorVerNum, attr->wMinorVerNum, attr->lcid,
+                                 attr->syskind);
   // Every class record unregisters the library it shares with the others; one that is no
   // longer registered is no failure, as a registry key already removed is none.
   if (hr == TYPE_E_LIBNOTREGISTERED) hr = S_OK;
@@ -112,17 +114,17 @@ HRESULT velRegisterTable(const VelRegEntry* table, bool typeLib) {
   // which undoes the whole table.
   bool written = true;
   const LONG result = registryUpdate([&](RegistryStore& store) {
-    written = forEachEntry(table, [&](const VelRegEntry& e, const std::string& path,
-                                      const char* value) {
-      if (e.flags & (kVelRegDeleteOnly | kVelRegDeleteFirst)) {
-        const LONG deleted = store.deleteTree(path);
-        if (deleted != ERROR_SUCCESS && deleted != ERROR_FILE_NOT_FOUND) return false;
-      }
-      if (e.flags & kVelRegDeleteOnly) return true;
-      if (store.createKey(path) != ERROR_SUCCESS) return false;
-      if (!value) return true;
-      return store.setValue(path, e.valueName ? e.valueName : "", value) == ERROR_SUCCESS;
-    });
+    written =
+        forEachEntry(table, [&](const VelRegEntry& e, const std::string& path, const char* value) {
+          if (e.flags & (kVelRegDeleteOnly | kVelRegDeleteFirst)) {
+            const LONG deleted = store.deleteTree(path);
+            if (deleted != ERROR_SUCCESS && deleted != ERROR_FILE_NOT_FOUND) return false;
+          }
+          if (e.flags & kVelRegDeleteOnly) return true;
+          if (store.createKey(path) != ERROR_SUCCESS) return false;
+          if (!value) return true;
+          return store.setValue(path, e.valueName ? e.valueName : "", value) == ERROR_SUCCESS;
+        });
     return written ? ERROR_SUCCESS : ERROR_CANTWRITE;
   });
   return written && result == ERROR_SUCCESS ? S_OK : SELFREG_E_CLASS;
@@ -135,15 +137,15 @@ HRESULT velUnregisterTable(const VelRegEntry* table, bool typeLib) {
   }
   bool removed = true;
   const LONG result = registryUpdate([&](RegistryStore& store) {
-    const bool walked = forEachEntry(table, [&](const VelRegEntry& e, const std::string& path,
-                                                const char*) {
-      if (e.flags & (kVelRegKeep | kVelRegDeleteOnly)) return true;
-      // A key already removed with its parent is no failure; the walk goes on after one
-      // that cannot be removed, so that as much as possible is gone.
-      const LONG deleted = store.deleteTree(path);
-      if (deleted != ERROR_SUCCESS && deleted != ERROR_FILE_NOT_FOUND) removed = false;
-      return true;
-    });
+    const bool walked =
+        forEachEntry(table, [&](const VelRegEntry& e, const std::string& path, const char*) {
+          if (e.flags & (kVelRegKeep | kVelRegDeleteOnly)) return true;
+          // A key already removed with its parent is no failure; the walk goes on after one
+          // that cannot be removed, so that as much as possible is gone.
+          const LONG deleted = store.deleteTree(path);
+          if (deleted != ERROR_SUCCESS && deleted != ERROR_FILE_NOT_FOUND) removed = false;
+          return true;
+        });
     removed = removed && walked;
     return ERROR_SUCCESS;
   });

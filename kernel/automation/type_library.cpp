@@ -22,13 +22,25 @@ struct Param {
 };
 
 // The interface identifier of an interface parameter type (IVelDriveSeg*, IVelDrive**, ...).
-template <class T> struct InterfaceOf { static constexpr const IID* iid = nullptr; };
-template <class T> struct InterfaceOf<T*> : InterfaceOf<T> {};
-template <> struct InterfaceOf<IVelDriveSeg> { static constexpr const IID* iid = &IID_IVelDriveSeg; };
-template <> struct InterfaceOf<IVelDrive> { static constexpr const IID* iid = &IID_IVelDrive; };
+template <class T>
+struct InterfaceOf {
+  static constexpr const IID* iid = nullptr;
+};
+template <class T>
+struct InterfaceOf<T*> : InterfaceOf<T> {};
+template <>
+struct InterfaceOf<IVelDriveSeg> {
+  static constexpr const IID* iid = &IID_IVelDriveSeg;
+};
+template <>
+struct InterfaceOf<IVelDrive> {
+  static constexpr const IID* iid = &IID_IVelDrive;
+};
 
-template <class> struct ParamTypes;
-template <class I, class... A> struct ParamTypes<HRESULT (I::*)(A...)> {
+template <class>
+struct ParamTypes;
+template <class I, class... A>
+struct ParamTypes<HRESULT (I::*)(A...)> {
   using Tuple = std::tuple<A...>;
 };
 
@@ -44,7 +56,11 @@ template <auto Member, std::size_t N>
 TypeLibFuncDesc fn(MEMBERID id, INVOKEKIND kind, const char* name, const char* help,
                    const Param (&params)[N]) {
   static_assert(N == typeLibArity<Member>(), "one Param per parameter of the member");
-  return {id, kind, name, help, describeParams<Member>(params, std::make_index_sequence<N>{}),
+  return {id,
+          kind,
+          name,
+          help,
+          describeParams<Member>(params, std::make_index_sequence<N>{}),
           typeLibInvoker<Member>()};
 }
 template <auto Member>
@@ -76,11 +92,13 @@ std::vector<TypeLibFuncDesc> segmentMembers() {
       fn<&Seg::get_fmin>(0x72, kGet, "fmin", "minimum f-value of segment", {{"d", kRetval}}),
       fn<&Seg::get_fdmin>(0x73, kGet, "fdmin", "minimum f'-value of segment", {{"d", kRetval}}),
       fn<&Seg::get_fddmin>(0x74, kGet, "fddmin", "minimum f''-value of segment", {{"d", kRetval}}),
-      fn<&Seg::get_fdddmin>(0x75, kGet, "fdddmin", "minimum f'''-value of segment", {{"d", kRetval}}),
+      fn<&Seg::get_fdddmin>(0x75, kGet, "fdddmin", "minimum f'''-value of segment",
+                            {{"d", kRetval}}),
       fn<&Seg::get_fmax>(0x6e, kGet, "fmax", "maximum f-value of segment", {{"d", kRetval}}),
       fn<&Seg::get_fdmax>(0x6f, kGet, "fdmax", "maximum f'-value of segment", {{"d", kRetval}}),
       fn<&Seg::get_fddmax>(0x70, kGet, "fddmax", "maximum f''-value of segment", {{"d", kRetval}}),
-      fn<&Seg::get_fdddmax>(0x71, kGet, "fdddmax", "maximum f'''-value of segment", {{"d", kRetval}}),
+      fn<&Seg::get_fdddmax>(0x71, kGet, "fdddmax", "maximum f'''-value of segment",
+                            {{"d", kRetval}}),
       fn<&Seg::get_next>(0x76, kGet, "next", "next segment in drive", {{"seg", kRetval}}),
       fn<&Seg::get_prev>(0x77, kGet, "prev", "previous segment in drive", {{"seg", kRetval}}),
       fn<&Seg::get_value>(0x78, kGet, "value", "segment's value of type 'type'",
@@ -93,14 +111,16 @@ std::vector<TypeLibFuncDesc> segmentMembers() {
                           "the segment returns a cloned segment of it's own type (no values set!)",
                           {{"cloned", kRetval}}),
       fn<&Seg::get__dump>(0x7b, kGet, "_dump", nullptr, {{"str", kRetval}}),
-      fn<&Seg::farr>(0xc8, kFunc, "farr", "f,f',f'',f'''-value of segment at z - not yet implemented!",
+      fn<&Seg::farr>(0xc8, kFunc, "farr",
+                     "f,f',f'',f'''-value of segment at z - not yet implemented!",
                      {{"z", kIn}, {"f", kInOut}}),
       fn<&Seg::fderiv>(0xc9, kFunc, "fderiv", "f,f',f'',f'''-value of segment at z",
                        {{"z", kIn}, {"f", kOut}, {"fd", kOut}, {"fdd", kOut}, {"fddd", kOut}}),
       fn<&Seg::f>(0xca, kFunc, "f", "f-value of segment at z", {{"z", kIn}, {"d", kRetval}}),
       fn<&Seg::fd>(0xcb, kFunc, "fd", "f'-value of segment at z", {{"z", kIn}, {"d", kRetval}}),
       fn<&Seg::fdd>(0xcc, kFunc, "fdd", "f''-value of segment at z", {{"z", kIn}, {"d", kRetval}}),
-      fn<&Seg::fddd>(0xcd, kFunc, "fddd", "f'''-value of segment at z", {{"z", kIn}, {"d", kRetval}}),
+      fn<&Seg::fddd>(0xcd, kFunc, "fddd", "f'''-value of segment at z",
+                     {{"z", kIn}, {"d", kRetval}}),
       fn<&Seg::hasValue>(0xce, kFunc, "hasValue", "does the segment support value 'type'?",
                          {{"type", kIn}, {"b", kRetval}}),
       fn<&Seg::isVarValue>(0xcf, kFunc, "isVarValue",
@@ -115,7 +135,8 @@ std::vector<TypeLibFuncDesc> driveMembers() {
       fn<&Drv::put_name>(0x12c, kPut, "name", "set name of drive", {{nullptr, kIn}}),
       fn<&Drv::get_periodic>(0x12d, kGet, "periodic", "is drive periodical?", {{"p", kRetval}}),
       fn<&Drv::put_periodic>(0x12d, kPut, "periodic", "set drive to periodic?", {{nullptr, kIn}}),
-      fn<&Drv::get_head>(0x12e, kGet, "head", "get drive's first segment 'seg'", {{"seg", kRetval}}),
+      fn<&Drv::get_head>(0x12e, kGet, "head", "get drive's first segment 'seg'",
+                         {{"seg", kRetval}}),
       fn<&Drv::put_segment>(0x12f, kPut, "segment",
                             "add segment to drive specified by the format '<typestr> [, <z0>, <f0> "
                             "[[, valtype, val] ..]'.",
@@ -131,22 +152,27 @@ std::vector<TypeLibFuncDesc> driveMembers() {
 
 std::vector<TypeLibFuncDesc> serverMembers() {
   return {
-      fn<&Srv::get_version>(0x64, kGet, "version", "current version of this server", {{"ver", kRetval}}),
-      fn<&Srv::get_driveCount>(0x65, kGet, "driveCount", "# of server's drives", {{"count", kRetval}}),
+      fn<&Srv::get_version>(0x64, kGet, "version", "current version of this server",
+                            {{"ver", kRetval}}),
+      fn<&Srv::get_driveCount>(0x65, kGet, "driveCount", "# of server's drives",
+                               {{"count", kRetval}}),
       fn<&Srv::get_drive>(0x66, kGet, "drive", "drive with index 'idx' in server's container",
                           {{"idx", kIn}, {"drv", kRetval}}),
-      fn<&Srv::get_driveByName>(0x67, kGet, "driveByName", "drive with name 'name' in server's container",
+      fn<&Srv::get_driveByName>(0x67, kGet, "driveByName",
+                                "drive with name 'name' in server's container",
                                 {{"name", kIn}, {"drv", kRetval}}),
       fn<&Srv::get_segmentTypeCount>(0x68, kGet, "segmentTypeCount",
                                      "# different segment types, that the server supports",
                                      {{"count", kRetval}}),
-      fn<&Srv::get_segmentType>(0x69, kGet, "segmentType",
-                                "segment type with index 'idx' (0..count-1), that the server supports.",
-                                {{"idx", kIn}, {"typeName", kRetval}}),
+      fn<&Srv::get_segmentType>(
+          0x69, kGet, "segmentType",
+          "segment type with index 'idx' (0..count-1), that the server supports.",
+          {{"idx", kIn}, {"typeName", kRetval}}),
       fn<&Srv::get_segment>(0x6a, kGet, "segment", "create/support a segment of type 'type'.",
                             {{"type", kIn}, {"seg", kRetval}}),
       fn<&Srv::put_segment>(0x6a, kPut, "segment", nullptr, {{"type", kIn}, {nullptr, kIn}}),
-      fn<&Srv::add>(0x190, kFunc, "add", "add drive 'drv' to the servers container.", {{"drv", kIn}}),
+      fn<&Srv::add>(0x190, kFunc, "add", "add drive 'drv' to the servers container.",
+                    {{"drv", kIn}}),
       fn<&Srv::remove>(0x191, kFunc, "remove", "remove drive 'drv' from the servers container.",
                        {{"drv", kIn}}),
       fn<&Srv::clear>(0x192, kFunc, "clear", "remove all drives from the servers container."),

@@ -18,10 +18,18 @@ struct IVelBase : IUnknown {
 };
 
 // Which class record belongs to an interface.
-template <class Ifc> struct VelClassOf;
-template <> struct VelClassOf<IVelDriveSeg> { static constexpr VelClassIndex index = kVelClassSeg; };
-template <> struct VelClassOf<IVelDrive> { static constexpr VelClassIndex index = kVelClassDrive; };
-template <> struct VelClassOf<IVelDriveServer> {
+template <class Ifc>
+struct VelClassOf;
+template <>
+struct VelClassOf<IVelDriveSeg> {
+  static constexpr VelClassIndex index = kVelClassSeg;
+};
+template <>
+struct VelClassOf<IVelDrive> {
+  static constexpr VelClassIndex index = kVelClassDrive;
+};
+template <>
+struct VelClassOf<IVelDriveServer> {
   static constexpr VelClassIndex index = kVelClassServer;
 };
 
@@ -130,9 +138,9 @@ class VelBaseImp : public Ifc, public ISupportErrorInfo, public IVelBase {
 
 // The concrete classes derive from several IUnknown bases; these forwarders give each
 // method one final overrider and make unqualified calls unambiguous.
-#define VEL_FORWARD_IUNKNOWN(Base)                                             \
-  HRESULT QueryInterface(REFIID riid, void** ppv) override {                   \
-    return Base::QueryInterface(riid, ppv);                                    \
-  }                                                                            \
-  ULONG AddRef() override { return Base::AddRef(); }                           \
+#define VEL_FORWARD_IUNKNOWN(Base)                           \
+  HRESULT QueryInterface(REFIID riid, void** ppv) override { \
+    return Base::QueryInterface(riid, ppv);                  \
+  }                                                          \
+  ULONG AddRef() override { return Base::AddRef(); }         \
   ULONG Release() override { return Base::Release(); }

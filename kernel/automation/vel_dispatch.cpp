@@ -62,7 +62,8 @@ HRESULT callDynamic(VelMember& m, LCID lcid, WORD flags, DISPPARAMS* params, VAR
   traceDebug("invoke of %s via %s\n", text(m.name).c_str(), via);
   // The object may be released by what it runs; hold it for the call.
   target->AddRef();
-  const HRESULT hr = target->Invoke(DISPID_VALUE, IID_NULL, lcid, flags, params, result, excepinfo, nullptr);
+  const HRESULT hr =
+      target->Invoke(DISPID_VALUE, IID_NULL, lcid, flags, params, result, excepinfo, nullptr);
   target->Release();
   return hr;
 }
@@ -120,8 +121,8 @@ ITypeInfo* velClassTypeInfo(VelClassRecord& record) {
     lib = velDriveTypeLib();
   ITypeInfo* info = nullptr;
   if (!lib || FAILED(lib->GetTypeInfoOfGuid(*record.defaultIid, &info)) || !info) {
-    reportError("failed to get typeinfo of %s from typelibrary in %s.", record.versionIndependentProgId,
-                module.typeLibFile ? module.typeLibFile : "");
+    reportError("failed to get typeinfo of %s from typelibrary in %s.",
+                record.versionIndependentProgId, module.typeLibFile ? module.typeLibFile : "");
     if (lib) lib->Release();
     velClassMembers(record);  // dynamic members work without a type description
     return nullptr;
@@ -163,7 +164,8 @@ HRESULT velGetIDsOfNames(VelClassRecord& record, LPOLESTR* names, UINT count, DI
   HRESULT hr = S_OK;
   UINT i = 0;
   for (; i < count; ++i) {
-    const std::u16string_view name = names[i] ? std::u16string_view(names[i]) : std::u16string_view();
+    const std::u16string_view name =
+        names[i] ? std::u16string_view(names[i]) : std::u16string_view();
     hr = velGetDispID(record, name, fdexNameCaseInsensitive, &ids[i]);
     if (FAILED(hr)) break;
   }

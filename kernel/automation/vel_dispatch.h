@@ -33,9 +33,10 @@ HRESULT velInvokeDynamic(VelMember& member, LCID lcid, WORD flags, DISPPARAMS* p
 // type member is called by the class's type description (after clearing the thread's error
 // information, unless the caller just did), a dynamic member by velInvokeDynamic. Inline:
 // this is the path of every late-bound call.
-[[gnu::always_inline]] inline HRESULT velInvokeMember(VelClassRecord& record, void* self, DISPID id, LCID lcid, WORD flags,
-                               DISPPARAMS* params, VARIANT* result, EXCEPINFO* excepinfo,
-                               UINT* argErr, bool errorInfoCleared) {
+[[gnu::always_inline]] inline HRESULT velInvokeMember(VelClassRecord& record, void* self, DISPID id,
+                                                      LCID lcid, WORD flags, DISPPARAMS* params,
+                                                      VARIANT* result, EXCEPINFO* excepinfo,
+                                                      UINT* argErr, bool errorInfoCleared) {
   VelMember* m = velClassMembers(record).findById(id);
   if (!m) return DISP_E_MEMBERNOTFOUND;
   if (!m->fromTypeInfo) return velInvokeDynamic(*m, lcid, flags, params, result, excepinfo);
@@ -45,7 +46,8 @@ HRESULT velInvokeDynamic(VelMember& member, LCID lcid, WORD flags, DISPPARAMS* p
   return info->Invoke(self, id, flags, params, result, excepinfo, argErr);
 }
 inline HRESULT velInvokeEx(VelClassRecord& record, void* self, DISPID id, LCID lcid, WORD flags,
-                           DISPPARAMS* params, VARIANT* result, EXCEPINFO* excepinfo, UINT* argErr) {
+                           DISPPARAMS* params, VARIANT* result, EXCEPINFO* excepinfo,
+                           UINT* argErr) {
   return velInvokeMember(record, self, id, lcid, flags, params, result, excepinfo, argErr, false);
 }
 // Invoke: clears the thread's error information, needs IID_NULL, then InvokeEx (whose own

@@ -34,8 +34,10 @@ void VelDrive::onInsert(IVelDriveSegImp* seg) {
 void VelDrive::onRemove(IVelDriveSegImp* seg) {
   // A plain core segment (linked in by kernel code, not by a client) is owned as the bare
   // core owns it.
-  if (VelDriveSeg* s = VelDriveSeg::fromCore(seg)) s->Release();
-  else VelDriveImp::onRemove(seg);
+  if (VelDriveSeg* s = VelDriveSeg::fromCore(seg))
+    s->Release();
+  else
+    VelDriveImp::onRemove(seg);
 }
 
 // ---- IVelDriveSeg
@@ -72,8 +74,10 @@ HRESULT VelDrive::put_value(BSTR type, double) {
   // No value of a drive can be set; the client is told why.
   char name[32] = "";
   bstrToText(type, name, sizeof name);
-  if (valueTypeFromName(name) == vtNone) reportError("DRV_E_UNKNOWN_PARAM: %s", name);
-  else reportError("DRV_E_UNSUPPORTED_PARAM: %s", name);
+  if (valueTypeFromName(name) == vtNone)
+    reportError("DRV_E_UNKNOWN_PARAM: %s", name);
+  else
+    reportError("DRV_E_UNSUPPORTED_PARAM: %s", name);
   return S_OK;
 }
 
@@ -83,7 +87,9 @@ HRESULT VelDrive::get_typeName(BSTR* typestr) {
   return S_OK;
 }
 
-HRESULT VelDrive::get_clone(IVelDriveSeg** cloned) { return handOut<IVelDriveSeg>(nullptr, cloned); }
+HRESULT VelDrive::get_clone(IVelDriveSeg** cloned) {
+  return handOut<IVelDriveSeg>(nullptr, cloned);
+}
 
 HRESULT VelDrive::get__dump(BSTR* str) {
   if (!str) return E_POINTER;

@@ -53,7 +53,9 @@ ValueType valueTypeOf(BSTR name) {
 VelDriveSeg::VelDriveSeg() { init(); }
 VelDriveSeg::VelDriveSeg(double z0, double f0) : VelDriveSegImp(z0, f0) { init(); }
 
-VelDriveSeg* VelDriveSeg::fromCore(IVelDriveSegImp* core) { return dynamic_cast<VelDriveSeg*>(core); }
+VelDriveSeg* VelDriveSeg::fromCore(IVelDriveSegImp* core) {
+  return dynamic_cast<VelDriveSeg*>(core);
+}
 
 HRESULT VelDriveSeg::get_z0(double* d) { return giveValue(z0(), d); }
 HRESULT VelDriveSeg::get_z1(double* d) { return giveValue(z1(), d); }
@@ -86,8 +88,12 @@ HRESULT VelDriveSeg::get_fdmax(double* d) { return giveValue(fdmax(), d); }
 HRESULT VelDriveSeg::get_fddmax(double* d) { return giveValue(fddmax(), d); }
 HRESULT VelDriveSeg::get_fdddmax(double* d) { return giveValue(fdddmax(), d); }
 
-HRESULT VelDriveSeg::get_next(IVelDriveSeg** seg) { return handOut<IVelDriveSeg>(fromCore(next()), seg); }
-HRESULT VelDriveSeg::get_prev(IVelDriveSeg** seg) { return handOut<IVelDriveSeg>(fromCore(prev()), seg); }
+HRESULT VelDriveSeg::get_next(IVelDriveSeg** seg) {
+  return handOut<IVelDriveSeg>(fromCore(next()), seg);
+}
+HRESULT VelDriveSeg::get_prev(IVelDriveSeg** seg) {
+  return handOut<IVelDriveSeg>(fromCore(prev()), seg);
+}
 
 HRESULT VelDriveSeg::get_value(BSTR type, double* val) {
   if (!val) return E_POINTER;

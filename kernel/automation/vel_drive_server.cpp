@@ -47,8 +47,10 @@ void VelDriveServer::onInsert(VelDriveImp* drive) {
 void VelDriveServer::onRemove(VelDriveImp* drive) {
   // A plain core drive (inserted by kernel code, not by a client) is owned as the bare core
   // owns it.
-  if (VelDrive* d = objectOf(drive)) d->Release();
-  else VelDriveServerImp::onRemove(drive);
+  if (VelDrive* d = objectOf(drive))
+    d->Release();
+  else
+    VelDriveServerImp::onRemove(drive);
 }
 
 HRESULT VelDriveServer::get_version(BSTR* ver) {

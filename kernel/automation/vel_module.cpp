@@ -12,25 +12,23 @@ namespace {
 
 // Registration of one creatable class: its class key, ProgID and version-independent
 // ProgID. Entries with root 0 continue the key of the last entry that named a root.
-#define VEL_CLASS_REGISTRY(clsid, description, progId, viProgId)                  \
-  {                                                                              \
-    {kVelRegRootClasses, "CLSID\\" clsid, nullptr, description, kVelRegDeleteFirst}, \
-    {0, "InprocServer32", nullptr, kVelDriveLibraryFile, 0},                     \
-    {0, "InprocServer32", "ThreadingModel", "Apartment", 0},                     \
-    {0, "ProgID", nullptr, progId, 0},                                           \
-    {0, "TypeLib", nullptr, VEL_TYPELIB_ID, 0},                                  \
-    {0, "VersionIndependentProgID", nullptr, viProgId, 0},                       \
-    {kVelRegRootClasses, viProgId, nullptr, description, 0},                     \
-    {0, "CurVer", nullptr, progId, 0},                                           \
-    {kVelRegRootClasses, progId, nullptr, description, kVelRegDeleteFirst},      \
-    {0, "CLSID", nullptr, clsid, 0},                                             \
-    {0, nullptr, nullptr, nullptr, kVelRegEnd},                                  \
+#define VEL_CLASS_REGISTRY(clsid, description, progId, viProgId)                       \
+  {                                                                                    \
+    {kVelRegRootClasses, "CLSID\\" clsid, nullptr, description, kVelRegDeleteFirst},   \
+        {0, "InprocServer32", nullptr, kVelDriveLibraryFile, 0},                       \
+        {0, "InprocServer32", "ThreadingModel", "Apartment", 0},                       \
+        {0, "ProgID", nullptr, progId, 0}, {0, "TypeLib", nullptr, VEL_TYPELIB_ID, 0}, \
+        {0, "VersionIndependentProgID", nullptr, viProgId, 0},                         \
+        {kVelRegRootClasses, viProgId, nullptr, description, 0},                       \
+        {0, "CurVer", nullptr, progId, 0},                                             \
+        {kVelRegRootClasses, progId, nullptr, description, kVelRegDeleteFirst},        \
+        {0, "CLSID", nullptr, clsid, 0}, {0, nullptr, nullptr, nullptr, kVelRegEnd},   \
   }
 
-const VelRegEntry kDriveRegistry[] = VEL_CLASS_REGISTRY(
-    VEL_DRIVE_CLSID, "VelDrive Class", "VelDrive.1", "VelDrive");
-const VelRegEntry kServerRegistry[] = VEL_CLASS_REGISTRY(
-    VEL_SERVER_CLSID, "VelDriveServer Class", "VelDriveServer.1", "VelDriveServer");
+const VelRegEntry kDriveRegistry[] =
+    VEL_CLASS_REGISTRY(VEL_DRIVE_CLSID, "VelDrive Class", "VelDrive.1", "VelDrive");
+const VelRegEntry kServerRegistry[] = VEL_CLASS_REGISTRY(VEL_SERVER_CLSID, "VelDriveServer Class",
+                                                         "VelDriveServer.1", "VelDriveServer");
 
 VelClassRecord gClasses[kVelClassCount] = {
     {"VelDriveSeg component", "VelDriveSeg.1", "VelDriveSeg", 1, nullptr, &CLSID_NULL,

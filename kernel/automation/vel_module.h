@@ -9,16 +9,16 @@
 
 // One entry of a registry table; the table ends with an entry whose flags are all set.
 struct VelRegEntry {
-  int root;               // 0: the key of the last entry that named a root
+  int root;  // 0: the key of the last entry that named a root
   const char* key;
   const char* valueName;  // null: the key's default value
   const char* value;      // kVelRegModulePath: this library's full path
   unsigned flags;         // kVelRegDeleteFirst, kVelRegDeleteOnly, kVelRegKeep
 };
-constexpr int kVelRegRootClasses = 1;  // HKEY_CLASSES_ROOT
-constexpr unsigned kVelRegKeep = 1;        // keep the key when unregistering
-constexpr unsigned kVelRegDeleteOnly = 2;  // only delete
-constexpr unsigned kVelRegDeleteFirst = 4; // delete the key with everything under it first
+constexpr int kVelRegRootClasses = 1;       // HKEY_CLASSES_ROOT
+constexpr unsigned kVelRegKeep = 1;         // keep the key when unregistering
+constexpr unsigned kVelRegDeleteOnly = 2;   // only delete
+constexpr unsigned kVelRegDeleteFirst = 4;  // delete the key with everything under it first
 constexpr unsigned kVelRegEnd = ~0u;
 inline const char* const kVelRegModulePath = reinterpret_cast<const char*>(~std::uintptr_t{0});
 
@@ -43,8 +43,8 @@ enum VelClassIndex : int { kVelClassSeg = 0, kVelClassDrive = 1, kVelClassServer
 constexpr int kVelClassCount = 3;
 
 struct VelModule {
-  void* handle = nullptr;           // set when the library is attached to a process
-  ITypeLib* typeLib = nullptr;      // loaded on first use
+  void* handle = nullptr;       // set when the library is attached to a process
+  ITypeLib* typeLib = nullptr;  // loaded on first use
   const GUID* typeLibId = nullptr;
   std::atomic<long> lockCount{0};
   const char* typeLibFile = nullptr;

@@ -26,7 +26,8 @@ HRESULT putProperty(IUnknown* self, LPOLESTR name, VARIANT* value) {
     HRESULT hr = bname ? ex->GetDispID(bname, fdexNameCaseSensitive, &id) : E_OUTOFMEMORY;
     SysFreeString(bname);
     if (SUCCEEDED(hr))
-      hr = ex->InvokeEx(id, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYPUT, &params, nullptr, nullptr, nullptr);
+      hr = ex->InvokeEx(id, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYPUT, &params, nullptr, nullptr,
+                        nullptr);
     ex->Release();
     return hr;
   }
@@ -61,7 +62,8 @@ HRESULT VelPersistImp::Load(IPropertyBag2* bag, IErrorLog* errorLog) {
     // A property that could not be read is not put: an empty value would overwrite the
     // object's own with zero.
     if (SUCCEEDED(hr) && SUCCEEDED(readResult)) hr = putProperty(this, info.pstrName, &value);
-    if (FAILED(readResult)) reportError("reading property %s failed.", utf8FromOleStr(info.pstrName).c_str());
+    if (FAILED(readResult))
+      reportError("reading property %s failed.", utf8FromOleStr(info.pstrName).c_str());
     VariantClear(&value);
     CoTaskMemFree(info.pstrName);
   }

@@ -118,9 +118,7 @@ double kDrvLambda::fddmin() { return inner_ ? inner_->fddmin() / secondStretch()
 
 // f''' of a symmetric law takes the same values in both halves; the more strongly
 // compressed half gives the extreme.
-double kDrvLambda::fdddmax() {
-  return inner_ ? stretchedExtreme(inner_->fdddmax(), 2, true) : 0.0;
-}
+double kDrvLambda::fdddmax() { return inner_ ? stretchedExtreme(inner_->fdddmax(), 2, true) : 0.0; }
 double kDrvLambda::fdddmin() {
   return inner_ ? stretchedExtreme(inner_->fdddmin(), 2, false) : 0.0;
 }

@@ -21,7 +21,11 @@ struct Shape {
 
 Shape shapeOf(double fd0, double lambda) {
   const double A2 = kDrvHarmComb::caStar(fd0, lambda);
-  return {fd0, lambda, kDrvHarmComb::ca(fd0, lambda), A2, 0.5 * lambda / kPi,
+  return {fd0,
+          lambda,
+          kDrvHarmComb::ca(fd0, lambda),
+          A2,
+          0.5 * lambda / kPi,
           2.0 * (1.0 - lambda) / kPi};
 }
 
@@ -31,9 +35,8 @@ FArr& risingAcceleration(const Shape& s, double z, FArr& out) {
   const double v0 = s.fd0 / std::fabs(s.A1);
   // f = A1·(z·fd0/|A1| + a·(z − a·sin x)), f' = A1·(fd0/|A1| + a·(1 − cos x))
   // f'' = A1·sin x, f''' = A1/a·cos x
-  out = {s.A1 * (z * v0 + s.a * (z - s.a * std::sin(x))),
-         s.A1 * (v0 + s.a * (1.0 - std::cos(x))), s.A1 * std::sin(x),
-         s.A1 / s.a * std::cos(x)};
+  out = {s.A1 * (z * v0 + s.a * (z - s.a * std::sin(x))), s.A1 * (v0 + s.a * (1.0 - std::cos(x))),
+         s.A1 * std::sin(x), s.A1 / s.a * std::cos(x)};
   return out;
 }
 
@@ -56,9 +59,9 @@ FArr& deceleration(const Shape& s, double z, FArr& out) {
   const double lam = s.lambda;
   // f = −A2·(fd0/|A2|·λ·(3π − 4)/(4π) + 0.5·b/π·(0.5·λ·(π + 4) + 4·(1 − λ)·sin x))
   // f' = −A2·b·cos x, f'' = A2·sin x, f''' = A2/b·cos x
-  const double f = -s.A2 * (s.fd0 / std::fabs(s.A2) * lam * (3.0 * kPi - 4.0) / (4.0 * kPi) +
-                            0.5 * s.b / kPi *
-                                (0.5 * lam * (kPi + 4.0) + 4.0 * (1.0 - lam) * std::sin(x)));
+  const double f =
+      -s.A2 * (s.fd0 / std::fabs(s.A2) * lam * (3.0 * kPi - 4.0) / (4.0 * kPi) +
+               0.5 * s.b / kPi * (0.5 * lam * (kPi + 4.0) + 4.0 * (1.0 - lam) * std::sin(x)));
   out = {f, -s.A2 * s.b * std::cos(x), s.A2 * std::sin(x), s.A2 / s.b * std::cos(x)};
   return out;
 }

@@ -40,8 +40,8 @@ enum ValueSource : int {
 // Result codes of the law setters.
 enum LawResult : int {
   kLawOk = 0,
-  kLawClamped = 1010,          // lambda or c clamped into its range
-  kLawCaEqCaStarFailed = 1012, // Ca = Ca* cannot be solved
-  kLawBeyondLimit = 1016,      // value beyond the harmonic combination's limit
-  kLawLambdaRefused = 1018,    // lambda outside (0, 1) refused
+  kLawClamped = 1010,           // lambda or c clamped into its range
+  kLawCaEqCaStarFailed = 1012,  // Ca = Ca* cannot be solved
+  kLawBeyondLimit = 1016,       // value beyond the harmonic combination's limit
+  kLawLambdaRefused = 1018,     // lambda outside (0, 1) refused
 };

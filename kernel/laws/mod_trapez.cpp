@@ -13,8 +13,8 @@ using veldrive::kPi;
 namespace {
 
 constexpr double kRRCv = 2.0;
-constexpr double kRRCa = 4.89;    // 8π/(π + 2) ≈ 4.888
-constexpr double kRRCj = 61.4;    // 32π²/(π + 2) ≈ 61.42
+constexpr double kRRCa = 4.89;  // 8π/(π + 2) ≈ 4.888
+constexpr double kRRCj = 61.4;  // 32π²/(π + 2) ≈ 61.42
 constexpr double kRRCmdyn = 8.09;
 
 // S1, sine rise of the acceleration, z in [0, 1/8]:
@@ -192,8 +192,8 @@ kDrvModTrapez::kDrvModTrapez() { formatTraceLines(); }
 void kDrvModTrapez::formatTraceLines() {
   const double caStar = caStarOf(lambda_);
   std::snprintf(lambdaLine_, sizeof lambdaLine_, "lam(%lg)\n", lambda_);
-  std::snprintf(amplitudeLine_, sizeof amplitudeLine_, "lam(%lg), ca(%lg), cas(%lg)\n",
-                lambda_, caOf(lambda_, caStar), caStar);
+  std::snprintf(amplitudeLine_, sizeof amplitudeLine_, "lam(%lg), ca(%lg), cas(%lg)\n", lambda_,
+                caOf(lambda_, caStar), caStar);
 }
 
 FArr& kDrvModTrapez::farr(double z, FArr& out) {

@@ -105,10 +105,10 @@ class VelDriveImp : public IVelDriveImp, public IVelDriveSegImp {
   struct ChainCache {
     std::uint64_t generation = ~std::uint64_t{0};
     std::uint64_t segmentChanges = ~std::uint64_t{0};
-    std::vector<double> z0;                // z0 of every segment, chain order
-    std::vector<IVelDriveSegImp*> seg;     // the segments, chain order
-    bool sorted = false;                   // z0 non-decreasing along the chain
-    bool compiled = false;                 // every segment held a law
+    std::vector<double> z0;             // z0 of every segment, chain order
+    std::vector<IVelDriveSegImp*> seg;  // the segments, chain order
+    bool sorted = false;                // z0 non-decreasing along the chain
+    bool compiled = false;              // every segment held a law
   };
   // The last evaluated point, answered again for the same z while nothing changed.
   struct LastPoint {

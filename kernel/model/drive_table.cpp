@@ -12,11 +12,11 @@ struct Column {
 };
 
 constexpr Column kColumns[] = {
-    {"segment", vtNone}, {"type", vtNone},       {"z0", vtZ0},       {"z1", vtZ1},
-    {"f0", vtF0},        {"f1", vtF1},           {"f0'", vtFd0},     {"f1'", vtFd1},
-    {"f0''", vtFdd0},    {"f1''", vtFdd1},       {"lambda", vtLambda}, {"Cv", vtCv},
-    {"Ca", vtCa},        {"Ca*", vtCaStar},      {"Cj", vtCj},       {"Cj*", vtCjStar},
-    {"Cm", vtCmdyn},     {"Cm*", vtCmdynStar},   {"c", vtC},
+    {"segment", vtNone}, {"type", vtNone},     {"z0", vtZ0},         {"z1", vtZ1},
+    {"f0", vtF0},        {"f1", vtF1},         {"f0'", vtFd0},       {"f1'", vtFd1},
+    {"f0''", vtFdd0},    {"f1''", vtFdd1},     {"lambda", vtLambda}, {"Cv", vtCv},
+    {"Ca", vtCa},        {"Ca*", vtCaStar},    {"Cj", vtCj},         {"Cj*", vtCjStar},
+    {"Cm", vtCmdyn},     {"Cm*", vtCmdynStar}, {"c", vtC},
 };
 constexpr int kLeadingColumns = 2;
 

@@ -206,10 +206,22 @@ VelDriveSegHarmComb::VelDriveSegHarmComb(double z0, double f0) : VelDriveSeg(z0,
 
 bool VelDriveSegHarmComb::boundary(ValueType code, StoredValue** own, StoredValue** opposite) {
   switch (code) {
-    case vtFd0: *own = &fd0_; *opposite = &fd1_; return true;
-    case vtFd1: *own = &fd1_; *opposite = &fd0_; return true;
-    case vtFdd0: *own = &fdd0_; *opposite = &fdd1_; return true;
-    case vtFdd1: *own = &fdd1_; *opposite = &fdd0_; return true;
+    case vtFd0:
+      *own = &fd0_;
+      *opposite = &fd1_;
+      return true;
+    case vtFd1:
+      *own = &fd1_;
+      *opposite = &fd0_;
+      return true;
+    case vtFdd0:
+      *own = &fdd0_;
+      *opposite = &fdd1_;
+      return true;
+    case vtFdd1:
+      *own = &fdd1_;
+      *opposite = &fdd0_;
+      return true;
     default: return false;
   }
 }

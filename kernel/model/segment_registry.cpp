@@ -20,14 +20,10 @@ struct SegmentType {
 // The fixed registry. "Linear" 0, "QuadParab" 1 and "Sine" 4 are fixed places; the sine laws
 // follow the parabola, the polynomial, trapezoid and harmonic combination close the list.
 constexpr SegmentType kTypes[] = {
-    {"Linear", make<VelDriveSegLinear>},
-    {"QuadParab", make<VelDriveSegQuadParab>},
-    {"InclSine", make<VelDriveSegInclSine>},
-    {"ModSine", make<VelDriveSegModSine>},
-    {"Sine", make<VelDriveSegSine>},
-    {"SineLinear", make<VelDriveSegSineLinear>},
-    {"Poly5", make<VelDriveSegPoly5>},
-    {"ModTrapez", make<VelDriveSegModTrapez>},
+    {"Linear", make<VelDriveSegLinear>},     {"QuadParab", make<VelDriveSegQuadParab>},
+    {"InclSine", make<VelDriveSegInclSine>}, {"ModSine", make<VelDriveSegModSine>},
+    {"Sine", make<VelDriveSegSine>},         {"SineLinear", make<VelDriveSegSineLinear>},
+    {"Poly5", make<VelDriveSegPoly5>},       {"ModTrapez", make<VelDriveSegModTrapez>},
     {"HarmComb", make<VelDriveSegHarmComb>},
 };
 constexpr int kTypeCount = static_cast<int>(sizeof kTypes / sizeof kTypes[0]);

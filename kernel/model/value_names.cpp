@@ -10,12 +10,24 @@ struct NamedValue {
 };
 
 constexpr NamedValue kValueNames[] = {
-    {"z0", vtZ0},         {"z1", vtZ1},         {"f0", vtF0},
-    {"f1", vtF1},         {"fd0", vtFd0},       {"fd1", vtFd1},
-    {"fdd0", vtFdd0},     {"fdd1", vtFdd1},     {"lambda", vtLambda},
-    {"c", vtC},           {"Ca", vtCa},         {"Ca*", vtCaStar},
-    {"Cv", vtCv},         {"Cj", vtCj},         {"Cj*", vtCjStar},
-    {"Cmdyn", vtCmdyn},   {"Cmdyn*", vtCmdynStar}, {"Ca=Ca*", vtCaEqCaStar},
+    {"z0", vtZ0},
+    {"z1", vtZ1},
+    {"f0", vtF0},
+    {"f1", vtF1},
+    {"fd0", vtFd0},
+    {"fd1", vtFd1},
+    {"fdd0", vtFdd0},
+    {"fdd1", vtFdd1},
+    {"lambda", vtLambda},
+    {"c", vtC},
+    {"Ca", vtCa},
+    {"Ca*", vtCaStar},
+    {"Cv", vtCv},
+    {"Cj", vtCj},
+    {"Cj*", vtCjStar},
+    {"Cmdyn", vtCmdyn},
+    {"Cmdyn*", vtCmdynStar},
+    {"Ca=Ca*", vtCaEqCaStar},
 };
 
 }  // namespace

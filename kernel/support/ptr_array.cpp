@@ -18,7 +18,8 @@ bool PtrArray::reserve(std::int32_t needed) {
   void* block = std::realloc(data_, static_cast<std::size_t>(newCapacity) * sizeof(void*));
   if (!block) return false;
   data_ = static_cast<void**>(block);
-  std::memset(data_ + capacity_, 0, static_cast<std::size_t>(newCapacity - capacity_) * sizeof(void*));
+  std::memset(data_ + capacity_, 0,
+              static_cast<std::size_t>(newCapacity - capacity_) * sizeof(void*));
   capacity_ = newCapacity;
   return true;
 }

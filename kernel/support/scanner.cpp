@@ -104,10 +104,14 @@ bool readHex(const char** stream, int* out) {
   for (std::size_t i = 0; i < token.length; ++i) {
     const int c = byteAt(token.text + i);
     int digit;
-    if (isDigit(c)) digit = c - '0';
-    else if (c >= 'a' && c <= 'f') digit = c - 'a' + 10;
-    else if (c >= 'A' && c <= 'F') digit = c - 'A' + 10;
-    else break;
+    if (isDigit(c))
+      digit = c - '0';
+    else if (c >= 'a' && c <= 'f')
+      digit = c - 'a' + 10;
+    else if (c >= 'A' && c <= 'F')
+      digit = c - 'A' + 10;
+    else
+      break;
     value = value * 16 + static_cast<std::uint32_t>(digit);
   }
   if (out) *out = static_cast<int>(value);
@@ -216,9 +220,7 @@ int scanv(const char** stream, const char* format, va_list args) {
         case 'f': read = readDouble(stream, va_arg(ap, double*)); break;
         case 'n': read = readName(stream, va_arg(ap, char*)); break;
         case 's': read = readString(stream, va_arg(ap, char*)); break;
-        default:
-          reportError("unknown format specifier '%%%c'\n", specifier);
-          read = false;
+        default: reportError("unknown format specifier '%%%c'\n", specifier); read = false;
       }
       if (read) ++count;
       failed = !read;

@@ -51,7 +51,8 @@ bool TextBuffer::append(const char* text) {
 bool TextBuffer::append(double value) {
   // "%lg" in the C locale: general notation, six significant digits.
   char digits[32];
-  const auto result = std::to_chars(digits, digits + sizeof digits, value, std::chars_format::general, 6);
+  const auto result =
+      std::to_chars(digits, digits + sizeof digits, value, std::chars_format::general, 6);
   return appendBytes(digits, static_cast<std::int32_t>(result.ptr - digits));
 }
 
@@ -63,7 +64,8 @@ bool TextBuffer::append(long value) {
     // "%x" of a 32-bit number: values of 32 bits (signed or not) are written as their
     // 32-bit pattern, so -1 is "ffffffff"; wider ones in full.
     const bool fits32 = value >= INT32_MIN && value <= static_cast<long>(UINT32_MAX);
-    const unsigned long bits = fits32 ? static_cast<std::uint32_t>(value) : static_cast<unsigned long>(value);
+    const unsigned long bits =
+        fits32 ? static_cast<std::uint32_t>(value) : static_cast<unsigned long>(value);
     result = std::to_chars(digits, digits + sizeof digits, bits, 16);
   } else {
     result = std::to_chars(digits, digits + sizeof digits, value);

@@ -51,7 +51,7 @@ int encodeUtf8(char32_t cp, char* out) {
 // so the byte that broke it starts the next character.
 int decodeUtf8(const unsigned char* p, char32_t* cp) {
   const unsigned char lead = p[0];
-  int count;            // continuation bytes that must follow
+  int count;                              // continuation bytes that must follow
   unsigned char low = 0x80, high = 0xBF;  // range of the first continuation byte
   char32_t value;
   if (lead < 0x80) {

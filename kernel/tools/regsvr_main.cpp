@@ -31,9 +31,12 @@ int main(int argc, char** argv) {
   bool unregister = false;
   const char* library = nullptr;
   for (int i = 1; i < argc; ++i) {
-    if (std::strcmp(argv[i], "-u") == 0 && !unregister && !library) unregister = true;
-    else if (argv[i][0] == '-' || library) return usage();
-    else library = argv[i];
+    if (std::strcmp(argv[i], "-u") == 0 && !unregister && !library)
+      unregister = true;
+    else if (argv[i][0] == '-' || library)
+      return usage();
+    else
+      library = argv[i];
   }
   if (!library) return usage();
 

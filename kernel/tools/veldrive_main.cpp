@@ -110,8 +110,10 @@ void flushMessages() {
   for (std::size_t i = 0; i < all.size();) {
     std::size_t same = 1;
     while (i + same < all.size() && all[i + same] == all[i]) ++same;
-    if (same == 1) std::fprintf(stderr, "%s\n", all[i].c_str());
-    else std::fprintf(stderr, "%s (%zu times)\n", all[i].c_str(), same);
+    if (same == 1)
+      std::fprintf(stderr, "%s\n", all[i].c_str());
+    else
+      std::fprintf(stderr, "%s (%zu times)\n", all[i].c_str(), same);
     i += same;
   }
   pendingMessages().clear();
@@ -127,8 +129,8 @@ struct Options {
   bool dump = false;
   bool html = false;
   bool trace = false;
-  double step = 0.0;        // > 0 when --step was given
-  std::vector<double> at;   // the --at points
+  double step = 0.0;       // > 0 when --step was given
+  std::vector<double> at;  // the --at points
   bool haveAt = false;
   std::string file = "-";
 };

@@ -32,7 +32,9 @@ HRESULT registryFailure(LONG rc) {
 // missing, *rc the registry's fault otherwise.
 std::optional<std::string> classesValue(const std::string& key, LONG* rc) {
   std::string text;
-  *rc = registryRead([&](const RegistryStore& store) { return store.queryValue(std::string(kClassesRoot) + key, "", &text); });
+  *rc = registryRead([&](const RegistryStore& store) {
+    return store.queryValue(std::string(kClassesRoot) + key, "", &text);
+  });
   if (*rc == ERROR_FILE_NOT_FOUND || *rc == ERROR_INVALID_PARAMETER) {
     *rc = ERROR_SUCCESS;
     return std::nullopt;
@@ -135,14 +137,15 @@ HRESULT CLSIDFromProgID(std::string_view progId, CLSID* clsid) {
     auto text = classesValue(name + "\\CLSID", &rc);
     if (!text && rc == ERROR_SUCCESS) {
       // A version-independent ProgID names its current version.
-      if (const auto current = classesValue(name + "\\CurVer", &rc); current && !current->empty() &&
-                                                                        current->find('\\') == std::string::npos)
+      if (const auto current = classesValue(name + "\\CurVer", &rc);
+          current && !current->empty() && current->find('\\') == std::string::npos)
         text = classesValue(*current + "\\CLSID", &rc);
     }
     if (rc != ERROR_SUCCESS) return registryFailure(rc);
     if (!text) return fail(CO_E_CLASSSTRING, "the ProgID \"" + name + "\" is not registered");
     const auto guid = guidFromString(*text);
-    if (!guid) return fail(CO_E_CLASSSTRING, "the ProgID \"" + name + "\" names no valid class identifier");
+    if (!guid)
+      return fail(CO_E_CLASSSTRING, "the ProgID \"" + name + "\" names no valid class identifier");
     *clsid = *guid;
     return S_OK;
   } catch (const std::bad_alloc&) {
@@ -207,7 +210,8 @@ HRESULT CoGetClassObject(REFCLSID rclsid, DWORD clsctx, LPVOID, REFIID riid, LPV
   try {
     const std::string clsidText = guidToString(rclsid);
     if (!(clsctx & CLSCTX_INPROC_SERVER))
-      return fail(REGDB_E_CLASSNOTREG, "the class " + clsidText + " can only be created in process");
+      return fail(REGDB_E_CLASSNOTREG,
+                  "the class " + clsidText + " can only be created in process");
     LONG rc;
     const auto library = classesValue("CLSID\\" + clsidText + "\\InprocServer32", &rc);
     if (rc != ERROR_SUCCESS) return registryFailure(rc);
@@ -215,9 +219,11 @@ HRESULT CoGetClassObject(REFCLSID rclsid, DWORD clsctx, LPVOID, REFIID riid, LPV
     std::string error;
     void* handle = loadServerLibrary(*library, &error);
     if (!handle) return fail(CO_E_DLLNOTFOUND, error);
-    auto getClassObject = reinterpret_cast<DllGetClassObjectFn>(::dlsym(handle, "DllGetClassObject"));
+    auto getClassObject =
+        reinterpret_cast<DllGetClassObjectFn>(::dlsym(handle, "DllGetClassObject"));
     if (!getClassObject)
-      return fail(CO_E_ERRORINDLL, "the server library \"" + *library + "\" exports no DllGetClassObject");
+      return fail(CO_E_ERRORINDLL,
+                  "the server library \"" + *library + "\" exports no DllGetClassObject");
     return getClassObject(rclsid, riid, ppv);
   } catch (const std::bad_alloc&) {
     return E_OUTOFMEMORY;
@@ -228,7 +234,8 @@ HRESULT CoCreateInstance(REFCLSID rclsid, IUnknown* outer, DWORD clsctx, REFIID 
   if (!ppv) return E_POINTER;
   *ppv = nullptr;
   IClassFactory* factory = nullptr;
-  HRESULT hr = CoGetClassObject(rclsid, clsctx, nullptr, IID_IClassFactory, reinterpret_cast<void**>(&factory));
+  HRESULT hr = CoGetClassObject(rclsid, clsctx, nullptr, IID_IClassFactory,
+                                reinterpret_cast<void**>(&factory));
   if (FAILED(hr)) return hr;
   if (!factory) return E_UNEXPECTED;
   hr = factory->CreateInstance(outer, riid, ppv);

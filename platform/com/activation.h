@@ -51,8 +51,7 @@ HRESULT ProgIDFromCLSID(REFCLSID clsid, LPOLESTR* progId);
 HRESULT CoGetClassObject(REFCLSID rclsid, DWORD clsctx, LPVOID serverInfo, REFIID riid,
                          LPVOID* ppv);
 // CoGetClassObject for IClassFactory, then CreateInstance(outer, riid, ppv).
-HRESULT CoCreateInstance(REFCLSID rclsid, IUnknown* outer, DWORD clsctx, REFIID riid,
-                         LPVOID* ppv);
+HRESULT CoCreateInstance(REFCLSID rclsid, IUnknown* outer, DWORD clsctx, REFIID riid, LPVOID* ppv);
 void CoFreeUnusedLibraries();
 
 // Opens a server library by the search above and keeps it loaded; null with *error set

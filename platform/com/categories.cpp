@@ -37,7 +37,8 @@ HRESULT markClass(REFCLSID clsid, ULONG count, const CATID* catids, const char* 
   if (count && !catids) return E_INVALIDARG;
   return update([&](RegistryStore& store) {
     for (ULONG i = 0; i < count; ++i) {
-      const LONG rc = store.createKey(classCategoriesKey(clsid, kind) + "\\" + guidToString(catids[i]));
+      const LONG rc =
+          store.createKey(classCategoriesKey(clsid, kind) + "\\" + guidToString(catids[i]));
       if (rc != ERROR_SUCCESS) return rc;
     }
     return ERROR_SUCCESS;
@@ -77,8 +78,12 @@ class CategoryManager final : public ICatRegister {
     if (left == 0) delete this;
     return left;
   }
-  HRESULT RegisterCategories(ULONG n, CATEGORYINFO infos[]) override { return ::RegisterCategories(n, infos); }
-  HRESULT UnRegisterCategories(ULONG n, CATID ids[]) override { return ::UnRegisterCategories(n, ids); }
+  HRESULT RegisterCategories(ULONG n, CATEGORYINFO infos[]) override {
+    return ::RegisterCategories(n, infos);
+  }
+  HRESULT UnRegisterCategories(ULONG n, CATID ids[]) override {
+    return ::UnRegisterCategories(n, ids);
+  }
   HRESULT RegisterClassImplCategories(REFCLSID c, ULONG n, CATID ids[]) override {
     return ::RegisterClassImplCategories(c, n, ids);
   }
@@ -109,7 +114,8 @@ HRESULT RegisterCategories(ULONG count, const CATEGORYINFO* infos) {
       const std::string key = categoryKey(info.catid);
       LONG rc = store.createKey(key);
       if (rc == ERROR_SUCCESS)
-        rc = store.setValue(key, localeName(info.lcid), utf8FromUtf16(std::u16string_view(info.szDescription, len)));
+        rc = store.setValue(key, localeName(info.lcid),
+                            utf8FromUtf16(std::u16string_view(info.szDescription, len)));
       if (rc != ERROR_SUCCESS) return rc;
     }
     return ERROR_SUCCESS;
@@ -143,7 +149,8 @@ HRESULT UnRegisterClassReqCategories(REFCLSID clsid, ULONG count, const CATID* c
 HRESULT IsClassOfCategory(REFCLSID clsid, REFCATID catid) {
   bool found = false;
   const LONG rc = registryRead([&](const RegistryStore& store) {
-    found = store.keyExists(classCategoriesKey(clsid, "Implemented Categories") + "\\" + guidToString(catid));
+    found = store.keyExists(classCategoriesKey(clsid, "Implemented Categories") + "\\" +
+                            guidToString(catid));
     return ERROR_SUCCESS;
   });
   if (rc != ERROR_SUCCESS) return hresultFromRegistryError(rc);

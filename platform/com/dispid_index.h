@@ -15,8 +15,10 @@ class DispIdIndex {
   // Keeps the first position given for an id.
   void add(DISPID id, std::size_t position) {
     if (id >= 0 && id < kDense) {
-      if (dense_.size() <= static_cast<std::size_t>(id)) dense_.resize(static_cast<std::size_t>(id) + 1, kNone);
-      if (dense_[static_cast<std::size_t>(id)] == kNone) dense_[static_cast<std::size_t>(id)] = position;
+      if (dense_.size() <= static_cast<std::size_t>(id))
+        dense_.resize(static_cast<std::size_t>(id) + 1, kNone);
+      if (dense_[static_cast<std::size_t>(id)] == kNone)
+        dense_[static_cast<std::size_t>(id)] = position;
     } else {
       sparse_.emplace(id, position);
     }
@@ -24,7 +26,8 @@ class DispIdIndex {
   // The position of id, or kNone.
   std::size_t find(DISPID id) const {
     if (id >= 0 && id < kDense)
-      return static_cast<std::size_t>(id) < dense_.size() ? dense_[static_cast<std::size_t>(id)] : kNone;
+      return static_cast<std::size_t>(id) < dense_.size() ? dense_[static_cast<std::size_t>(id)]
+                                                          : kNone;
     auto it = sparse_.find(id);
     return it == sparse_.end() ? kNone : it->second;
   }

@@ -31,7 +31,9 @@ class ErrorInfo final : public IErrorInfo, public ICreateErrorInfo {
   HRESULT GetSource(BSTR* out) override { return give(source_, out); }
   HRESULT GetDescription(BSTR* out) override { return give(description_, out); }
   HRESULT GetHelpFile(BSTR* out) override { return give(helpFile_, out); }
-  HRESULT GetHelpContext(DWORD* out) override { return out ? (*out = helpContext_, S_OK) : E_INVALIDARG; }
+  HRESULT GetHelpContext(DWORD* out) override {
+    return out ? (*out = helpContext_, S_OK) : E_INVALIDARG;
+  }
 
   HRESULT SetGUID(REFGUID g) override { return guid_ = g, S_OK; }
   HRESULT SetSource(LPOLESTR s) override { return take(s, &source_); }

@@ -97,11 +97,15 @@ int StringFromGUID2(REFGUID g, LPOLESTR buf, int cchMax) {
   return static_cast<int>(s.size() + 1);
 }
 
-HRESULT CLSIDFromString(LPCOLESTR text, CLSID* out) { return stringToGuid(text, out, CO_E_CLASSSTRING); }
+HRESULT CLSIDFromString(LPCOLESTR text, CLSID* out) {
+  return stringToGuid(text, out, CO_E_CLASSSTRING);
+}
 HRESULT IIDFromString(LPCOLESTR text, IID* out) { return stringToGuid(text, out, E_INVALIDARG); }
 HRESULT StringFromCLSID(REFCLSID g, LPOLESTR* out) { return guidToTaskString(g, out); }
 HRESULT StringFromIID(REFIID g, LPOLESTR* out) { return guidToTaskString(g, out); }
 
 void* CoTaskMemAlloc(std::size_t bytes) { return std::malloc(bytes ? bytes : 1); }
-void* CoTaskMemRealloc(void* block, std::size_t bytes) { return std::realloc(block, bytes ? bytes : 1); }
+void* CoTaskMemRealloc(void* block, std::size_t bytes) {
+  return std::realloc(block, bytes ? bytes : 1);
+}
 void CoTaskMemFree(void* block) { std::free(block); }

@@ -46,7 +46,8 @@ constexpr bool operator<(const GUID& a, const GUID& b) {
 }
 
 // Declares a named identifier constant in a header, one object for the whole program:
-//   DEFINE_GUID(IID_IFoo, 0x12345678, 0x1234, 0x1234, 0x12, 0x34, 0x56, 0x78, 0x9a, 0xbc, 0xde, 0xf0);
+//   DEFINE_GUID(IID_IFoo, 0x12345678, 0x1234, 0x1234, 0x12, 0x34, 0x56, 0x78, 0x9a, 0xbc, 0xde,
+//   0xf0);
 #define DEFINE_GUID(name, l, w1, w2, b1, b2, b3, b4, b5, b6, b7, b8) \
   inline constexpr GUID name = {l, w1, w2, {b1, b2, b3, b4, b5, b6, b7, b8}}
 

@@ -16,7 +16,8 @@ constexpr HRESULT code(std::uint32_t bits) { return static_cast<HRESULT>(bits); 
 
 // A Win32 error number (as the registry functions return) wrapped as a result code.
 constexpr HRESULT HRESULT_FROM_WIN32(std::int32_t err) {
-  return err <= 0 ? err : com_detail::code((static_cast<std::uint32_t>(err) & 0xFFFFu) | 0x80070000u);
+  return err <= 0 ? err
+                  : com_detail::code((static_cast<std::uint32_t>(err) & 0xFFFFu) | 0x80070000u);
 }
 
 // General.

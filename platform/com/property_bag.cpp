@@ -61,7 +61,8 @@ HRESULT MemoryPropertyBag::Read(ULONG count, PROPBAG2* props, IErrorLog*, VARIAN
   HRESULT all = S_OK;
   for (ULONG k = 0; k < count; ++k) {
     VariantInit(&values[k]);
-    const Item* item = find(props[k].pstrName ? std::u16string_view(props[k].pstrName) : std::u16string_view());
+    const Item* item =
+        find(props[k].pstrName ? std::u16string_view(props[k].pstrName) : std::u16string_view());
     HRESULT hr = E_INVALIDARG;
     if (item) {
       hr = props[k].vt == VT_EMPTY ? VariantCopy(&values[k], &item->value)

@@ -30,7 +30,8 @@ class MemoryPropertyBag final : public IPropertyBag2 {
   // Each PROPBAG2 names a property; its value goes to pvarValue[i], converted to the asked
   // vt unless that is VT_EMPTY, with phrError[i] S_OK, or E_INVALIDARG for an unknown name
   // (DISP_E_TYPEMISMATCH for one that does not convert). E_FAIL when any property failed.
-  HRESULT Read(ULONG count, PROPBAG2* props, IErrorLog* log, VARIANT* values, HRESULT* errors) override;
+  HRESULT Read(ULONG count, PROPBAG2* props, IErrorLog* log, VARIANT* values,
+               HRESULT* errors) override;
   HRESULT Write(ULONG count, PROPBAG2* props, VARIANT* values) override;
   HRESULT CountProperties(ULONG* count) override;
   // Descriptions of the properties from index on (at most count): PROPBAG2_TYPE_DATA, the

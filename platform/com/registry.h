@@ -27,18 +27,18 @@
 
 // Win32 error numbers that the registry functions return.
 constexpr LONG ERROR_SUCCESS = 0;
-constexpr LONG ERROR_FILE_NOT_FOUND = 2;        // key or value does not exist
-constexpr LONG ERROR_ACCESS_DENIED = 5;         // e.g. deleting a root or a key with subkeys
+constexpr LONG ERROR_FILE_NOT_FOUND = 2;  // key or value does not exist
+constexpr LONG ERROR_ACCESS_DENIED = 5;   // e.g. deleting a root or a key with subkeys
 constexpr LONG ERROR_INVALID_HANDLE = 6;
 constexpr LONG ERROR_OUTOFMEMORY = 14;
-constexpr LONG ERROR_INVALID_PARAMETER = 87;    // bad key name, null pointer
+constexpr LONG ERROR_INVALID_PARAMETER = 87;  // bad key name, null pointer
 constexpr LONG ERROR_LOCK_FAILED = 167;
 constexpr LONG ERROR_NO_MORE_ITEMS = 259;
-constexpr LONG ERROR_CANTOPEN = 1011;           // no registry location (no home directory)
+constexpr LONG ERROR_CANTOPEN = 1011;  // no registry location (no home directory)
 constexpr LONG ERROR_CANTREAD = 1012;
 constexpr LONG ERROR_CANTWRITE = 1013;
 constexpr LONG ERROR_REGISTRY_CORRUPT = 1015;
-constexpr LONG ERROR_KEY_DELETED = 1018;        // the handle's key was deleted meanwhile
+constexpr LONG ERROR_KEY_DELETED = 1018;  // the handle's key was deleted meanwhile
 
 // One key tree in memory. Paths are backslash-separated and start with a root name:
 // "HKEY_CLASSES_ROOT\\CLSID\\{...}". Path functions return ERROR_* codes.

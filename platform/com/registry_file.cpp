@@ -87,7 +87,8 @@ class FileLock {
 };
 
 LONG noRegistryLocation() {
-  tlsLastError = "no registry file: neither KINETRA_REGISTRY, XDG_CONFIG_HOME nor a home folder is set";
+  tlsLastError =
+      "no registry file: neither KINETRA_REGISTRY, XDG_CONFIG_HOME nor a home folder is set";
   return ERROR_CANTOPEN;
 }
 
@@ -133,7 +134,8 @@ LONG RegistryStore::load(const std::string& path, std::string* error) {
   ::close(fd);
   std::string why;
   if (!parse(text, &why)) {
-    if (error) *error = "the registry file " + path + " is damaged, " + why + "; it is left as it is";
+    if (error)
+      *error = "the registry file " + path + " is damaged, " + why + "; it is left as it is";
     return ERROR_REGISTRY_CORRUPT;
   }
   return ERROR_SUCCESS;
@@ -225,9 +227,13 @@ void registry_detail::setLastError(std::string text) { tlsLastError = std::move(
 HRESULT hresultFromRegistryError(LONG error) {
   switch (error) {
     case ERROR_SUCCESS: return S_OK;
-    case ERROR_CANTREAD: case ERROR_REGISTRY_CORRUPT: return REGDB_E_READREGDB;
-    case ERROR_CANTWRITE: case ERROR_LOCK_FAILED: case ERROR_CANTOPEN: return REGDB_E_WRITEREGDB;
-    case ERROR_FILE_NOT_FOUND: case ERROR_KEY_DELETED: return REGDB_E_KEYMISSING;
+    case ERROR_CANTREAD:
+    case ERROR_REGISTRY_CORRUPT: return REGDB_E_READREGDB;
+    case ERROR_CANTWRITE:
+    case ERROR_LOCK_FAILED:
+    case ERROR_CANTOPEN: return REGDB_E_WRITEREGDB;
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_KEY_DELETED: return REGDB_E_KEYMISSING;
     default: return HRESULT_FROM_WIN32(error);
   }
 }

@@ -136,9 +136,8 @@ LONG RegDeleteTree(HKEY key, const char* subKey) {
   const LONG rc = joinedPath(key, subKey, &path);
   if (rc != ERROR_SUCCESS) return rc;
   const bool whole = subKey && *subKey;
-  return registryUpdate([&](RegistryStore& store) {
-    return whole ? store.deleteTree(path) : store.clearKey(path);
-  });
+  return registryUpdate(
+      [&](RegistryStore& store) { return whole ? store.deleteTree(path) : store.clearKey(path); });
 }
 
 LONG RegDeleteKey(HKEY key, const char* subKey) {

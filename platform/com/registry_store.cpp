@@ -15,8 +15,8 @@ bool CaseLess::operator()(std::string_view a, std::string_view b) const {
 }
 
 bool equalsNoCase(std::string_view a, std::string_view b) {
-  return a.size() == b.size() &&
-         std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return lower(x) == lower(y); });
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
+                                            [](char x, char y) { return lower(x) == lower(y); });
 }
 
 std::size_t utf8SequenceLength(std::string_view t, std::size_t i) {
@@ -24,10 +24,14 @@ std::size_t utf8SequenceLength(std::string_view t, std::size_t i) {
   if (b0 < 0x80) return 1;
   std::size_t n;
   char32_t c, minimum;
-  if ((b0 & 0xE0) == 0xC0) n = 2, c = b0 & 0x1F, minimum = 0x80;
-  else if ((b0 & 0xF0) == 0xE0) n = 3, c = b0 & 0x0F, minimum = 0x800;
-  else if ((b0 & 0xF8) == 0xF0) n = 4, c = b0 & 0x07, minimum = 0x10000;
-  else return 0;
+  if ((b0 & 0xE0) == 0xC0)
+    n = 2, c = b0 & 0x1F, minimum = 0x80;
+  else if ((b0 & 0xF0) == 0xE0)
+    n = 3, c = b0 & 0x0F, minimum = 0x800;
+  else if ((b0 & 0xF8) == 0xF0)
+    n = 4, c = b0 & 0x07, minimum = 0x10000;
+  else
+    return 0;
   if (i + n > t.size()) return 0;
   for (std::size_t k = 1; k < n; ++k) {
     const auto b = static_cast<unsigned char>(t[i + k]);
@@ -56,14 +60,16 @@ std::optional<std::vector<std::string>> splitPath(std::string_view path) {
   std::size_t start = 0;
   while (true) {
     const std::size_t end = path.find('\\', start);
-    const std::string_view name = path.substr(start, end == std::string_view::npos ? end : end - start);
+    const std::string_view name =
+        path.substr(start, end == std::string_view::npos ? end : end - start);
     if (!isValidKeyName(name)) return std::nullopt;
     names.emplace_back(name);
     if (end == std::string_view::npos) break;
     start = end + 1;
   }
-  const auto root = std::find_if(std::begin(kRoots), std::end(kRoots),
-                                 [&](std::string_view r) { return equalsNoCase(r, names.front()); });
+  const auto root = std::find_if(std::begin(kRoots), std::end(kRoots), [&](std::string_view r) {
+    return equalsNoCase(r, names.front());
+  });
   if (root == std::end(kRoots)) return std::nullopt;
   names.front() = std::string(*root);
   return names;
@@ -94,7 +100,8 @@ namespace {
 
 std::unique_ptr<Node> emptyTree() {
   auto top = std::make_unique<Node>();
-  for (std::string_view r : registry_detail::kRoots) top->keys.emplace(std::string(r), std::make_unique<Node>());
+  for (std::string_view r : registry_detail::kRoots)
+    top->keys.emplace(std::string(r), std::make_unique<Node>());
   return top;
 }
 
@@ -132,9 +139,13 @@ RegistryStore& RegistryStore::operator=(RegistryStore&& other) noexcept {
   return *this;
 }
 
-bool RegistryStore::operator==(const RegistryStore& other) const { return root_->equals(*other.root_); }
+bool RegistryStore::operator==(const RegistryStore& other) const {
+  return root_->equals(*other.root_);
+}
 
-bool RegistryStore::keyExists(std::string_view path) const { return find(root_.get(), path) != nullptr; }
+bool RegistryStore::keyExists(std::string_view path) const {
+  return find(root_.get(), path) != nullptr;
+}
 
 LONG RegistryStore::createKey(std::string_view path) {
   const auto names = splitPath(path);
@@ -180,7 +191,8 @@ LONG RegistryStore::setValue(std::string_view path, std::string_view name, std::
   return ERROR_SUCCESS;
 }
 
-LONG RegistryStore::queryValue(std::string_view path, std::string_view name, std::string* data) const {
+LONG RegistryStore::queryValue(std::string_view path, std::string_view name,
+                               std::string* data) const {
   const Node* node = find(root_.get(), path);
   if (!node) return missingOrInvalid(path);
   const auto it = node->values.find(name);

@@ -27,11 +27,26 @@ void appendQuoted(std::string& out, std::string_view text) {
     const char c = text[i];
     const auto b = static_cast<unsigned char>(c);
     switch (c) {
-      case '"': out += "\\\""; ++i; continue;
-      case '\\': out += "\\\\"; ++i; continue;
-      case '\n': out += "\\n"; ++i; continue;
-      case '\r': out += "\\r"; ++i; continue;
-      case '\t': out += "\\t"; ++i; continue;
+      case '"':
+        out += "\\\"";
+        ++i;
+        continue;
+      case '\\':
+        out += "\\\\";
+        ++i;
+        continue;
+      case '\n':
+        out += "\\n";
+        ++i;
+        continue;
+      case '\r':
+        out += "\\r";
+        ++i;
+        continue;
+      case '\t':
+        out += "\\t";
+        ++i;
+        continue;
       default: break;
     }
     const std::size_t n = b < 0x20 || b == 0x7F ? 0 : registry_detail::utf8SequenceLength(text, i);
@@ -103,8 +118,7 @@ bool readQuoted(std::string_view line, std::size_t& pos, std::string* out, std::
         pos += 2;
         break;
       }
-      default:
-        return *why = std::string("unknown escape \\") + e, false;
+      default: return *why = std::string("unknown escape \\") + e, false;
     }
   }
   return *why = "the closing quote is missing", false;
@@ -112,7 +126,8 @@ bool readQuoted(std::string_view line, std::size_t& pos, std::string* out, std::
 
 std::string_view trim(std::string_view s) {
   while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
-  while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r')) s.remove_suffix(1);
+  while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r'))
+    s.remove_suffix(1);
   return s;
 }
 
@@ -121,7 +136,9 @@ std::string_view trim(std::string_view s) {
 std::string RegistryStore::serialize() const {
   std::string out;
   out += kMagic;
-  out += "\n; Kinetra registry. [key path] lines, then \"name\"=\"value\" lines; @ is the key's default value.\n";
+  out +=
+      "\n; Kinetra registry. [key path] lines, then \"name\"=\"value\" lines; @ is the key's "
+      "default value.\n";
   for (const auto& [name, root] : root_->keys) writeKey(out, name, *root, true);
   return out;
 }
@@ -137,7 +154,8 @@ bool RegistryStore::parse(std::string_view text, std::string* error) {
     *this = RegistryStore();
     return false;
   };
-  if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);  // a byte-order mark an editor may add
+  if (text.substr(0, 3) == "\xEF\xBB\xBF")
+    text.remove_prefix(3);  // a byte-order mark an editor may add
   std::size_t start = 0;
   while (start < text.size()) {
     std::size_t end = text.find('\n', start);
@@ -148,7 +166,9 @@ bool RegistryStore::parse(std::string_view text, std::string* error) {
     if (line.find('\0') != std::string_view::npos) return fail("the line holds a NUL byte");
     if (!sawMagic) {
       if (line.empty()) continue;
-      if (line != kMagic) return fail("this is no registry file (its first line must be \"" + std::string(kMagic) + "\")");
+      if (line != kMagic)
+        return fail("this is no registry file (its first line must be \"" + std::string(kMagic) +
+                    "\")");
       sawMagic = true;
       continue;
     }
@@ -158,7 +178,9 @@ bool RegistryStore::parse(std::string_view text, std::string* error) {
       if (close == 0 || close != line.size() - 1) return fail("a key line must end with ']'");
       currentKey = std::string(line.substr(1, close - 1));
       if (fresh.createKey(currentKey) != ERROR_SUCCESS)
-        return fail("\"" + currentKey + "\" is no valid key path (it must start with a root such as HKEY_CLASSES_ROOT and have no empty names)");
+        return fail("\"" + currentKey +
+                    "\" is no valid key path (it must start with a root such as HKEY_CLASSES_ROOT "
+                    "and have no empty names)");
       continue;
     }
     if (line.front() != '@' && line.front() != '"')

@@ -231,7 +231,8 @@ class TypeLibImp final : public ITypeLib {
       if (SUCCEEDED(hr)) hr = giveText(desc_.help, doc);
       return hr;
     }
-    if (index < 0 || static_cast<std::size_t>(index) >= infos_.size()) return TYPE_E_ELEMENTNOTFOUND;
+    if (index < 0 || static_cast<std::size_t>(index) >= infos_.size())
+      return TYPE_E_ELEMENTNOTFOUND;
     return infos_[index]->GetDocumentation(MEMBERID_NIL, name, doc, helpContext, helpFile);
   }
   HRESULT IsName(LPOLESTR name, ULONG, BOOL* found) override {
@@ -272,7 +273,9 @@ class TypeLibImp final : public ITypeLib {
       if (info->guid() == guid) return info.get();
     return nullptr;
   }
-  TypeInfoImp* at(std::size_t index) { return index < infos_.size() ? infos_[index].get() : nullptr; }
+  TypeInfoImp* at(std::size_t index) {
+    return index < infos_.size() ? infos_[index].get() : nullptr;
+  }
   std::size_t indexOf(REFGUID guid) {
     for (std::size_t i = 0; i < infos_.size(); ++i)
       if (infos_[i]->guid() == guid) return i;
@@ -297,7 +300,8 @@ TypeInfoImp::TypeInfoImp(TypeLibImp* lib, UINT index, const TypeLibInterfaceDesc
   if (ifc) {
     attr_.guid = *ifc->iid;
     attr_.typekind = ifc->dual ? TKIND_DISPATCH : TKIND_INTERFACE;
-    attr_.wTypeFlags = TYPEFLAG_FDISPATCHABLE | TYPEFLAG_FOLEAUTOMATION | (ifc->dual ? TYPEFLAG_FDUAL : 0);
+    attr_.wTypeFlags =
+        TYPEFLAG_FDISPATCHABLE | TYPEFLAG_FOLEAUTOMATION | (ifc->dual ? TYPEFLAG_FDUAL : 0);
     attr_.cbSizeInstance = sizeof(void*);
   } else {
     attr_.guid = *coclass->clsid;

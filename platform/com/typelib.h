@@ -111,10 +111,12 @@ HRESULT LoadRegTypeLib(REFGUID libid, WORD major, WORD minor, LCID lcid, ITypeLi
 HRESULT RegisterTypeLib(ITypeLib* lib, LPCOLESTR fullPath, LPCOLESTR helpDir);
 // Removes what RegisterTypeLib wrote for that library version and platform (under the given
 // language and the neutral one): the platform key, the version key once it holds no
-// language any more, and then the interface keys that name this library version. TYPE_E_REGISTRYACCESS when the registry cannot be
-// written; TYPE_E_LIBNOTREGISTERED when the library version is not registered.
+// language any more, and then the interface keys that name this library version.
+// TYPE_E_REGISTRYACCESS when the registry cannot be written; TYPE_E_LIBNOTREGISTERED when the
+// library version is not registered.
 HRESULT UnRegisterTypeLib(REFGUID libid, WORD major, WORD minor, LCID lcid, SYSKIND syskind);
 
 // Class identifier written as ProxyStubClsid32 of automation-compatible interfaces
 // ({00020424-0000-0000-C000-000000000046}, the standard automation marshaller).
-DEFINE_GUID(CLSID_PSOAInterface, 0x00020424, 0x0000, 0x0000, 0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46);
+DEFINE_GUID(CLSID_PSOAInterface, 0x00020424, 0x0000, 0x0000, 0xC0, 0x00, 0x00, 0x00, 0x00, 0x00,
+            0x00, 0x46);

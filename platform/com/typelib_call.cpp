@@ -10,7 +10,9 @@ namespace {
 constexpr std::size_t kMaxParams = 8;
 
 bool isRetval(const TypeLibParamDesc& p) { return (p.flags & PARAMFLAG_FRETVAL) != 0; }
-bool isOut(const TypeLibParamDesc& p) { return (p.flags & (PARAMFLAG_FOUT | PARAMFLAG_FRETVAL)) != 0; }
+bool isOut(const TypeLibParamDesc& p) {
+  return (p.flags & (PARAMFLAG_FOUT | PARAMFLAG_FRETVAL)) != 0;
+}
 bool isIn(const TypeLibParamDesc& p) { return !isOut(p) || (p.flags & PARAMFLAG_FIN) != 0; }
 
 bool isMissing(const VARIANT& v) { return v.vt == VT_ERROR && v.scode == DISP_E_PARAMNOTFOUND; }
@@ -31,7 +33,8 @@ HRESULT objectArgument(const VARIANT& src, const IID* iid, VARIANT* out) {
   if (FAILED(hr)) return DISP_E_TYPEMISMATCH;
   VariantInit(out);
   out->vt = VT_DISPATCH;
-  out->byref = p;  // the declared interface's pointer; it derives from IDispatch at the same address
+  out->byref =
+      p;  // the declared interface's pointer; it derives from IDispatch at the same address
   return S_OK;
 }
 
@@ -67,8 +70,7 @@ HRESULT storeOut(const TypeLibParamDesc& p, const VARIANT& ref, VARIANT* value) 
         if (*ref.ppdispVal) (*ref.ppdispVal)->Release();
         *ref.ppdispVal = v.pdispVal;
         break;
-      default:
-        return DISP_E_BADVARTYPE;
+      default: return DISP_E_BADVARTYPE;
     }
   }
   VariantInit(&v);
@@ -178,7 +180,8 @@ class Call {
       if (isOut(p)) {
         if (!refersToOutType(p, src)) return argumentError(sourceIndex_[k], DISP_E_TYPEMISMATCH);
         if (isIn(p)) {
-          hr = p.vt == VT_DISPATCH ? objectArgument(src, p.iid, &v) : VariantChangeType(&v, &src, 0, p.vt);
+          hr = p.vt == VT_DISPATCH ? objectArgument(src, p.iid, &v)
+                                   : VariantChangeType(&v, &src, 0, p.vt);
           // An empty variant behind the reference starts the value at its type's zero.
           if (FAILED(hr) && (src.vt & VT_TYPEMASK) == VT_VARIANT && src.pvarVal->vt == VT_EMPTY) {
             VariantInit(&v);
@@ -190,7 +193,8 @@ class Call {
         v = src;  // the common case: borrowed as it is
       } else {
         owned_[k] = true;
-        hr = p.vt == VT_DISPATCH ? objectArgument(src, p.iid, &v) : VariantChangeType(&v, &src, 0, p.vt);
+        hr = p.vt == VT_DISPATCH ? objectArgument(src, p.iid, &v)
+                                 : VariantChangeType(&v, &src, 0, p.vt);
       }
       if (hr == E_OUTOFMEMORY) return hr;
       if (FAILED(hr)) return argumentError(sourceIndex_[k], DISP_E_TYPEMISMATCH);
@@ -225,7 +229,8 @@ bool invokeDirect(const TypeLibFuncDesc& fn, const char* interfaceName, void* in
   const TypeLibParamDesc* p = fn.params.data();
   const bool retval = count > 0 && isRetval(p[count - 1]);
   const std::size_t in = retval ? count - 1 : count;
-  if (count > kMaxParams || dp.cNamedArgs != 0 || dp.cArgs != in || (in && !dp.rgvarg)) return false;
+  if (count > kMaxParams || dp.cNamedArgs != 0 || dp.cArgs != in || (in && !dp.rgvarg))
+    return false;
   VARIANT args[kMaxParams];
   for (std::size_t k = 0; k < in; ++k) {
     const VARIANT& src = dp.rgvarg[in - 1 - k];
@@ -259,12 +264,13 @@ bool invokeDirect(const TypeLibFuncDesc& fn, const char* interfaceName, void* in
 
 }  // namespace
 
-HRESULT invokeDescribedFunction(const TypeLibFuncDesc& fn, const char* interfaceName, void* instance,
-                                DISPPARAMS* params, VARIANT* result, EXCEPINFO* excepinfo,
-                                UINT* argErr) {
+HRESULT invokeDescribedFunction(const TypeLibFuncDesc& fn, const char* interfaceName,
+                                void* instance, DISPPARAMS* params, VARIANT* result,
+                                EXCEPINFO* excepinfo, UINT* argErr) {
   if (!instance || !fn.invoke) return E_INVALIDARG;
   HRESULT hr = S_OK;
-  if (params && invokeDirect(fn, interfaceName, instance, *params, result, excepinfo, &hr)) return hr;
+  if (params && invokeDirect(fn, interfaceName, instance, *params, result, excepinfo, &hr))
+    return hr;
   Call call(fn, params, argErr);
   return call.run(instance, interfaceName, result, excepinfo);
 }

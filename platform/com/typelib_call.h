@@ -18,6 +18,6 @@
 //   excepinfo->scode (and the thread's error information, if it left any); otherwise the
 //   member's own success code is returned.
 // Internal to the platform library (no interposable call on the hot path).
-__attribute__((visibility("hidden"))) HRESULT invokeDescribedFunction(const TypeLibFuncDesc& fn, const char* interfaceName, void* instance,
-                                DISPPARAMS* params, VARIANT* result, EXCEPINFO* excepinfo,
-                                UINT* argErr);
+__attribute__((visibility("hidden"))) HRESULT invokeDescribedFunction(
+    const TypeLibFuncDesc& fn, const char* interfaceName, void* instance, DISPPARAMS* params,
+    VARIANT* result, EXCEPINFO* excepinfo, UINT* argErr);

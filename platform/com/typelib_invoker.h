@@ -17,31 +17,37 @@
 
 namespace typelib_detail {
 
-template <class T> struct Plain;
-template <> struct Plain<SHORT> {
+template <class T>
+struct Plain;
+template <>
+struct Plain<SHORT> {
   static constexpr VARTYPE vt = VT_I2;
   static SHORT get(const VARIANT& v) { return v.iVal; }
   static void set(VARIANT& v, SHORT x) { v.iVal = x; }
 };
-template <> struct Plain<LONG> {
+template <>
+struct Plain<LONG> {
   static constexpr VARTYPE vt = VT_I4;
   static LONG get(const VARIANT& v) { return v.lVal; }
   static void set(VARIANT& v, LONG x) { v.lVal = x; }
 };
-template <> struct Plain<double> {
+template <>
+struct Plain<double> {
   static constexpr VARTYPE vt = VT_R8;
   static double get(const VARIANT& v) { return v.dblVal; }
   static void set(VARIANT& v, double x) { v.dblVal = x; }
 };
 
 template <class T>
-constexpr bool isInterface = std::is_class_v<T> && std::is_base_of_v<IUnknown, T>;
+constexpr bool isInterface = std::is_class_v<T>&& std::is_base_of_v<IUnknown, T>;
 
 // How one parameter of type T travels between its variant and the member.
-template <class T, class = void> struct Param;
+template <class T, class = void>
+struct Param;
 
 // [in] numbers and booleans.
-template <class T> struct Param<T, std::enable_if_t<std::is_arithmetic_v<T>>> {
+template <class T>
+struct Param<T, std::enable_if_t<std::is_arithmetic_v<T>>> {
   static constexpr VARTYPE vt = Plain<T>::vt;
   explicit Param(VARIANT& v) : value(Plain<T>::get(v)) {}
   T arg() { return value; }
@@ -50,7 +56,8 @@ template <class T> struct Param<T, std::enable_if_t<std::is_arithmetic_v<T>>> {
 };
 
 // [in] strings, borrowed for the call.
-template <> struct Param<BSTR> {
+template <>
+struct Param<BSTR> {
   static constexpr VARTYPE vt = VT_BSTR;
   explicit Param(VARIANT& v) : value(v.bstrVal) {}
   BSTR arg() { return value; }
@@ -59,7 +66,8 @@ template <> struct Param<BSTR> {
 };
 
 // [in] objects: the variant already holds a pointer to the declared interface.
-template <class I> struct Param<I*, std::enable_if_t<isInterface<I>>> {
+template <class I>
+struct Param<I*, std::enable_if_t<isInterface<I>>> {
   static constexpr VARTYPE vt = VT_DISPATCH;
   explicit Param(VARIANT& v) : value(static_cast<I*>(v.byref)) {}
   I* arg() { return value; }
@@ -70,7 +78,8 @@ template <class I> struct Param<I*, std::enable_if_t<isInterface<I>>> {
 // [out] and [in, out] numbers. A double has room for four values: farr writes
 // f, f', f'', f''' through its one pointer, and a late-bound caller gives only one; the
 // first of them goes back.
-template <class T> struct Param<T*, std::enable_if_t<std::is_arithmetic_v<T>>> {
+template <class T>
+struct Param<T*, std::enable_if_t<std::is_arithmetic_v<T>>> {
   static constexpr VARTYPE vt = Plain<T>::vt;
   explicit Param(VARIANT& v) { value[0] = v.vt == vt ? Plain<T>::get(v) : T{}; }
   T* arg() { return value; }
@@ -83,7 +92,8 @@ template <class T> struct Param<T*, std::enable_if_t<std::is_arithmetic_v<T>>> {
 
 // [out] and [in, out] strings: the input (if any) stays owned by the variant until the
 // member hands back its own string.
-template <> struct Param<BSTR*> {
+template <>
+struct Param<BSTR*> {
   static constexpr VARTYPE vt = VT_BSTR;
   explicit Param(VARIANT& v) : in(v.vt == VT_BSTR ? v.bstrVal : nullptr), value(in) {}
   BSTR* arg() { return &value; }
@@ -99,7 +109,8 @@ template <> struct Param<BSTR*> {
 };
 
 // [out] objects; the member's reference goes to the variant.
-template <class I> struct Param<I**, std::enable_if_t<isInterface<I>>> {
+template <class I>
+struct Param<I**, std::enable_if_t<isInterface<I>>> {
   static constexpr VARTYPE vt = VT_DISPATCH;
   explicit Param(VARIANT&) {}
   I** arg() { return &value; }
@@ -111,8 +122,10 @@ template <class I> struct Param<I**, std::enable_if_t<isInterface<I>>> {
   I* value = nullptr;
 };
 
-template <auto Member> struct MemberTraits;
-template <class I, class... A, HRESULT (I::*Member)(A...)> struct MemberTraits<Member> {
+template <auto Member>
+struct MemberTraits;
+template <class I, class... A, HRESULT (I::*Member)(A...)>
+struct MemberTraits<Member> {
   using Interface = I;
   using Params = std::tuple<A...>;
   static constexpr std::size_t arity = sizeof...(A);

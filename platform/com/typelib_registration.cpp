@@ -53,7 +53,8 @@ LONG removeIfThere(RegistryStore& store, const std::string& path) {
 }
 
 // Creates the key when needed and sets one of its values.
-LONG put(RegistryStore& store, const std::string& key, std::string_view name, std::string_view value) {
+LONG put(RegistryStore& store, const std::string& key, std::string_view name,
+         std::string_view value) {
   const LONG rc = store.createKey(key);
   return rc == ERROR_SUCCESS ? store.setValue(key, name, value) : rc;
 }
@@ -77,7 +78,8 @@ HRESULT LoadTypeLib(LPCOLESTR file, ITypeLib** out) {
   std::string error;
   void* library = loadServerLibrary(utf8FromOleStr(file), &error);
   if (!library) return TYPE_E_CANTLOADLIBRARY;
-  auto resource = reinterpret_cast<KinetraGetTypeLibResourceFn>(::dlsym(library, kTypeLibResourceExport));
+  auto resource =
+      reinterpret_cast<KinetraGetTypeLibResourceFn>(::dlsym(library, kTypeLibResourceExport));
   if (!resource) return TYPE_E_INVDATAREAD;
   *out = resource(kTypeLibResourceId);
   return *out ? S_OK : TYPE_E_INVDATAREAD;
@@ -94,7 +96,8 @@ HRESULT LoadRegTypeLib(REFGUID libid, WORD major, WORD minor, LCID lcid, ITypeLi
       r = store.queryValue(base + "\\0\\" + kTypeLibPlatformKey, "", &path);
     return r;
   });
-  if (rc == ERROR_FILE_NOT_FOUND || rc == ERROR_INVALID_PARAMETER || (rc == ERROR_SUCCESS && path.empty()))
+  if (rc == ERROR_FILE_NOT_FOUND || rc == ERROR_INVALID_PARAMETER ||
+      (rc == ERROR_SUCCESS && path.empty()))
     return TYPE_E_LIBNOTREGISTERED;
   if (rc != ERROR_SUCCESS) return TYPE_E_REGISTRYACCESS;
   const std::u16string wide = utf16FromUtf8(path);
@@ -125,7 +128,8 @@ HRESULT RegisterTypeLib(ITypeLib* lib, LPCOLESTR fullPath, LPCOLESTR helpDir) {
   const UINT count = lib->GetTypeInfoCount();
   for (UINT i = 0; i < count; ++i) {
     TYPEKIND kind;
-    if (FAILED(lib->GetTypeInfoType(i, &kind)) || (kind != TKIND_DISPATCH && kind != TKIND_INTERFACE))
+    if (FAILED(lib->GetTypeInfoType(i, &kind)) ||
+        (kind != TKIND_DISPATCH && kind != TKIND_INTERFACE))
       continue;
     ITypeInfo* info = nullptr;
     if (FAILED(lib->GetTypeInfo(i, &info))) continue;

@@ -13,12 +13,25 @@ namespace {
 // Types whose value sits in the variant itself and is copied bit for bit.
 bool isPlainType(VARTYPE vt) {
   switch (vt) {
-    case VT_EMPTY: case VT_NULL: case VT_I1: case VT_I2: case VT_I4: case VT_I8: case VT_UI1:
-    case VT_UI2: case VT_UI4: case VT_UI8: case VT_INT: case VT_UINT: case VT_R4: case VT_R8:
-    case VT_CY: case VT_DATE: case VT_BOOL: case VT_ERROR:
-      return true;
-    default:
-      return false;
+    case VT_EMPTY:
+    case VT_NULL:
+    case VT_I1:
+    case VT_I2:
+    case VT_I4:
+    case VT_I8:
+    case VT_UI1:
+    case VT_UI2:
+    case VT_UI4:
+    case VT_UI8:
+    case VT_INT:
+    case VT_UINT:
+    case VT_R4:
+    case VT_R8:
+    case VT_CY:
+    case VT_DATE:
+    case VT_BOOL:
+    case VT_ERROR: return true;
+    default: return false;
   }
 }
 
@@ -31,7 +44,8 @@ bool isReferenceableType(VARTYPE base) {
 }
 
 bool isValidType(VARTYPE vt) {
-  if (vt & VT_BYREF) return (vt & ~VT_BYREF) == (vt & VT_TYPEMASK) && isReferenceableType(vt & VT_TYPEMASK);
+  if (vt & VT_BYREF)
+    return (vt & ~VT_BYREF) == (vt & VT_TYPEMASK) && isReferenceableType(vt & VT_TYPEMASK);
   return isPlainType(vt) || isOwningType(vt);
 }
 
@@ -83,21 +97,66 @@ struct Scalar {
 
 HRESULT toScalar(const VARIANT& v, WORD flags, Scalar* s) {
   switch (v.vt) {
-    case VT_EMPTY: s->kind = Scalar::Int; s->i = 0; return S_OK;
-    case VT_I1: s->kind = Scalar::Int; s->i = v.cVal; return S_OK;
-    case VT_I2: s->kind = Scalar::Int; s->i = v.iVal; return S_OK;
-    case VT_I4: s->kind = Scalar::Int; s->i = v.lVal; return S_OK;
-    case VT_I8: s->kind = Scalar::Int; s->i = v.llVal; return S_OK;
-    case VT_INT: s->kind = Scalar::Int; s->i = v.intVal; return S_OK;
-    case VT_UI1: s->kind = Scalar::Int; s->i = v.bVal; return S_OK;
-    case VT_UI2: s->kind = Scalar::Int; s->i = v.uiVal; return S_OK;
-    case VT_UI4: s->kind = Scalar::Int; s->i = v.ulVal; return S_OK;
-    case VT_UINT: s->kind = Scalar::Int; s->i = v.uintVal; return S_OK;
-    case VT_UI8: s->kind = Scalar::UInt; s->u = v.ullVal; return S_OK;
-    case VT_R4: s->kind = Scalar::Real; s->r = v.fltVal; return S_OK;
-    case VT_R8: s->kind = Scalar::Real; s->r = v.dblVal; return S_OK;
-    case VT_BOOL: s->kind = Scalar::Bool; s->i = v.boolVal ? -1 : 0; return S_OK;
-    case VT_BSTR: s->kind = Scalar::Text; s->text = utf8FromBstr(v.bstrVal); return S_OK;
+    case VT_EMPTY:
+      s->kind = Scalar::Int;
+      s->i = 0;
+      return S_OK;
+    case VT_I1:
+      s->kind = Scalar::Int;
+      s->i = v.cVal;
+      return S_OK;
+    case VT_I2:
+      s->kind = Scalar::Int;
+      s->i = v.iVal;
+      return S_OK;
+    case VT_I4:
+      s->kind = Scalar::Int;
+      s->i = v.lVal;
+      return S_OK;
+    case VT_I8:
+      s->kind = Scalar::Int;
+      s->i = v.llVal;
+      return S_OK;
+    case VT_INT:
+      s->kind = Scalar::Int;
+      s->i = v.intVal;
+      return S_OK;
+    case VT_UI1:
+      s->kind = Scalar::Int;
+      s->i = v.bVal;
+      return S_OK;
+    case VT_UI2:
+      s->kind = Scalar::Int;
+      s->i = v.uiVal;
+      return S_OK;
+    case VT_UI4:
+      s->kind = Scalar::Int;
+      s->i = v.ulVal;
+      return S_OK;
+    case VT_UINT:
+      s->kind = Scalar::Int;
+      s->i = v.uintVal;
+      return S_OK;
+    case VT_UI8:
+      s->kind = Scalar::UInt;
+      s->u = v.ullVal;
+      return S_OK;
+    case VT_R4:
+      s->kind = Scalar::Real;
+      s->r = v.fltVal;
+      return S_OK;
+    case VT_R8:
+      s->kind = Scalar::Real;
+      s->r = v.dblVal;
+      return S_OK;
+    case VT_BOOL:
+      s->kind = Scalar::Bool;
+      s->i = v.boolVal ? -1 : 0;
+      return S_OK;
+    case VT_BSTR:
+      s->kind = Scalar::Text;
+      s->text = utf8FromBstr(v.bstrVal);
+      return S_OK;
     default: (void)flags; return DISP_E_TYPEMISMATCH;
   }
 }
@@ -168,14 +227,40 @@ HRESULT parseNumber(std::string_view text, Scalar* out) {
 // Integer targets with their ranges.
 bool integerTarget(VARTYPE vt, std::int64_t* lo, std::uint64_t* hi) {
   switch (vt) {
-    case VT_I1: *lo = -128; *hi = 127; return true;
-    case VT_I2: *lo = -32768; *hi = 32767; return true;
-    case VT_I4: case VT_INT: *lo = std::numeric_limits<std::int32_t>::min(); *hi = std::numeric_limits<std::int32_t>::max(); return true;
-    case VT_I8: *lo = std::numeric_limits<std::int64_t>::min(); *hi = std::numeric_limits<std::int64_t>::max(); return true;
-    case VT_UI1: *lo = 0; *hi = 0xFF; return true;
-    case VT_UI2: *lo = 0; *hi = 0xFFFF; return true;
-    case VT_UI4: case VT_UINT: *lo = 0; *hi = 0xFFFFFFFFu; return true;
-    case VT_UI8: *lo = 0; *hi = std::numeric_limits<std::uint64_t>::max(); return true;
+    case VT_I1:
+      *lo = -128;
+      *hi = 127;
+      return true;
+    case VT_I2:
+      *lo = -32768;
+      *hi = 32767;
+      return true;
+    case VT_I4:
+    case VT_INT:
+      *lo = std::numeric_limits<std::int32_t>::min();
+      *hi = std::numeric_limits<std::int32_t>::max();
+      return true;
+    case VT_I8:
+      *lo = std::numeric_limits<std::int64_t>::min();
+      *hi = std::numeric_limits<std::int64_t>::max();
+      return true;
+    case VT_UI1:
+      *lo = 0;
+      *hi = 0xFF;
+      return true;
+    case VT_UI2:
+      *lo = 0;
+      *hi = 0xFFFF;
+      return true;
+    case VT_UI4:
+    case VT_UINT:
+      *lo = 0;
+      *hi = 0xFFFFFFFFu;
+      return true;
+    case VT_UI8:
+      *lo = 0;
+      *hi = std::numeric_limits<std::uint64_t>::max();
+      return true;
     default: return false;
   }
 }
@@ -276,7 +361,8 @@ HRESULT convertValue(const VARIANT& src, WORD flags, VARTYPE vt, VARIANT* out) {
   if (vt == VT_BOOL) {
     bool b = false;
     switch (s.kind) {
-      case Scalar::Int: case Scalar::Bool: b = s.i != 0; break;
+      case Scalar::Int:
+      case Scalar::Bool: b = s.i != 0; break;
       case Scalar::UInt: b = s.u != 0; break;
       case Scalar::Real: b = s.r != 0; break;
       case Scalar::Text: hr = textToBool(s.text, &b); break;
@@ -291,7 +377,7 @@ HRESULT convertValue(const VARIANT& src, WORD flags, VARTYPE vt, VARIANT* out) {
     if (FAILED(hr)) return hr;
   }
   if (vt == VT_R8 || vt == VT_R4) {
-    const double r = s.kind == Scalar::Real ? s.r
+    const double r = s.kind == Scalar::Real   ? s.r
                      : s.kind == Scalar::UInt ? static_cast<double>(s.u)
                                               : static_cast<double>(s.i);
     if (vt == VT_R8) {
@@ -299,7 +385,8 @@ HRESULT convertValue(const VARIANT& src, WORD flags, VARTYPE vt, VARIANT* out) {
       out->dblVal = r;
       return S_OK;
     }
-    if (std::isfinite(r) && std::fabs(r) > std::numeric_limits<float>::max()) return DISP_E_OVERFLOW;
+    if (std::isfinite(r) && std::fabs(r) > std::numeric_limits<float>::max())
+      return DISP_E_OVERFLOW;
     out->vt = VT_R4;
     out->fltVal = static_cast<float>(r);
     return S_OK;
@@ -342,8 +429,7 @@ HRESULT convert(const VARIANT& src, WORD flags, VARTYPE vt, VARIANT* out, int de
   VariantInit(out);
   if (src.vt == vt) return VariantCopy(out, &src);  // exact, also for strings and objects
   switch (vt) {
-    case VT_EMPTY:
-      return S_OK;
+    case VT_EMPTY: return S_OK;
     case VT_NULL:
     case VT_ERROR:
       if (src.vt != vt) return DISP_E_TYPEMISMATCH;
@@ -353,14 +439,14 @@ HRESULT convert(const VARIANT& src, WORD flags, VARTYPE vt, VARIANT* out, int de
     case VT_UNKNOWN: {
       if (src.vt != VT_DISPATCH && src.vt != VT_UNKNOWN) return DISP_E_TYPEMISMATCH;
       void* p = nullptr;
-      const HRESULT hr = queryInto(src.punkVal, vt == VT_DISPATCH ? IID_IDispatch : IID_IUnknown, &p);
+      const HRESULT hr =
+          queryInto(src.punkVal, vt == VT_DISPATCH ? IID_IDispatch : IID_IUnknown, &p);
       if (FAILED(hr)) return hr;
       out->vt = vt;
       out->byref = p;
       return S_OK;
     }
-    default:
-      break;
+    default: break;
   }
   if (src.vt == VT_DISPATCH) {
     if ((flags & VARIANT_NOVALUEPROP) || depth > 0) return DISP_E_TYPEMISMATCH;
@@ -446,7 +532,8 @@ HRESULT VariantChangeType(VARIANTARG* dest, const VARIANTARG* src, WORD flags, V
 
 HRESULT VariantChangeTypeEx(VARIANTARG* dest, const VARIANTARG* src, LCID, WORD flags, VARTYPE vt) {
   if (!dest || !src) return E_INVALIDARG;
-  if (!isValidType(src->vt) || !isValidType(vt & ~VT_BYREF) || (vt & VT_BYREF)) return DISP_E_BADVARTYPE;
+  if (!isValidType(src->vt) || !isValidType(vt & ~VT_BYREF) || (vt & VT_BYREF))
+    return DISP_E_BADVARTYPE;
   if (!isConvertibleTarget(vt)) return DISP_E_TYPEMISMATCH;
   VARIANT plain;
   HRESULT hr = src->vt & VT_BYREF ? dereference(*src, &plain) : (plain = *src, S_OK);

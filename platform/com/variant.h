@@ -144,7 +144,7 @@ struct EXCEPINFO {
 constexpr WORD VARIANT_NOVALUEPROP = 0x01;  // do not ask an object for its default value
 constexpr WORD VARIANT_ALPHABOOL = 0x02;    // booleans to text as "True"/"False"
 constexpr WORD VARIANT_NOUSEROVERRIDE = 0x04;
-constexpr WORD VARIANT_LOCALBOOL = 0x10;    // as VARIANT_ALPHABOOL (texts are English)
+constexpr WORD VARIANT_LOCALBOOL = 0x10;  // as VARIANT_ALPHABOOL (texts are English)
 
 // Sets vt to VT_EMPTY.
 void VariantInit(VARIANTARG* v);

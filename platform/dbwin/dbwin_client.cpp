@@ -19,8 +19,8 @@
 namespace {
 
 constexpr std::int64_t kNsPerSecond = 1'000'000'000;
-constexpr std::int64_t kProbeInterval = 50'000'000;      // ns between looks for a monitor
-constexpr std::int64_t kBufferWait = 100'000'000;        // ns to wait for "buffer ready"
+constexpr std::int64_t kProbeInterval = 50'000'000;           // ns between looks for a monitor
+constexpr std::int64_t kBufferWait = 100'000'000;             // ns to wait for "buffer ready"
 constexpr std::int64_t kUnresponsiveBackoff = 1'000'000'000;  // ns to skip a slow monitor
 
 std::int64_t nowNs(clockid_t clock) {
@@ -82,7 +82,8 @@ bool writeLine(Channel& channel, const char* text) {
   } while (waited != 0 && errno == EINTR);
   if (waited != 0) return false;
 
-  void* view = mmap(nullptr, kDbwinBufferSize, PROT_READ | PROT_WRITE, MAP_SHARED, channel.buffer, 0);
+  void* view =
+      mmap(nullptr, kDbwinBufferSize, PROT_READ | PROT_WRITE, MAP_SHARED, channel.buffer, 0);
   if (view == MAP_FAILED) {
     sem_post(channel.bufferReady);  // hand the buffer back untouched
     return false;

@@ -119,7 +119,8 @@ void DbwinMonitor::remove() {
   if (buffer_ >= 0) {
     const int current = shm_open(names_.buffer.c_str(), O_RDONLY | O_CLOEXEC, 0);
     if (current >= 0) {
-      struct stat mine {}, theirs {};
+      struct stat mine {
+      }, theirs{};
       stillOurs = fstat(buffer_, &mine) == 0 && fstat(current, &theirs) == 0 &&
                   mine.st_dev == theirs.st_dev && mine.st_ino == theirs.st_ino;
       close(current);

@@ -24,26 +24,45 @@
 namespace {
 
 DEFINE_GUID(CLSID_Calc, 0x6A0D3E51, 0x2C4B, 0x4F18, 0x8B, 0x5E, 0x17, 0x26, 0x35, 0x44, 0x53, 0x62);
-DEFINE_GUID(CLSID_Typed, 0x6A0D3E52, 0x2C4B, 0x4F18, 0x8B, 0x5E, 0x17, 0x26, 0x35, 0x44, 0x53, 0x62);
+DEFINE_GUID(CLSID_Typed, 0x6A0D3E52, 0x2C4B, 0x4F18, 0x8B, 0x5E, 0x17, 0x26, 0x35, 0x44, 0x53,
+            0x62);
 DEFINE_GUID(IID_ITyped, 0x6A0D3E53, 0x2C4B, 0x4F18, 0x8B, 0x5E, 0x17, 0x26, 0x35, 0x44, 0x53, 0x62);
-DEFINE_GUID(LIBID_Typed, 0x6A0D3E54, 0x2C4B, 0x4F18, 0x8B, 0x5E, 0x17, 0x26, 0x35, 0x44, 0x53, 0x62);
+DEFINE_GUID(LIBID_Typed, 0x6A0D3E54, 0x2C4B, 0x4F18, 0x8B, 0x5E, 0x17, 0x26, 0x35, 0x44, 0x53,
+            0x62);
 
 std::atomic<LONG> gObjects{0};
 std::atomic<LONG> gLocks{0};
 
 enum Member : DISPID {
-  kCount = 1, kScale, kLabel, kEnabled, kValue, kAdd, kChild, kNothing, kFail, kFailWithInfo,
-  kRaise, kHolder, kEcho, kTypeOf, kMinus,
+  kCount = 1,
+  kScale,
+  kLabel,
+  kEnabled,
+  kValue,
+  kAdd,
+  kChild,
+  kNothing,
+  kFail,
+  kFailWithInfo,
+  kRaise,
+  kHolder,
+  kEcho,
+  kTypeOf,
+  kMinus,
 };
 struct Name {
   const char* text;
   DISPID id;
 };
 constexpr Name kNames[] = {
-    {"count", kCount},   {"scale", kScale},   {"label", kLabel},       {"enabled", kEnabled},
-    {"value", kValue},   {"add", kAdd},       {"child", kChild},       {"nothing", kNothing},
-    {"fail", kFail},     {"failWithInfo", kFailWithInfo},              {"raise", kRaise},
-    {"holder", kHolder}, {"echo", kEcho},     {"typeOf", kTypeOf},     {"minus", kMinus},
+    {"count", kCount}, {"scale", kScale},
+    {"label", kLabel}, {"enabled", kEnabled},
+    {"value", kValue}, {"add", kAdd},
+    {"child", kChild}, {"nothing", kNothing},
+    {"fail", kFail},   {"failWithInfo", kFailWithInfo},
+    {"raise", kRaise}, {"holder", kHolder},
+    {"echo", kEcho},   {"typeOf", kTypeOf},
+    {"minus", kMinus},
 };
 
 // Positional argument i in call order (rgvarg holds them last to first, named ones first).
@@ -144,9 +163,7 @@ class Calc final : public IDispatch {
         return S_OK;
       }
       case kNothing: return n == 0 ? S_OK : DISP_E_BADPARAMCOUNT;
-      case kFail:
-        showMessageBox("Calc refuses on purpose.", "kError");
-        return E_FAIL;
+      case kFail: showMessageBox("Calc refuses on purpose.", "kError"); return E_FAIL;
       case kFailWithInfo:
         SetErrorInfoText(IID_IDispatch, "Calc", "failWithInfo: no luck this time");
         return E_INVALIDARG;
@@ -154,7 +171,8 @@ class Calc final : public IDispatch {
         if (excepinfo) {
           std::memset(excepinfo, 0, sizeof *excepinfo);
           excepinfo->bstrSource = SysAllocStringUtf8("Calc");
-          excepinfo->bstrDescription = SysAllocStringUtf8("raised through EXCEPINFO, \u00e4\u00f6\u00fc");
+          excepinfo->bstrDescription =
+              SysAllocStringUtf8("raised through EXCEPINFO, \u00e4\u00f6\u00fc");
           excepinfo->scode = E_NOTIMPL;
         }
         return DISP_E_EXCEPTION;
@@ -173,7 +191,8 @@ class Calc final : public IDispatch {
   // The value of a put: exactly one argument, named DISPID_PROPERTYPUT (after any index
   // arguments, which stand behind it in rgvarg).
   static const VARIANT* putValue(const DISPPARAMS* p) {
-    if (p->cNamedArgs != 1 || !p->rgdispidNamedArgs || p->rgdispidNamedArgs[0] != DISPID_PROPERTYPUT)
+    if (p->cNamedArgs != 1 || !p->rgdispidNamedArgs ||
+        p->rgdispidNamedArgs[0] != DISPID_PROPERTYPUT)
       return nullptr;
     return &p->rgvarg[0];
   }
@@ -269,17 +288,61 @@ constexpr USHORT kRetval = PARAMFLAG_FOUT | PARAMFLAG_FRETVAL;
 
 const TypeLibDesc& typedLibrary() {
   static const TypeLibDesc desc{
-      "TypedLib", "Typed test library", &LIBID_Typed, 1, 0, 0,
-      {{"ITyped", "Typed test interface", &IID_ITyped, true, nullptr,
+      "TypedLib",
+      "Typed test library",
+      &LIBID_Typed,
+      1,
+      0,
+      0,
+      {{"ITyped",
+        "Typed test interface",
+        &IID_ITyped,
+        true,
+        nullptr,
         {
-            {1, INVOKE_PROPERTYGET, "scale", "scale factor", {{"d", VT_R8, kRetval}}, typeLibInvoker<&ITyped::get_scale>()},
-            {1, INVOKE_PROPERTYPUT, "scale", nullptr, {{"d", VT_R8, kIn}}, typeLibInvoker<&ITyped::put_scale>()},
-            {2, INVOKE_PROPERTYGET, "item", nullptr, {{"name", VT_BSTR, kIn}, {"d", VT_R8, kRetval}}, typeLibInvoker<&ITyped::get_item>()},
-            {2, INVOKE_PROPERTYPUT, "item", nullptr, {{"name", VT_BSTR, kIn}, {"d", VT_R8, kIn}}, typeLibInvoker<&ITyped::put_item>()},
-            {3, INVOKE_FUNC, "split", nullptr, {{"z", VT_R8, kIn}, {"whole", VT_R8, kOut}, {"fraction", VT_R8, kOut}}, typeLibInvoker<&ITyped::split>()},
-            {4, INVOKE_FUNC, "scaled", nullptr, {{"z", VT_R8, kIn}, {"twice", VT_R8, kOut}, {"r", VT_R8, kRetval}}, typeLibInvoker<&ITyped::scaled>()},
+            {1,
+             INVOKE_PROPERTYGET,
+             "scale",
+             "scale factor",
+             {{"d", VT_R8, kRetval}},
+             typeLibInvoker<&ITyped::get_scale>()},
+            {1,
+             INVOKE_PROPERTYPUT,
+             "scale",
+             nullptr,
+             {{"d", VT_R8, kIn}},
+             typeLibInvoker<&ITyped::put_scale>()},
+            {2,
+             INVOKE_PROPERTYGET,
+             "item",
+             nullptr,
+             {{"name", VT_BSTR, kIn}, {"d", VT_R8, kRetval}},
+             typeLibInvoker<&ITyped::get_item>()},
+            {2,
+             INVOKE_PROPERTYPUT,
+             "item",
+             nullptr,
+             {{"name", VT_BSTR, kIn}, {"d", VT_R8, kIn}},
+             typeLibInvoker<&ITyped::put_item>()},
+            {3,
+             INVOKE_FUNC,
+             "split",
+             nullptr,
+             {{"z", VT_R8, kIn}, {"whole", VT_R8, kOut}, {"fraction", VT_R8, kOut}},
+             typeLibInvoker<&ITyped::split>()},
+            {4,
+             INVOKE_FUNC,
+             "scaled",
+             nullptr,
+             {{"z", VT_R8, kIn}, {"twice", VT_R8, kOut}, {"r", VT_R8, kRetval}},
+             typeLibInvoker<&ITyped::scaled>()},
             {5, INVOKE_FUNC, "clear", nullptr, {}, typeLibInvoker<&ITyped::clear>()},
-            {6, INVOKE_PROPERTYGET, "clears", nullptr, {{"n", VT_I4, kRetval}}, typeLibInvoker<&ITyped::get_clears>()},
+            {6,
+             INVOKE_PROPERTYGET,
+             "clears",
+             nullptr,
+             {{"n", VT_I4, kRetval}},
+             typeLibInvoker<&ITyped::get_clears>()},
         }}},
       {{"Typed", "Typed test class", &CLSID_Typed, &IID_ITyped}},
   };
@@ -307,7 +370,8 @@ class Typed final : public ITyped {
 
   HRESULT QueryInterface(REFIID riid, void** ppv) override {
     if (!ppv) return E_POINTER;
-    if (riid != IID_IUnknown && riid != IID_IDispatch && riid != IID_IDispatchEx && riid != IID_ITyped)
+    if (riid != IID_IUnknown && riid != IID_IDispatch && riid != IID_IDispatchEx &&
+        riid != IID_ITyped)
       return *ppv = nullptr, E_NOINTERFACE;
     *ppv = static_cast<ITyped*>(this);
     AddRef();
@@ -339,7 +403,8 @@ class Typed final : public ITyped {
     return typedInfo()->Invoke(static_cast<ITyped*>(this), id, flags, p, result, excepinfo, argErr);
   }
   HRESULT GetDispID(BSTR, DWORD, DISPID*) override { return E_NOTIMPL; }
-  HRESULT InvokeEx(DISPID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, IServiceProvider*) override {
+  HRESULT InvokeEx(DISPID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*,
+                   IServiceProvider*) override {
     return E_NOTIMPL;
   }
   HRESULT DeleteMemberByName(BSTR, DWORD) override { return E_NOTIMPL; }
@@ -453,9 +518,12 @@ CALC_EXPORT HRESULT DllGetClassObject(REFCLSID clsid, REFIID riid, void** ppv) {
   if (!ppv) return E_POINTER;
   *ppv = nullptr;
   IClassFactory* factory = nullptr;
-  if (clsid == CLSID_Calc) factory = new (std::nothrow) Factory<Calc>;
-  else if (clsid == CLSID_Typed) factory = new (std::nothrow) Factory<Typed>;
-  else return CLASS_E_CLASSNOTAVAILABLE;
+  if (clsid == CLSID_Calc)
+    factory = new (std::nothrow) Factory<Calc>;
+  else if (clsid == CLSID_Typed)
+    factory = new (std::nothrow) Factory<Typed>;
+  else
+    return CLASS_E_CLASSNOTAVAILABLE;
   if (!factory) return E_OUTOFMEMORY;
   factory->AddRef();
   const HRESULT hr = factory->QueryInterface(riid, ppv);
@@ -472,12 +540,14 @@ CALC_EXPORT HRESULT DllRegisterServer() {
   for (const auto& c : kClasses) {
     const std::string clsid = guidToString(*c.clsid);
     const std::string key = "CLSID\\" + clsid;
-    const bool ok = setKeyValue(key, nullptr, c.name) == ERROR_SUCCESS &&
-                    setKeyValue(key + "\\InprocServer32", nullptr, path) == ERROR_SUCCESS &&
-                    setKeyValue(key + "\\ProgID", nullptr, c.progId) == ERROR_SUCCESS &&
-                    setKeyValue(c.progId, nullptr, c.name) == ERROR_SUCCESS &&
-                    setKeyValue(std::string(c.progId) + "\\CLSID", nullptr, clsid) == ERROR_SUCCESS &&
-                    setKeyValue(std::string(c.versionIndependentProgId) + "\\CurVer", nullptr, c.progId) == ERROR_SUCCESS;
+    const bool ok =
+        setKeyValue(key, nullptr, c.name) == ERROR_SUCCESS &&
+        setKeyValue(key + "\\InprocServer32", nullptr, path) == ERROR_SUCCESS &&
+        setKeyValue(key + "\\ProgID", nullptr, c.progId) == ERROR_SUCCESS &&
+        setKeyValue(c.progId, nullptr, c.name) == ERROR_SUCCESS &&
+        setKeyValue(std::string(c.progId) + "\\CLSID", nullptr, clsid) == ERROR_SUCCESS &&
+        setKeyValue(std::string(c.versionIndependentProgId) + "\\CurVer", nullptr, c.progId) ==
+            ERROR_SUCCESS;
     if (!ok) return SELFREG_E_CLASS;
   }
   return S_OK;

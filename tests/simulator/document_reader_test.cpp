@@ -12,7 +12,8 @@ const std::string kHeader = "motionsim-document 1\nstep 0.02\n";
 TEST(DocumentReader, ReadsTheCamExample) {
   Mechanism m;
   DocumentError error;
-  ASSERT_TRUE(loadDocument(std::string(KINETRA_SOURCE_DIR) + "/examples/cam_mechanism.msim", m, error))
+  ASSERT_TRUE(
+      loadDocument(std::string(KINETRA_SOURCE_DIR) + "/examples/cam_mechanism.msim", m, error))
       << error.line << ": " << error.message;
   EXPECT_EQ(m.timeStep, 0.02);
   ASSERT_EQ(m.inputs.size(), 1u);
@@ -87,7 +88,8 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(
         BadDocument{"Empty", "", 1, "empty document"},
         BadDocument{"NoMagic", "step 0.02\n", 1, "not a motionsim document"},
-        BadDocument{"OtherVersion", "motionsim-document 2\nstep 1\n", 1, "unsupported document version 2"},
+        BadDocument{"OtherVersion", "motionsim-document 2\nstep 1\n", 1,
+                    "unsupported document version 2"},
         BadDocument{"VersionNotNumber", "motionsim-document one\n", 1, "first line must be"},
         BadDocument{"NoStep", "motionsim-document 1\ninput 1 a 0\n\n", 3, "no step statement"},
         BadDocument{"StepTwice", kHeader + "step 0.01\n", 3, "step given twice (first on line 2)"},
@@ -98,34 +100,48 @@ INSTANTIATE_TEST_SUITE_P(
         BadDocument{"StepOverflow", "motionsim-document 1\nstep 1e999\n", 2, "out of range"},
         BadDocument{"StepNotNumber", "motionsim-document 1\nstep 0.02s\n", 2, "expected a number"},
         BadDocument{"StepQuoted", "motionsim-document 1\nstep \"0.02\"\n", 2, "expected a number"},
-        BadDocument{"UnknownStatement", kHeader + "bodies 1 a\n", 3, "unknown statement \"bodies\""},
+        BadDocument{"UnknownStatement", kHeader + "bodies 1 a\n", 3,
+                    "unknown statement \"bodies\""},
         BadDocument{"InputShort", kHeader + "input 1 a\n", 3, "input needs"},
         BadDocument{"InputIdHuge", kHeader + "input 99999999999 a 0\n", 3, "out of range"},
         BadDocument{"InputIdFraction", kHeader + "input 1.5 a 0\n", 3, "expected a whole number"},
-        BadDocument{"InputIdTwice", kHeader + "input 1 a 0\ninput 1 b 0\n", 4, "input ID 1 used twice"},
-        BadDocument{"InputNameTwice", kHeader + "input 1 a 0\ninput 2 a 0\n", 4, "input name \"a\" used twice"},
+        BadDocument{"InputIdTwice", kHeader + "input 1 a 0\ninput 1 b 0\n", 4,
+                    "input ID 1 used twice"},
+        BadDocument{"InputNameTwice", kHeader + "input 1 a 0\ninput 2 a 0\n", 4,
+                    "input name \"a\" used twice"},
         BadDocument{"EmptyName", kHeader + "input 1 \"\" 0\n", 3, "empty name"},
-        BadDocument{"LongName", kHeader + "input 1 " + std::string(256, 'n') + " 0\n", 3, "longer than 255"},
+        BadDocument{"LongName", kHeader + "input 1 " + std::string(256, 'n') + " 0\n", 3,
+                    "longer than 255"},
         BadDocument{"OpenQuote", kHeader + "input 1 \"Hub 0\n", 3, "not closed"},
         BadDocument{"BadEscape", kHeader + "input 1 \"H\\ub\" 0\n", 3, "unknown escape"},
         BadDocument{"StrayQuote", kHeader + "input 1 Hu\"b 0\n", 3, "stray quote"},
         BadDocument{"ControlCharacter", kHeader + "input 1 H\x01ub 0\n", 3, "control character"},
         BadDocument{"BodyShort", kHeader + "body 1\n", 3, "body needs"},
         BadDocument{"BodyIdTwice", kHeader + "body 1 a\nbody 1 b\n", 4, "body ID 1 used twice"},
-        BadDocument{"BodyNameTwice", kHeader + "body 1 a\nbody 2 a\n", 4, "body name \"a\" used twice"},
-        BadDocument{"UnknownClause", kHeader + "body 1 a colour red\n", 3, "unknown body clause \"colour\""},
-        BadDocument{"ClauseTwice", kHeader + "body 1 a offset 0 0 0 offset 1 1 1\n", 3, "given twice"},
+        BadDocument{"BodyNameTwice", kHeader + "body 1 a\nbody 2 a\n", 4,
+                    "body name \"a\" used twice"},
+        BadDocument{"UnknownClause", kHeader + "body 1 a colour red\n", 3,
+                    "unknown body clause \"colour\""},
+        BadDocument{"ClauseTwice", kHeader + "body 1 a offset 0 0 0 offset 1 1 1\n", 3,
+                    "given twice"},
         BadDocument{"OffsetShort", kHeader + "body 1 a offset 1 2\n", 3, "needs 3 values"},
         BadDocument{"OffsetNotNumber", kHeader + "body 1 a offset 1 2 x\n", 3, "expected a number"},
-        BadDocument{"ParentLater", kHeader + "body 1 a parent 2\nbody 2 b\n", 3, "unknown parent body 2"},
+        BadDocument{"ParentLater", kHeader + "body 1 a parent 2\nbody 2 b\n", 3,
+                    "unknown parent body 2"},
         BadDocument{"ParentSelf", kHeader + "body 1 a parent 1\n", 3, "unknown parent body 1"},
-        BadDocument{"UnknownJoint", kHeader + "body 1 a joint hinge z\n", 3, "unknown joint \"hinge\""},
+        BadDocument{"UnknownJoint", kHeader + "body 1 a joint hinge z\n", 3,
+                    "unknown joint \"hinge\""},
         BadDocument{"JointNoAxis", kHeader + "body 1 a joint revolute\n", 3, "needs an axis"},
-        BadDocument{"JointBadAxis", kHeader + "body 1 a joint prismatic w\n", 3, "unknown joint axis"},
-        BadDocument{"RateOnFixed", kHeader + "body 1 a rate 1\n", 3, "need a revolute or prismatic"},
-        BadDocument{"GainWithoutInput", kHeader + "body 1 a joint revolute x gain 2\n", 3, "gain needs an input"},
-        BadDocument{"UnknownInput", kHeader + "body 1 a joint revolute x input Hub\n", 3, "unknown input \"Hub\""},
-        BadDocument{"NameWhereClause", kHeader + "body 1 a \"parent\" ground\n", 3, "expected a body clause"}),
+        BadDocument{"JointBadAxis", kHeader + "body 1 a joint prismatic w\n", 3,
+                    "unknown joint axis"},
+        BadDocument{"RateOnFixed", kHeader + "body 1 a rate 1\n", 3,
+                    "need a revolute or prismatic"},
+        BadDocument{"GainWithoutInput", kHeader + "body 1 a joint revolute x gain 2\n", 3,
+                    "gain needs an input"},
+        BadDocument{"UnknownInput", kHeader + "body 1 a joint revolute x input Hub\n", 3,
+                    "unknown input \"Hub\""},
+        BadDocument{"NameWhereClause", kHeader + "body 1 a \"parent\" ground\n", 3,
+                    "expected a body clause"}),
     [](const testing::TestParamInfo<BadDocument>& info) { return std::string(info.param.what); });
 
 TEST(DocumentReader, ReportsAMissingFileWithoutALine) {

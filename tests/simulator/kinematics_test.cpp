@@ -45,7 +45,8 @@ Vec3 relativePoint(const BodyPose& plate, const BodyPose& roller) {
   const double dx = roller.position.x - plate.position.x;
   const double dy = roller.position.y - plate.position.y;
   const double dz = roller.position.z - plate.position.z;
-  return {r11 * dx + r21 * dy + r31 * dz, r12 * dx + r22 * dy + r32 * dz, r13 * dx + r23 * dy + r33 * dz};
+  return {r11 * dx + r21 * dy + r31 * dz, r12 * dx + r22 * dy + r32 * dz,
+          r13 * dx + r23 * dy + r33 * dz};
 }
 
 TEST(Kinematics, FixedBodyOnGroundStandsAtItsOffsetAndAngles) {

@@ -30,7 +30,8 @@ class RawClient {
 
   bool connected() const { return connected_; }
   bool sendBytes(const std::string& bytes) {
-    return send(fd_, bytes.data(), bytes.size(), MSG_NOSIGNAL) == static_cast<ssize_t>(bytes.size());
+    return send(fd_, bytes.data(), bytes.size(), MSG_NOSIGNAL) ==
+           static_cast<ssize_t>(bytes.size());
   }
   // The next frame's payload; empty optional-like false when the server closed or timed out.
   bool readPayload(std::string& payload) {
@@ -54,7 +55,8 @@ class RawClient {
   bool call(const Request& q, Response& r) {
     std::string frame;
     std::string payload;
-    return encodeRequest(q, frame) && sendBytes(frame) && readPayload(payload) && decodeResponse(payload, r);
+    return encodeRequest(q, frame) && sendBytes(frame) && readPayload(payload) &&
+           decodeResponse(payload, r);
   }
 
  private:
@@ -199,10 +201,11 @@ TEST(Motionsim, RefusesToStartWhereAnotherOneServes) {
 
 TEST(Motionsim, BadDocumentsEndWithTheLineAndServeNothing) {
   MotionsimProcess sim;
-  const std::string doc =
-      sim.writeFile("bad.msim", "motionsim-document 1\nstep 0.02\ninput 1 Hub 0\nbody 1 a joint hinge z\n");
+  const std::string doc = sim.writeFile(
+      "bad.msim", "motionsim-document 1\nstep 0.02\ninput 1 Hub 0\nbody 1 a joint hinge z\n");
   EXPECT_EQ(sim.runToExit({doc}), 2);
-  EXPECT_NE(sim.output().find("bad.msim:4: unknown joint \"hinge\""), std::string::npos) << sim.output();
+  EXPECT_NE(sim.output().find("bad.msim:4: unknown joint \"hinge\""), std::string::npos)
+      << sim.output();
   EXPECT_FALSE(sim.socketExists());
   EXPECT_EQ(sim.runToExit({sim.dir() + "/missing.msim"}), 2);
   EXPECT_NE(sim.output().find("cannot open"), std::string::npos) << sim.output();

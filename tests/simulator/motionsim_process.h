@@ -3,8 +3,8 @@
 // socket (KINETRA_SIM_SOCKET set for the child only), output captured to a file. Every wait
 // has a time limit; the destructor stops the process and removes the directory.
 
-#include <signal.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <spawn.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -47,7 +47,9 @@ class MotionsimProcess {
   pid_t pid() const { return pid_; }
 
   static std::string program() { return MOTIONSIM_PATH; }
-  static std::string example() { return std::string(KINETRA_SOURCE_DIR) + "/examples/cam_mechanism.msim"; }
+  static std::string example() {
+    return std::string(KINETRA_SOURCE_DIR) + "/examples/cam_mechanism.msim";
+  }
 
   // Writes a file into the directory and returns its path.
   std::string writeFile(const std::string& name, const std::string& content) const {

@@ -19,16 +19,18 @@ class ObjectModelTest : public testing::Test {
   ObjectModelTest() {
     Mechanism m;
     DocumentError error;
-    EXPECT_TRUE(readDocument("motionsim-document 1\nstep 0.02\n"
-                             "input 11 Hub 0\ninput 12 Kipp 0\n"
-                             "body 21 Scheibe joint revolute z rate 1\n"
-                             "body 22 Rolle offset 0 0.05 0 joint prismatic y input Hub gain 0.001\n",
-                             m, error));
+    EXPECT_TRUE(
+        readDocument("motionsim-document 1\nstep 0.02\n"
+                     "input 11 Hub 0\ninput 12 Kipp 0\n"
+                     "body 21 Scheibe joint revolute z rate 1\n"
+                     "body 22 Rolle offset 0 0.05 0 joint prismatic y input Hub gain 0.001\n",
+                     m, error));
     sim_ = std::make_unique<Simulation>(std::move(m));
     model_ = std::make_unique<ObjectModel>("motionsim 9", "cam.msim", sim_.get());
   }
 
-  Response byId(ObjectRef object, std::int32_t id, std::uint8_t kind, std::vector<Argument> args = {}) {
+  Response byId(ObjectRef object, std::int32_t id, std::uint8_t kind,
+                std::vector<Argument> args = {}) {
     Request q;
     q.object = object;
     q.memberId = id;
@@ -36,7 +38,8 @@ class ObjectModelTest : public testing::Test {
     q.args = std::move(args);
     return model_->invoke(q);
   }
-  Response byName(ObjectRef object, const std::string& name, std::uint8_t kind, std::vector<Argument> args = {}) {
+  Response byName(ObjectRef object, const std::string& name, std::uint8_t kind,
+                  std::vector<Argument> args = {}) {
     Request q;
     q.object = object;
     q.byName = true;
@@ -58,7 +61,8 @@ TEST_F(ObjectModelTest, ApplicationLeadsToDocumentAndItsCollections) {
   EXPECT_EQ(byId(kDocument, 6, kInvokeGet).result, Value(kBodies));
   EXPECT_EQ(byName(kInputs, "Count", kInvokeGet).result, Value(std::int32_t{2}));
   EXPECT_EQ(byName(kBodies, "count", kInvokeGet).result, Value(std::int32_t{2}));
-  for (std::int32_t id : {9, 14}) EXPECT_EQ(byId(kApplicationRef, id, kInvokeMethod).error, kErrNone);
+  for (std::int32_t id : {9, 14})
+    EXPECT_EQ(byId(kApplicationRef, id, kInvokeMethod).error, kErrNone);
   for (std::int32_t id : {23, 27}) EXPECT_EQ(byId(kDocument, id, kInvokeMethod).error, kErrNone);
 }
 
@@ -113,7 +117,8 @@ class ObjectModelErrors : public ObjectModelTest, public testing::WithParamInter
 
 TEST_P(ObjectModelErrors, CarryTheAutomationErrorNumber) {
   const FaultCase& c = GetParam();
-  const Response r = c.byName ? byName(c.object, c.name, c.kind, c.args) : byId(c.object, c.id, c.kind, c.args);
+  const Response r =
+      c.byName ? byName(c.object, c.name, c.kind, c.args) : byId(c.object, c.id, c.kind, c.args);
   EXPECT_EQ(r.error, c.error);
   EXPECT_FALSE(r.description.empty());
   EXPECT_EQ(r.result, Value());
@@ -128,25 +133,121 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(
         FaultCase{"UnknownId", kDocument, false, 99, "", kInvokeGet, {}, kErrUnknownMember},
         FaultCase{"UnknownName", kInputs, true, 0, "Length", kInvokeGet, {}, kErrUnknownMember},
-        FaultCase{"IdOfAnotherObject", kApplicationRef, false, 22, "", kInvokeMethod, {}, kErrUnknownMember},
-        FaultCase{"PutOnGetOnly", kDocument, false, 7, "", kInvokePut, {{std::int32_t{1}, false}}, kErrUnknownMember},
-        FaultCase{"UnnamedByName", kDocument, true, 0, "(unnamed)", kInvokeMethod, {}, kErrUnknownMember},
-        FaultCase{"ItemZero", kInputs, true, 0, "Item", kInvokeGet, {{std::int16_t{0}, false}}, kErrNoSuchItem},
-        FaultCase{"ItemPastEnd", kInputs, true, 0, "Item", kInvokeGet, {{std::int32_t{3}, false}}, kErrNoSuchItem},
-        FaultCase{"ItemUnknownName", kInputs, true, 0, "Item", kInvokeGet, {{std::string("hub"), false}}, kErrNoSuchItem},
-        FaultCase{"BodyPastEnd", kDocument, false, 6, "", kInvokeGet, {{std::int16_t{3}, true}}, kErrNoSuchItem},
+        FaultCase{"IdOfAnotherObject",
+                  kApplicationRef,
+                  false,
+                  22,
+                  "",
+                  kInvokeMethod,
+                  {},
+                  kErrUnknownMember},
+        FaultCase{"PutOnGetOnly",
+                  kDocument,
+                  false,
+                  7,
+                  "",
+                  kInvokePut,
+                  {{std::int32_t{1}, false}},
+                  kErrUnknownMember},
+        FaultCase{
+            "UnnamedByName", kDocument, true, 0, "(unnamed)", kInvokeMethod, {}, kErrUnknownMember},
+        FaultCase{"ItemZero",
+                  kInputs,
+                  true,
+                  0,
+                  "Item",
+                  kInvokeGet,
+                  {{std::int16_t{0}, false}},
+                  kErrNoSuchItem},
+        FaultCase{"ItemPastEnd",
+                  kInputs,
+                  true,
+                  0,
+                  "Item",
+                  kInvokeGet,
+                  {{std::int32_t{3}, false}},
+                  kErrNoSuchItem},
+        FaultCase{"ItemUnknownName",
+                  kInputs,
+                  true,
+                  0,
+                  "Item",
+                  kInvokeGet,
+                  {{std::string("hub"), false}},
+                  kErrNoSuchItem},
+        FaultCase{"BodyPastEnd",
+                  kDocument,
+                  false,
+                  6,
+                  "",
+                  kInvokeGet,
+                  {{std::int16_t{3}, true}},
+                  kErrNoSuchItem},
         FaultCase{"ItemNoArgument", kInputs, true, 0, "Item", kInvokeGet, {}, kErrBadArgument},
-        FaultCase{"ItemFraction", kInputs, true, 0, "Item", kInvokeGet, {{1.5, false}}, kErrBadArgument},
-        FaultCase{"CountWithArgument", kInputs, true, 0, "Count", kInvokeGet, {{std::int16_t{1}, false}}, kErrBadArgument},
-        FaultCase{"RunToNegative", kDocument, false, 22, "", kInvokeMethod, {{std::int32_t{-1}, false}}, kErrBadArgument},
-        FaultCase{"JumpToText", kDocument, false, 28, "", kInvokeMethod, {{std::string("1"), false}}, kErrBadArgument},
-        FaultCase{"JumpPastLimit", kDocument, false, 28, "", kInvokeMethod, {{std::int32_t{2147483647}, false}}, kErrBadArgument},
-        FaultCase{"InputValueNaN", kHub, true, 0, "InputValue", kInvokePut, {{std::nan(""), false}}, kErrBadArgument},
-        FaultCase{"InputValueText", kHub, true, 0, "InputValue", kInvokePut, {{std::string("5"), false}}, kErrBadArgument},
-        FaultCase{"PositionByValue", kRolle, false, 20, "", kInvokeMethod, kSixByValue, kErrBadArgument},
-        FaultCase{"PositionTooFew", kRolle, false, 20, "", kInvokeMethod, {{0.0, true}}, kErrBadArgument},
-        FaultCase{"UnknownBody", makeRef(ObjectKind::Body, 2), false, 0x20001, "", kInvokeGet, {}, kErrBadArgument},
-        FaultCase{"UnknownKind", ObjectRef{0x7F000000}, false, 1, "", kInvokeGet, {}, kErrBadArgument},
+        FaultCase{
+            "ItemFraction", kInputs, true, 0, "Item", kInvokeGet, {{1.5, false}}, kErrBadArgument},
+        FaultCase{"CountWithArgument",
+                  kInputs,
+                  true,
+                  0,
+                  "Count",
+                  kInvokeGet,
+                  {{std::int16_t{1}, false}},
+                  kErrBadArgument},
+        FaultCase{"RunToNegative",
+                  kDocument,
+                  false,
+                  22,
+                  "",
+                  kInvokeMethod,
+                  {{std::int32_t{-1}, false}},
+                  kErrBadArgument},
+        FaultCase{"JumpToText",
+                  kDocument,
+                  false,
+                  28,
+                  "",
+                  kInvokeMethod,
+                  {{std::string("1"), false}},
+                  kErrBadArgument},
+        FaultCase{"JumpPastLimit",
+                  kDocument,
+                  false,
+                  28,
+                  "",
+                  kInvokeMethod,
+                  {{std::int32_t{2147483647}, false}},
+                  kErrBadArgument},
+        FaultCase{"InputValueNaN",
+                  kHub,
+                  true,
+                  0,
+                  "InputValue",
+                  kInvokePut,
+                  {{std::nan(""), false}},
+                  kErrBadArgument},
+        FaultCase{"InputValueText",
+                  kHub,
+                  true,
+                  0,
+                  "InputValue",
+                  kInvokePut,
+                  {{std::string("5"), false}},
+                  kErrBadArgument},
+        FaultCase{"PositionByValue", kRolle, false, 20, "", kInvokeMethod, kSixByValue,
+                  kErrBadArgument},
+        FaultCase{
+            "PositionTooFew", kRolle, false, 20, "", kInvokeMethod, {{0.0, true}}, kErrBadArgument},
+        FaultCase{"UnknownBody",
+                  makeRef(ObjectKind::Body, 2),
+                  false,
+                  0x20001,
+                  "",
+                  kInvokeGet,
+                  {},
+                  kErrBadArgument},
+        FaultCase{
+            "UnknownKind", ObjectRef{0x7F000000}, false, 1, "", kInvokeGet, {}, kErrBadArgument},
         FaultCase{"EmptyReference", ObjectRef{}, false, 1, "", kInvokeGet, {}, kErrObjectNotSet}),
     [](const testing::TestParamInfo<FaultCase>& info) { return std::string(info.param.what); });
 

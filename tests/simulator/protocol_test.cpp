@@ -9,18 +9,12 @@ namespace {
 
 Value randomValue(std::mt19937& rng) {
   switch (rng() % 6) {
-    case 0:
-      return std::monostate{};
-    case 1:
-      return static_cast<std::int16_t>(rng());
-    case 2:
-      return static_cast<std::int32_t>(rng());
-    case 3:
-      return std::uniform_real_distribution<double>(-1e9, 1e9)(rng);
-    case 4:
-      return std::string(rng() % 40, static_cast<char>('a' + rng() % 26));
-    default:
-      return ObjectRef{static_cast<std::uint32_t>(rng())};
+    case 0: return std::monostate{};
+    case 1: return static_cast<std::int16_t>(rng());
+    case 2: return static_cast<std::int32_t>(rng());
+    case 3: return std::uniform_real_distribution<double>(-1e9, 1e9)(rng);
+    case 4: return std::string(rng() % 40, static_cast<char>('a' + rng() % 26));
+    default: return ObjectRef{static_cast<std::uint32_t>(rng())};
   }
 }
 
@@ -62,7 +56,10 @@ TEST(Protocol, RequestsSurviveTheWireUnchanged) {
 }
 
 TEST(Protocol, ResponsesAndGreetingsSurviveTheWireUnchanged) {
-  Response r{kErrNoSuchItem, "no input named \"Hüb\"", 0.1 + 0.2, {-0.0, std::int32_t{7}, std::string("x")}};
+  Response r{kErrNoSuchItem,
+             "no input named \"Hüb\"",
+             0.1 + 0.2,
+             {-0.0, std::int32_t{7}, std::string("x")}};
   std::string frame;
   ASSERT_TRUE(encodeResponse(r, frame));
   Response back;
@@ -96,7 +93,8 @@ TEST(Protocol, EveryTruncationAndAnyTrailingByteIsRefused) {
   }
   EXPECT_FALSE(decodeRequest(payload + '\0', out));
   std::string badTag = payload;
-  badTag[payload.size() - 3] = 9;  // tag of the last argument's value (2-byte integer: tag, 2 bytes)
+  badTag[payload.size() - 3] =
+      9;  // tag of the last argument's value (2-byte integer: tag, 2 bytes)
   EXPECT_FALSE(decodeRequest(badTag, out));
 }
 

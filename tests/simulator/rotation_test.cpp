@@ -12,8 +12,8 @@ constexpr double kTol = 1e-12;
 
 // The rows of Rx(a)·Ry(b)·Rz(c), multiplied out by hand.
 Mat3 handRotation(double a, double b, double c) {
-  const double ca = std::cos(a), sa = std::sin(a), cb = std::cos(b), sb = std::sin(b), cc = std::cos(c),
-               sc = std::sin(c);
+  const double ca = std::cos(a), sa = std::sin(a), cb = std::cos(b), sb = std::sin(b),
+               cc = std::cos(c), sc = std::sin(c);
   Mat3 r;
   r.m = {{{cb * cc, -cb * sc, sb},
           {ca * sc + sa * sb * cc, ca * cc - sa * sb * sc, -sa * cb},

@@ -24,7 +24,9 @@ Mechanism camMechanism(double step = 0.02) {
   return m;
 }
 
-double sliderY(const Simulation& sim, std::int32_t frame) { return sim.framePoses(frame)[1].position.y; }
+double sliderY(const Simulation& sim, std::int32_t frame) {
+  return sim.framePoses(frame)[1].position.y;
+}
 
 TEST(Simulation, StartsAtFrameZeroWithTheInitialValues) {
   Simulation sim(camMechanism());

@@ -46,7 +46,8 @@ TEST_F(SimulationLinkTest, AttachHoldsApplicationDocumentAndInputs) {
   EXPECT_EQ(link_.document().kind(), ObjectKind::Document);
   EXPECT_EQ(link_.inputs().kind(), ObjectKind::InputCollection);
   EXPECT_TRUE(link_.currentBody().isNothing());
-  EXPECT_EQ(SimulationLink::interfaceId(ObjectKind::Document), "{F96B3B12-3433-11D0-8B23-00A0244CE17E}");
+  EXPECT_EQ(SimulationLink::interfaceId(ObjectKind::Document),
+            "{F96B3B12-3433-11D0-8B23-00A0244CE17E}");
   EXPECT_TRUE(link_.VersionText().startsWith("motionsim "));
   EXPECT_EQ(link_.DocumentName(), "cam_mechanism.msim");
   EXPECT_EQ(link_.ActiveDocument(), link_.document());
@@ -115,8 +116,9 @@ TEST_F(SimulationLinkTest, AutomationErrorsKeepTheirNumbersAndTheConnection) {
   EXPECT_FALSE(link_.isConnectionLost());
   EXPECT_EQ(link_.NumFrames(), 1);
   int number = -1;
-  EXPECT_EQ(runSimulationOperation([&] { link_.Item(link_.inputs(), QStringLiteral("Nope")); }, &number),
-            SimOutcome::OtherError);
+  EXPECT_EQ(
+      runSimulationOperation([&] { link_.Item(link_.inputs(), QStringLiteral("Nope")); }, &number),
+      SimOutcome::OtherError);
   EXPECT_EQ(number, 9);
   EXPECT_EQ(runSimulationOperation([&] { link_.EndRun(); }, &number), SimOutcome::Done);
   EXPECT_EQ(number, 0);
@@ -263,7 +265,8 @@ TEST_F(SimulationLinkTest, PlayedDriveComesBackAsTheCamContour) {
     const double r = 0.05 + (f == 0 ? 0.0 : hubAt(f)) / 1000.0;
     EXPECT_NEAR(std::hypot(px, py), r, 1e-12) << "frame " << f;
     const double expectedAngle = std::remainder(kPi / 2 - kPi * t, 2 * kPi);
-    EXPECT_NEAR(std::remainder(std::atan2(py, px) - expectedAngle, 2 * kPi), 0.0, 1e-9) << "frame " << f;
+    EXPECT_NEAR(std::remainder(std::atan2(py, px) - expectedAngle, 2 * kPi), 0.0, 1e-9)
+        << "frame " << f;
   }
 }
 

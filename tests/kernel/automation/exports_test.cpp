@@ -72,7 +72,7 @@ class ServerLibraryTest : public TempRegistry {
 
 // A cam drive over one turn: dwell, rise by 50 (modified sine), dwell, return, dwell.
 const char* const kCamDrive[] = {
-    "\"Linear\", 0, 0",      "\"ModSine\", 60, 0", "\"Linear\", 150, 50",
+    "\"Linear\", 0, 0",     "\"ModSine\", 60, 0", "\"Linear\", 150, 50",
     "\"ModSine\", 210, 50", "\"Linear\", 300, 0", "\"Linear\", 360, 0",
 };
 
@@ -85,7 +85,9 @@ TEST_F(ServerLibraryTest, ClientBuildsAndEvaluatesADriveThroughTheInterfacesOnly
   const auto canUnloadNow = entry<DllCanUnloadNowFn>("DllCanUnloadNow");
   {
     Ref<IVelDriveServer> server;
-    ASSERT_EQ(CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IVelDriveServer, server.out()), S_OK);
+    ASSERT_EQ(
+        CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IVelDriveServer, server.out()),
+        S_OK);
     ASSERT_NE(canUnloadNow, nullptr);
     EXPECT_EQ(canUnloadNow(), S_FALSE);
     Ref<IVelDrive> drive;
@@ -158,7 +160,7 @@ TEST_F(ServerLibraryTest, RegisteringTwiceLeavesOneAndUnregisteringRemovesAllBut
   EXPECT_EQ(fileText(), once);
   const std::string libKey = "TypeLib\\" + guidToString(LIBID_VelDriveLib);
   const std::vector<std::string> classKeys = {
-      "CLSID\\" + guidToString(CLSID_VelDrive), "VelDrive", "VelDrive.1",
+      "CLSID\\" + guidToString(CLSID_VelDrive),       "VelDrive",       "VelDrive.1",
       "CLSID\\" + guidToString(CLSID_VelDriveServer), "VelDriveServer", "VelDriveServer.1"};
   for (const std::string& key : classKeys) EXPECT_TRUE(keyExists(key)) << key;
   EXPECT_TRUE(keyExists(libKey));

@@ -67,7 +67,8 @@ TEST_F(RegistrationTest, UnregisteringRemovesClassKeyAndProgIds) {
   createKey("Unrelated");
   ASSERT_EQ(velRegisterTable(serverTable(), false), S_OK);
   ASSERT_EQ(velUnregisterTable(serverTable(), false), S_OK);
-  for (const std::string& key : {kServerKey, std::string("VelDriveServer"), std::string("VelDriveServer.1")})
+  for (const std::string& key :
+       {kServerKey, std::string("VelDriveServer"), std::string("VelDriveServer.1")})
     EXPECT_FALSE(keyExists(key)) << key;
   EXPECT_TRUE(keyExists("Unrelated"));
   // Removing what is not there is no failure.

@@ -65,9 +65,16 @@ struct Inputs {
 
 // ---- The early-bound call: straight through the C++ interface ------------------------------
 
-template <class T> struct IidOf;
-template <> struct IidOf<IVelDriveSeg> { static constexpr const IID& iid = IID_IVelDriveSeg; };
-template <> struct IidOf<IVelDrive> { static constexpr const IID& iid = IID_IVelDrive; };
+template <class T>
+struct IidOf;
+template <>
+struct IidOf<IVelDriveSeg> {
+  static constexpr const IID& iid = IID_IVelDriveSeg;
+};
+template <>
+struct IidOf<IVelDrive> {
+  static constexpr const IID& iid = IID_IVelDrive;
+};
 
 // Per parameter type: the argument from Inputs and what it leaves in Outcome.
 struct EarlyFrame {
@@ -100,7 +107,8 @@ struct EarlyFrame {
   template <class I>
   I* arg(std::type_identity<I*>) {
     I* p = nullptr;
-    if (IUnknown* o = in.objectFor(IidOf<I>::iid)) o->QueryInterface(IidOf<I>::iid, reinterpret_cast<void**>(&p));
+    if (IUnknown* o = in.objectFor(IidOf<I>::iid))
+      o->QueryInterface(IidOf<I>::iid, reinterpret_cast<void**>(&p));
     held.push_back(p);
     return p;
   }
@@ -136,33 +144,42 @@ EarlyCall early(HRESULT (I::*member)(A...)) {
 // The members in the order of the interface declarations (the virtual-table order).
 std::vector<EarlyCall> segmentCalls() {
   using S = IVelDriveSeg;
-  return {early(&S::get_z0),      early(&S::put_z0),      early(&S::get_z1),     early(&S::get_f0),
-          early(&S::put_f0),      early(&S::get_f1),      early(&S::get_fd0),    early(&S::get_fdd0),
-          early(&S::get_fd1),     early(&S::get_fdd1),    early(&S::get_fmin),   early(&S::get_fdmin),
-          early(&S::get_fddmin),  early(&S::get_fdddmin), early(&S::get_fmax),   early(&S::get_fdmax),
-          early(&S::get_fddmax),  early(&S::get_fdddmax), early(&S::get_next),   early(&S::get_prev),
-          early(&S::get_value),   early(&S::put_value),   early(&S::get_typeName), early(&S::get_clone),
-          early(&S::get__dump),   early(&S::farr),        early(&S::fderiv),     early(&S::f),
-          early(&S::fd),          early(&S::fdd),         early(&S::fddd),       early(&S::hasValue),
-          early(&S::isVarValue)};
+  return {
+      early(&S::get_z0),     early(&S::put_z0),      early(&S::get_z1),       early(&S::get_f0),
+      early(&S::put_f0),     early(&S::get_f1),      early(&S::get_fd0),      early(&S::get_fdd0),
+      early(&S::get_fd1),    early(&S::get_fdd1),    early(&S::get_fmin),     early(&S::get_fdmin),
+      early(&S::get_fddmin), early(&S::get_fdddmin), early(&S::get_fmax),     early(&S::get_fdmax),
+      early(&S::get_fddmax), early(&S::get_fdddmax), early(&S::get_next),     early(&S::get_prev),
+      early(&S::get_value),  early(&S::put_value),   early(&S::get_typeName), early(&S::get_clone),
+      early(&S::get__dump),  early(&S::farr),        early(&S::fderiv),       early(&S::f),
+      early(&S::fd),         early(&S::fdd),         early(&S::fddd),         early(&S::hasValue),
+      early(&S::isVarValue)};
 }
 std::vector<EarlyCall> driveCalls() {
   using D = IVelDrive;
   std::vector<EarlyCall> calls = segmentCalls();
-  for (EarlyCall c : {early(&D::get_name), early(&D::put_name), early(&D::get_periodic),
-                      early(&D::put_periodic), early(&D::get_head), early(&D::put_segment),
-                      early(&D::add), early(&D::remove), early(&D::compile), early(&D::decompile),
-                      early(&D::clear), early(&D::htmlTable)})
+  for (EarlyCall c :
+       {early(&D::get_name), early(&D::put_name), early(&D::get_periodic), early(&D::put_periodic),
+        early(&D::get_head), early(&D::put_segment), early(&D::add), early(&D::remove),
+        early(&D::compile), early(&D::decompile), early(&D::clear), early(&D::htmlTable)})
     calls.push_back(c);
   return calls;
 }
 #ifdef HAVE_DRIVE_SERVER
 std::vector<EarlyCall> serverCalls() {
   using V = IVelDriveServer;
-  return {early(&V::get_version),   early(&V::get_driveCount), early(&V::get_drive),
-          early(&V::get_driveByName), early(&V::get_segmentTypeCount), early(&V::get_segmentType),
-          early(&V::get_segment),   early(&V::put_segment),    early(&V::add),
-          early(&V::remove),        early(&V::clear),          early(&V::newDrive)};
+  return {early(&V::get_version),
+          early(&V::get_driveCount),
+          early(&V::get_drive),
+          early(&V::get_driveByName),
+          early(&V::get_segmentTypeCount),
+          early(&V::get_segmentType),
+          early(&V::get_segment),
+          early(&V::put_segment),
+          early(&V::add),
+          early(&V::remove),
+          early(&V::clear),
+          early(&V::newDrive)};
 }
 #endif
 
@@ -228,12 +245,13 @@ Outcome lateCall(IDispatch* self, ITypeInfo* info, const FUNCDESC& fd, const Inp
   const bool put = fd.invkind == INVOKE_PROPERTYPUT;
   DISPPARAMS params{reversed.data(), put ? &named : nullptr, static_cast<UINT>(reversed.size()),
                     put ? 1u : 0u};
-  const WORD flags = fd.invkind == INVOKE_FUNC ? DISPATCH_METHOD
+  const WORD flags = fd.invkind == INVOKE_FUNC          ? DISPATCH_METHOD
                      : fd.invkind == INVOKE_PROPERTYGET ? DISPATCH_PROPERTYGET
                                                         : DISPATCH_PROPERTYPUT;
   EXCEPINFO ei{};
   UINT argErr = 0;
-  out.hr = self->Invoke(fd.memid, IID_NULL, LOCALE_USER_DEFAULT, flags, &params, &result, &ei, &argErr);
+  out.hr =
+      self->Invoke(fd.memid, IID_NULL, LOCALE_USER_DEFAULT, flags, &params, &result, &ei, &argErr);
   if (out.hr == DISP_E_EXCEPTION) out.hr = ei.scode;  // the member's own failure
   SysFreeString(ei.bstrSource);
   SysFreeString(ei.bstrDescription);
@@ -295,7 +313,8 @@ void compareEveryMember(IDispatch* a, void* b, const std::vector<EarlyCall>& cal
     // A failing member hands out nothing late-bound; farr gives a late-bound caller f only
     // (it passes one double by reference).
     const int doubles = FAILED(direct.hr) ? 0 : name == "farr" ? 1 : 4;
-    for (int k = 0; k < doubles; ++k) EXPECT_PRED2(sameDouble, late.d[k], direct.d[k]) << "double " << k;
+    for (int k = 0; k < doubles; ++k)
+      EXPECT_PRED2(sameDouble, late.d[k], direct.d[k]) << "double " << k;
     if (SUCCEEDED(direct.hr)) {
       EXPECT_EQ(late.n, direct.n);
       EXPECT_EQ(late.text, direct.text);
@@ -407,8 +426,10 @@ TEST_F(TypeLibraryTest, MembersHaveTheirDispatchIdsKindsAndHelpTexts) {
       {&IID_IVelDriveSeg, "fmin", 0x72, "minimum f-value of segment"},
       {&IID_IVelDriveSeg, "fmax", 0x6e, "maximum f-value of segment"},
       {&IID_IVelDriveSeg, "_dump", 0x7b, ""},
-      {&IID_IVelDriveSeg, "farr", 0xc8, "f,f',f'',f'''-value of segment at z - not yet implemented!"},
-      {&IID_IVelDriveSeg, "isVarValue", 0xcf, "can the segment's value 'type' explicitly be changed?"},
+      {&IID_IVelDriveSeg, "farr", 0xc8,
+       "f,f',f'',f'''-value of segment at z - not yet implemented!"},
+      {&IID_IVelDriveSeg, "isVarValue", 0xcf,
+       "can the segment's value 'type' explicitly be changed?"},
       {&IID_IVelDrive, "z0", 0x64, "Start z-value of segment"},
       {&IID_IVelDrive, "name", 0x12c, "name of drive"},
       {&IID_IVelDrive, "htmlTable", 0x195, "create html table"},
@@ -447,8 +468,8 @@ TEST_F(TypeLibraryTest, EverySegmentMemberLateBoundMatchesTheEarlyBoundCall) {
 
 TEST_F(TypeLibraryTest, EveryDriveMemberLateBoundMatchesTheEarlyBoundCall) {
   Twin a, b;
-  compareEveryMember(static_cast<IVelDrive*>(a.drive), static_cast<IVelDrive*>(b.drive), driveCalls(), 45,
-                     a.inputs(), b.inputs());
+  compareEveryMember(static_cast<IVelDrive*>(a.drive), static_cast<IVelDrive*>(b.drive),
+                     driveCalls(), 45, a.inputs(), b.inputs());
 }
 
 #ifdef HAVE_DRIVE_SERVER
@@ -478,7 +499,8 @@ TEST_F(TypeLibraryTest, LateBoundFarrWritesOnlyTheOneDoubleItIsGiven) {
   args[0].pdblVal = &target.f;
   TestVariant::r8(&args[1], 1.5);
   DISPPARAMS params{args, nullptr, 2, 0};
-  EXPECT_EQ(d->Invoke(0xc8, IID_NULL, 0, DISPATCH_METHOD, &params, nullptr, nullptr, nullptr), S_OK);
+  EXPECT_EQ(d->Invoke(0xc8, IID_NULL, 0, DISPATCH_METHOD, &params, nullptr, nullptr, nullptr),
+            S_OK);
   double f = 0;
   d->f(1.5, &f);
   EXPECT_EQ(target.f, f);

@@ -7,9 +7,9 @@
 #include "kernel/automation/vel_drive.h"
 #include "kernel/automation/vel_drive_seg.h"
 #include "kernel/model/segment_registry.h"
+#include "platform/com/errorinfo.h"
 #include "tests/kernel/automation/dispatch_helpers.h"
 #include "tests/kernel/support/error_capture.h"
-#include "platform/com/errorinfo.h"
 
 namespace {
 
@@ -146,7 +146,8 @@ TEST_F(VelDispatchTest, IntegerNamesSelectArrayMemberOnlyWhenItExists) {
     EXPECT_EQ(got.v.lVal, value);
   }
   // Texts that are no 32-bit decimal integer stay names.
-  for (const char* text : {"7a", "2147483648", " 7", "", "-"}) EXPECT_NE(dispIdOf(seg(), text), array) << text;
+  for (const char* text : {"7a", "2147483648", " 7", "", "-"})
+    EXPECT_NE(dispIdOf(seg(), text), array) << text;
   // Drives have no "_array": their integer names fail.
   EXPECT_EQ(dispIdOf(d1(), "7"), DISPID_UNKNOWN);
 }
@@ -206,7 +207,8 @@ TEST_F(VelDispatchTest, DispatchErrorCodes) {
   TestVariant result;
   DISPPARAMS none{nullptr, nullptr, 0, 0};
   UINT argErr = 99;
-  EXPECT_EQ(seg()->Invoke(0x64, IID_IVelDriveSeg, 0, DISPATCH_PROPERTYGET, &none, &result.v, nullptr, &argErr),
+  EXPECT_EQ(seg()->Invoke(0x64, IID_IVelDriveSeg, 0, DISPATCH_PROPERTYGET, &none, &result.v,
+                          nullptr, &argErr),
             DISP_E_UNKNOWNINTERFACE);
   EXPECT_EQ(argErr, 0u);
   ITypeInfo* info = reinterpret_cast<ITypeInfo*>(1);
@@ -224,8 +226,9 @@ TEST_F(VelDispatchTest, DispatchErrorCodes) {
   TestVariant::r8(&two[0], 1);
   TestVariant::r8(&two[1], 2);
   DISPPARAMS tooMany{two, nullptr, 2, 0};
-  EXPECT_EQ(seg()->Invoke(0xca, IID_NULL, 0, DISPATCH_METHOD, &tooMany, &result.v, nullptr, &argErr),
-            DISP_E_BADPARAMCOUNT);
+  EXPECT_EQ(
+      seg()->Invoke(0xca, IID_NULL, 0, DISPATCH_METHOD, &tooMany, &result.v, nullptr, &argErr),
+      DISP_E_BADPARAMCOUNT);
   TestBstr notNumber("abc");
   VARIANT text;
   VariantInit(&text);
@@ -243,12 +246,14 @@ TEST_F(VelDispatchTest, DispatchErrorCodes) {
   // A get of a dynamic member with arguments, or without a place for the result.
   const DISPID dyn = dispIdOf(seg(), "seg_codes_prop", fdexNameEnsure);
   DISPPARAMS one{&v, nullptr, 1, 0};
-  EXPECT_EQ(seg()->Invoke(dyn, IID_NULL, 0, DISPATCH_PROPERTYGET, &one, &result.v, nullptr, nullptr),
-            E_INVALIDARG);
+  EXPECT_EQ(
+      seg()->Invoke(dyn, IID_NULL, 0, DISPATCH_PROPERTYGET, &one, &result.v, nullptr, nullptr),
+      E_INVALIDARG);
   EXPECT_EQ(seg()->Invoke(dyn, IID_NULL, 0, DISPATCH_PROPERTYGET, &none, nullptr, nullptr, nullptr),
             E_INVALIDARG);
-  EXPECT_EQ(seg()->Invoke(dyn, IID_NULL, 0, DISPATCH_PROPERTYPUT, &tooMany, nullptr, nullptr, nullptr),
-            DISP_E_PARAMNOTOPTIONAL);
+  EXPECT_EQ(
+      seg()->Invoke(dyn, IID_NULL, 0, DISPATCH_PROPERTYPUT, &tooMany, nullptr, nullptr, nullptr),
+      DISP_E_PARAMNOTOPTIONAL);
 }
 
 TEST_F(VelDispatchTest, NumbersConvertAsAutomationDoes) {

@@ -52,7 +52,8 @@ struct InterfaceRow {
   std::vector<const IID*> refused;
 };
 
-class InterfacesTest : public VelDriveSegTest, public ::testing::WithParamInterface<InterfaceRow> {};
+class InterfacesTest : public VelDriveSegTest,
+                       public ::testing::WithParamInterface<InterfaceRow> {};
 
 TEST_P(InterfacesTest, QueryInterfaceAnswersExactlyTheClassesInterfaces) {
   IUnknown* object = GetParam().make();
@@ -72,12 +73,14 @@ TEST_P(InterfacesTest, QueryInterfaceAnswersExactlyTheClassesInterfaces) {
   EXPECT_EQ(object->QueryInterface(IID_IUnknown, nullptr), E_POINTER);
   // Every interface reaches the one object and its one reference count.
   IPersistPropertyBag2* persist = nullptr;
-  ASSERT_EQ(object->QueryInterface(IID_IPersistPropertyBag2, reinterpret_cast<void**>(&persist)), S_OK);
+  ASSERT_EQ(object->QueryInterface(IID_IPersistPropertyBag2, reinterpret_cast<void**>(&persist)),
+            S_OK);
   EXPECT_EQ(refCount(persist), 2u);
   EXPECT_EQ(persist->IsDirty(), S_FALSE);
   persist->Release();
   ISupportErrorInfo* errorInfo = nullptr;
-  ASSERT_EQ(object->QueryInterface(IID_ISupportErrorInfo, reinterpret_cast<void**>(&errorInfo)), S_OK);
+  ASSERT_EQ(object->QueryInterface(IID_ISupportErrorInfo, reinterpret_cast<void**>(&errorInfo)),
+            S_OK);
   EXPECT_EQ(errorInfo->InterfaceSupportsErrorInfo(*GetParam().own), S_OK);
   EXPECT_EQ(errorInfo->InterfaceSupportsErrorInfo(IID_IClassFactory), S_FALSE);
   errorInfo->Release();
@@ -87,10 +90,15 @@ TEST_P(InterfacesTest, QueryInterfaceAnswersExactlyTheClassesInterfaces) {
 INSTANTIATE_TEST_SUITE_P(
     AutomationClasses, InterfacesTest,
     ::testing::Values(
-        InterfaceRow{"Segment", [] { return static_cast<IUnknown*>(static_cast<IVelDriveSeg*>(new LineSegment)); },
-                     &IID_IVelDriveSeg, {&IID_IVelDrive, &IID_IVelDriveServer, &IID_IClassFactory, &IID_IVelBase}},
+        InterfaceRow{
+            "Segment",
+            [] { return static_cast<IUnknown*>(static_cast<IVelDriveSeg*>(new LineSegment)); },
+            &IID_IVelDriveSeg,
+            {&IID_IVelDrive, &IID_IVelDriveServer, &IID_IClassFactory, &IID_IVelBase}},
         InterfaceRow{"Drive", [] { return createVelDrive(); }, &IID_IVelDrive, {&IID_IVelDriveSeg}},
-        InterfaceRow{"Server", [] { return createVelDriveServer(); }, &IID_IVelDriveServer,
+        InterfaceRow{"Server",
+                     [] { return createVelDriveServer(); },
+                     &IID_IVelDriveServer,
                      {&IID_IVelDrive, &IID_IVelDriveSeg, &IID_IClassFactory}}),
     [](const auto& info) { return std::string(info.param.name); });
 

@@ -19,7 +19,8 @@ class VelDriveServerTest : public ::testing::Test {
     IUnknown* object = createVelDriveServer();
     ASSERT_NE(object, nullptr);
     object->AddRef();
-    ASSERT_EQ(object->QueryInterface(IID_IVelDriveServer, reinterpret_cast<void**>(&server.p)), S_OK);
+    ASSERT_EQ(object->QueryInterface(IID_IVelDriveServer, reinterpret_cast<void**>(&server.p)),
+              S_OK);
     object->Release();
   }
   // Every object made by a test is gone once the test let go of it.

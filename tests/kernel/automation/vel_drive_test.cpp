@@ -131,7 +131,7 @@ TEST_F(VelDriveTest, AddAndRemoveAlwaysAnswerSFalseAndReportWhatTheyRefuse) {
   EXPECT_EQ(drive_->add(nullptr), S_FALSE);
   EXPECT_EQ(ifc()->remove(nullptr), S_FALSE);
   EXPECT_TRUE(errors_.messages().empty());  // null arguments are skipped
-  EXPECT_EQ(drive_->add(a), S_FALSE);  // already linked
+  EXPECT_EQ(drive_->add(a), S_FALSE);       // already linked
   VelDrive* other = new VelDrive;
   other->AddRef();
   EXPECT_EQ(drive_->add(other), S_FALSE);  // a drive is no segment of a drive

@@ -59,7 +59,8 @@ TEST_F(EntryPointsTest, FactoryMakesObjectsOfItsClass) {
   IClassFactory* f = factoryFor(CLSID_VelDriveServer);
   ASSERT_NE(f, nullptr);
   IVelDriveServer* server = nullptr;
-  ASSERT_EQ(f->CreateInstance(nullptr, IID_IVelDriveServer, reinterpret_cast<void**>(&server)), S_OK);
+  ASSERT_EQ(f->CreateInstance(nullptr, IID_IVelDriveServer, reinterpret_cast<void**>(&server)),
+            S_OK);
   ASSERT_NE(server, nullptr);
   LONG n = 0;
   EXPECT_EQ(server->get_segmentTypeCount(&n), S_OK);

@@ -20,7 +20,7 @@ class OffSampleBumpLaw : public kBaseDrive {
 
 TEST(BaseDrive, SampledSearchReportsTheBestSampleIncludingTheEnd) {
   OffSampleBumpLaw law;
-  EXPECT_NEAR(law.fdmax(), 1.0 - 0.02 * 0.02, 1e-12);  // z = 0.50, not the true peak 1
+  EXPECT_NEAR(law.fdmax(), 1.0 - 0.02 * 0.02, 1e-12);    // z = 0.50, not the true peak 1
   EXPECT_NEAR(law.fddmin(), -2.0 * (1.0 - 0.52), 1e-9);  // z = 1 despite the summed steps
   EXPECT_NEAR(law.fddmax(), 2.0 * 0.52, 1e-12);          // z = 0
   EXPECT_EQ(law.fdddmin(), -2.0);

@@ -32,8 +32,8 @@ class RecordingLaw : public kBaseDrive {
   }
   double value(ValueType code) override {
     constexpr std::pair<ValueType, double> kAnswers[] = {
-        {vtFd0, 11.0}, {vtFd1, 13.0}, {vtFdd0, 17.0}, {vtFdd1, 19.0}, {vtCa, 2.0},
-        {vtCaStar, -23.0}, {vtCv, 7.0}, {vtCj, 3.0}, {vtCmdyn, 5.0}};
+        {vtFd0, 11.0},     {vtFd1, 13.0}, {vtFdd0, 17.0}, {vtFdd1, 19.0}, {vtCa, 2.0},
+        {vtCaStar, -23.0}, {vtCv, 7.0},   {vtCj, 3.0},    {vtCmdyn, 5.0}};
     for (auto [c, v] : kAnswers)
       if (c == code) return v;
     return 0.0;
@@ -57,7 +57,7 @@ struct Inner {
   Factory make;
   std::vector<double> joints{};
   int smooth = 2;
-  bool sampled = false;  // reports the base's sampled derivative extremes
+  bool sampled = false;   // reports the base's sampled derivative extremes
   bool caIsPeak = false;  // Ca and Cv are its f'' and f' peaks
 };
 
@@ -71,11 +71,14 @@ Factory poly5(double fd0, double fdd0, double fd1, double fdd1) {
 const Inner kLinear{"Linear", factory<kDrvLinear>()};
 const Inner kQuadParab{"QuadParab", factory<kDrvQuadParab>(), {0.5}, 1};
 const Inner kInclSine{"InclSine", factory<kDrvInclSine>(), {}, 2, false, true};
-const Inner kModTrapezRR{"ModTrapezRR", factory<kDrvModTrapezRR>(),
-                         {0.125, 0.375, 0.5, 0.625, 0.875}, 2, false, true};
+const Inner kModTrapezRR{
+    "ModTrapezRR", factory<kDrvModTrapezRR>(), {0.125, 0.375, 0.5, 0.625, 0.875}, 2, false, true};
 
 std::vector<Inner> mirrorInners() {
-  return {kLinear, kQuadParab, kInclSine, kModTrapezRR,
+  return {kLinear,
+          kQuadParab,
+          kInclSine,
+          kModTrapezRR,
           {"HarmComb", harmComb(0.0, 0.5), {0.125, 0.5}, 2, true},
           {"HarmCombFd0Lambda", harmComb(0.4, 0.3), {0.075, 0.3}, 2, true},
           {"HarmCombNegativeFd0", harmComb(-1.0, 0.2), {0.05, 0.2}, 2, true},
@@ -84,7 +87,10 @@ std::vector<Inner> mirrorInners() {
 
 // Point-symmetric laws, which kDrvLambda is meant for.
 std::vector<Inner> symmetricInners() {
-  return {kLinear, kQuadParab, kInclSine, kModTrapezRR,
+  return {kLinear,
+          kQuadParab,
+          kInclSine,
+          kModTrapezRR,
           {"Poly5RestToRest", poly5(0, 0, 0, 0), {}, 2, true},
           {"Poly5EqualSlopes", poly5(0.2, 0, 0.2, 0), {}, 2, true},
           {"Poly5OppositeCurvatures", poly5(0, 1, 0, -1), {}, 2, true}};
@@ -159,10 +165,11 @@ TEST(Inverse, SetterAndValueReachTheMirroredCode) {
   const struct {
     ValueType code, innerCode;
     double sign;  // the wrapped law sees sign·v and answers sign·value
-  } forwards[] = {{vtFd0, vtFd1, 1},   {vtFd1, vtFd0, 1},       {vtFdd0, vtFdd1, -1},
-                  {vtFdd1, vtFdd0, -1}, {vtCa, vtCa, -1},        {vtCaStar, vtCaStar, -1},
-                  {vtLambda, vtLambda, 1}, {vtCv, vtCv, 1},     {vtCj, vtCj, 1},
-                  {vtCaEqCaStar, vtCaEqCaStar, 1}};
+  } forwards[] = {{vtFd0, vtFd1, 1},       {vtFd1, vtFd0, 1},
+                  {vtFdd0, vtFdd1, -1},    {vtFdd1, vtFdd0, -1},
+                  {vtCa, vtCa, -1},        {vtCaStar, vtCaStar, -1},
+                  {vtLambda, vtLambda, 1}, {vtCv, vtCv, 1},
+                  {vtCj, vtCj, 1},         {vtCaEqCaStar, vtCaEqCaStar, 1}};
   for (const auto& c : forwards) {
     auto owned = std::make_unique<RecordingLaw>();
     RecordingLaw* inner = owned.get();
@@ -180,9 +187,9 @@ TEST(Lambda, CharacteristicValuesScaleWithTheirHalf) {
   kDrvLambda law(std::make_unique<RecordingLaw>());
   ASSERT_EQ(law.setValue(vtLambda, 0.25), 0);
   const std::pair<ValueType, double> expected[] = {
-      {vtCa, 4.0},    {vtCaStar, 4.0 / 3},     {vtCj, 12.0},  {vtCjStar, 4.0 / 3},
-      {vtCmdyn, 10.0}, {vtCmdynStar, 10.0 / 3}, {vtCv, 7.0},   {vtFd0, 11.0},
-      {vtFdd0, 34.0}, {vtFdd1, 19.0 / 1.5},    {vtLambda, 0.25}};
+      {vtCa, 4.0},     {vtCaStar, 4.0 / 3},     {vtCj, 12.0},    {vtCjStar, 4.0 / 3},
+      {vtCmdyn, 10.0}, {vtCmdynStar, 10.0 / 3}, {vtCv, 7.0},     {vtFd0, 11.0},
+      {vtFdd0, 34.0},  {vtFdd1, 19.0 / 1.5},    {vtLambda, 0.25}};
   for (auto [code, v] : expected) EXPECT_DOUBLE_EQ(law.value(code), v) << code;
 }
 
@@ -202,25 +209,26 @@ TEST(Lambda, SettersOtherThanLambdaReachTheWrappedLaw) {
 }
 
 SetterCase lambdaCase(const char* name, double v, int result, double stored, bool evaluates) {
-  return {name,   [] { return std::make_unique<kDrvLambda>(std::make_unique<kDrvInclSine>()); },
-          vtLambda, v, result, valueOf(vtLambda), stored, evaluates};
+  return {name,     [] { return std::make_unique<kDrvLambda>(std::make_unique<kDrvInclSine>()); },
+          vtLambda, v,
+          result,   valueOf(vtLambda),
+          stored,   evaluates};
 }
 
 // Stored as given inside [0, 1], moved just inside beyond it; a lambda within 2ε of 0 or 1
 // leaves the output alone.
 INSTANTIATE_TEST_SUITE_P(
     Lambda, LawSetter,
-    testing::Values(lambdaCase("InsideIsStored", 0.3, 0, 0.3, true),
-                    lambdaCase("AboveOneMovesJustBelowOne", 1.2, 0, 1.0 - kEps, false),
-                    lambdaCase("BelowZeroMovesJustAboveZero", -0.5, 0, kEps, false),
-                    lambdaCase("ZeroIsStored", 0.0, 0, 0.0, false),
-                    lambdaCase("TwoEpsilonBelowOneIsDegenerate", 1.0 - 2 * kEps, 0,
-                               1.0 - 2 * kEps, false),
-                    lambdaCase("FourEpsilonBelowOneEvaluates", 1.0 - 4 * kEps, 0,
-                               1.0 - 4 * kEps, true),
-                    // Fault mended: NaN was neither stored nor reported (result 0).
-                    lambdaCase("NaNIsRefused", std::numeric_limits<double>::quiet_NaN(),
-                               kLawLambdaRefused, 0.5, true)),
+    testing::Values(
+        lambdaCase("InsideIsStored", 0.3, 0, 0.3, true),
+        lambdaCase("AboveOneMovesJustBelowOne", 1.2, 0, 1.0 - kEps, false),
+        lambdaCase("BelowZeroMovesJustAboveZero", -0.5, 0, kEps, false),
+        lambdaCase("ZeroIsStored", 0.0, 0, 0.0, false),
+        lambdaCase("TwoEpsilonBelowOneIsDegenerate", 1.0 - 2 * kEps, 0, 1.0 - 2 * kEps, false),
+        lambdaCase("FourEpsilonBelowOneEvaluates", 1.0 - 4 * kEps, 0, 1.0 - 4 * kEps, true),
+        // Fault mended: NaN was neither stored nor reported (result 0).
+        lambdaCase("NaNIsRefused", std::numeric_limits<double>::quiet_NaN(), kLawLambdaRefused, 0.5,
+                   true)),
     setterName);
 
 TEST(Wrappers, WithoutInnerAnswerFallbacks) {

@@ -16,7 +16,7 @@ namespace {
 // Fault mended (rows with fd0 < 0): fmin was 0 although a negative start slope makes f dip
 // below 0.
 std::vector<LawCase> rows() {
-  std::vector<std::pair<double, double>> grid = {{0.0, 0.5}, {0.4, 0.3},  {1.0, 0.5},
+  std::vector<std::pair<double, double>> grid = {{0.0, 0.5},  {0.4, 0.3}, {1.0, 0.5},
                                                  {-3.0, 0.5}, {0.9, 0.9}, {0.99, 0.05},
                                                  {1.0, 0.95}, {-1.0, 0.2}};
   std::mt19937 rng(20240611);
@@ -25,15 +25,16 @@ std::vector<LawCase> rows() {
   std::vector<LawCase> v;
   for (auto [fd0, l] : grid) {
     const bool odd = v.size() % 2;
-    LawCase c{label("HarmComb", fd0, l), factory<kDrvHarmComb>({{vtLambda, l}, {vtFd0, fd0}}),
+    LawCase c{label("HarmComb", fd0, l),
+              factory<kDrvHarmComb>({{vtLambda, l}, {vtFd0, fd0}}),
               {{vtFd0, fd0}, {vtFd1, 0.0}, {vtFdd0, 0.0}},
               {l / 4, l}};
     c.derivatives(Extreme::kSampled);
     // Ca: the acceleration peak at the end of the first quarter wave; Cv: the slope at the
     // inflection point λ; Ca*: the deceleration still acting at the reversal z = 1.
-    c.peaks = {{vtCa, 2, Peak::kMax, 0.0},     {vtCa, 2, Peak::kAt, l / 4},
-               {vtCv, 1, Peak::kMax, 0.0},     {vtCv, 1, Peak::kAt, l},
-               {vtNone, 2, Peak::kAt, l},      {vtCaStar, 2, Peak::kAt, 1.0}};
+    c.peaks = {{vtCa, 2, Peak::kMax, 0.0}, {vtCa, 2, Peak::kAt, l / 4},
+               {vtCv, 1, Peak::kMax, 0.0}, {vtCv, 1, Peak::kAt, l},
+               {vtNone, 2, Peak::kAt, l},  {vtCaStar, 2, Peak::kAt, 1.0}};
     c.rebuildFrom = factory<kDrvHarmComb>({{vtFd0, fd0}});
     c.rebuildCodes = {odd ? vtFdd1 : vtCaStar};
     c.settable = {vtLambda, vtFd0, vtFdd1, vtCaStar};
@@ -50,7 +51,7 @@ constexpr double kQuarterPiSq = veldrive::kPi * veldrive::kPi / 4.0;
 
 SetterCase on(const char* name, ValueType code, double v, int result, ValueType read,
               double expected, double lambda = 0.5) {
-  return {name, factory<kDrvHarmComb>({{vtLambda, lambda}}), code, v, result, valueOf(read),
+  return {name,    factory<kDrvHarmComb>({{vtLambda, lambda}}), code, v, result, valueOf(read),
           expected};
 }
 
@@ -68,11 +69,10 @@ INSTANTIATE_TEST_SUITE_P(
         on("LambdaOneIsRefused", vtLambda, 1.0, kLawLambdaRefused, vtLambda, 0.5),
         on("LambdaZeroIsRefused", vtLambda, 0.0, kLawLambdaRefused, vtLambda, 0.5),
         on("LambdaNaNIsRefused", vtLambda, kNaN, kLawLambdaRefused, vtLambda, 0.5),
-        on("CaStarBelowQuarterPiSquaredIsRefused", vtCaStar, -2.0, kLawBeyondLimit, vtLambda,
-           0.5),
+        on("CaStarBelowQuarterPiSquaredIsRefused", vtCaStar, -2.0, kLawBeyondLimit, vtLambda, 0.5),
         // Fault mended: |Ca*| = π²/4 exactly passed the check and set lambda to 0.
-        on("CaStarAtQuarterPiSquaredIsRefused", vtCaStar, -kQuarterPiSq, kLawBeyondLimit,
-           vtLambda, 0.5),
+        on("CaStarAtQuarterPiSquaredIsRefused", vtCaStar, -kQuarterPiSq, kLawBeyondLimit, vtLambda,
+           0.5),
         on("CaStarInfiniteIsRefused", vtCaStar, -kInf, kLawBeyondLimit, vtLambda, 0.5),
         on("CaStarNaNIsRefused", vtCaStar, kNaN, kLawBeyondLimit, vtLambda, 0.5),
         SetterCase{"CaStarSignIsIgnored", factory<kDrvHarmComb>({{vtFd0, 0.4}}), vtCaStar, 12.0,

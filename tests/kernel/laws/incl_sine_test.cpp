@@ -10,8 +10,10 @@ namespace {
 // Cmdyn is given to three digits (8.16).
 LawCase inclSine() {
   LawCase c{"InclSine", factory<kDrvInclSine>()};
-  c.peaks = {{vtCv, 1, Peak::kMax, 0.0},           {vtCa, 2, Peak::kSigned, 0.0, 0.5},
-             {vtCj, 3, Peak::kSigned, 0.0, 0.25},  {vtCmdyn, kPower, Peak::kMax, 0.0, 1.0, 1e-3}};
+  c.peaks = {{vtCv, 1, Peak::kMax, 0.0},
+             {vtCa, 2, Peak::kSigned, 0.0, 0.5},
+             {vtCj, 3, Peak::kSigned, 0.0, 0.25},
+             {vtCmdyn, kPower, Peak::kMax, 0.0, 1.0, 1e-3}};
   return c;
 }
 

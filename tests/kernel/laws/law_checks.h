@@ -86,17 +86,17 @@ struct Peak {
 
 struct LawCase {
   std::string label;
-  Factory make;                   // the law with its parameters set
-  Settings given{};               // end values asked for (fd0, fd1, fdd0, fdd1)
-  std::vector<double> joints{};   // piece boundaries
-  int smooth = 2;                 // f .. f^(smooth) are continuous at the joints
+  Factory make;                  // the law with its parameters set
+  Settings given{};              // end values asked for (fd0, fd1, fdd0, fdd1)
+  std::vector<double> joints{};  // piece boundaries
+  int smooth = 2;                // f .. f^(smooth) are continuous at the joints
   Extreme extremes[4] = {Extreme::kExact, Extreme::kExact, Extreme::kExact, Extreme::kExact};
-  double extremeTol = 1e-4;       // of the magnitude; published rounded figures need more
+  double extremeTol = 1e-4;  // of the magnitude; published rounded figures need more
   std::vector<Peak> peaks{};
   std::function<double(double)> reference{};  // f by another construction, if any
-  Factory rebuildFrom{};          // a law that setting rebuildCodes turns into this one
+  Factory rebuildFrom{};                      // a law that setting rebuildCodes turns into this one
   std::vector<ValueType> rebuildCodes{};
-  bool ignoresOthers = true;      // every code outside settable returns 0, changes nothing
+  bool ignoresOthers = true;  // every code outside settable returns 0, changes nothing
   std::vector<ValueType> settable{};
   void derivatives(Extreme e) { extremes[1] = extremes[2] = extremes[3] = e; }
   friend void PrintTo(const LawCase& c, std::ostream* os) { *os << c.label; }
@@ -163,7 +163,8 @@ inline void expectSameCurve(kBaseDrive& a, kBaseDrive& b, double relTol, int las
   for (int k = 0; k <= last; ++k) {
     const double tol = relTol * magnitude(b, k);
     for (int i = 0; i <= 40; ++i)
-      EXPECT_NEAR(at(a, i / 40.0)[k], at(b, i / 40.0)[k], tol) << "f" << k << "(" << i / 40.0 << ")";
+      EXPECT_NEAR(at(a, i / 40.0)[k], at(b, i / 40.0)[k], tol)
+          << "f" << k << "(" << i / 40.0 << ")";
   }
 }
 

@@ -36,9 +36,11 @@ std::vector<LawCase> rows() {
     // f leaves [0, 1] for negative slopes (the base's 0 and 1); f''' is sampled by the base.
     c.extremes[0] = Extreme::kUnchecked;
     c.extremes[3] = Extreme::kSampled;
-    c.peaks = {{vtCa, 2, Peak::kSigned, 0.0, l}, {vtCaStar, 2, Peak::kSigned, l, 1.0},
-               {vtCv, 1, Peak::kAt, l},          {vtNone, 2, Peak::kAt, l}};  // inflection
-    if (!(fd0 == 1.0 && fd1 == 1.0)) {  // the line f = z: Ca* = 0 for every λ
+    c.peaks = {{vtCa, 2, Peak::kSigned, 0.0, l},
+               {vtCaStar, 2, Peak::kSigned, l, 1.0},
+               {vtCv, 1, Peak::kAt, l},
+               {vtNone, 2, Peak::kAt, l}};  // inflection
+    if (!(fd0 == 1.0 && fd1 == 1.0)) {      // the line f = z: Ca* = 0 for every λ
       c.rebuildFrom = factory<kDrvModSine>({{vtFd0, fd0}, {vtFd1, fd1}});
       c.rebuildCodes = {vtCaStar};
     }

@@ -19,8 +19,10 @@ LawCase restToRest() {
   c.joints = {0.125, 0.375, 0.5, 0.625, 0.875};
   c.extremeTol = 1e-3;
   c.peaks = {{vtCv, 1, Peak::kMax, 0.0},
-             {vtCa, 2, Peak::kMax, 0.0, 1.0, 1e-3},     {vtCaStar, 2, Peak::kMin, 0.0, 1.0, 1e-3},
-             {vtCj, 3, Peak::kMax, 0.0, 1.0, 1e-3},     {vtCjStar, 3, Peak::kMin, 0.0, 1.0, 1e-3},
+             {vtCa, 2, Peak::kMax, 0.0, 1.0, 1e-3},
+             {vtCaStar, 2, Peak::kMin, 0.0, 1.0, 1e-3},
+             {vtCj, 3, Peak::kMax, 0.0, 1.0, 1e-3},
+             {vtCjStar, 3, Peak::kMin, 0.0, 1.0, 1e-3},
              {vtCmdyn, kPower, Peak::kMax, 0.0, 1.0, 1e-3},
              {vtCmdynStar, kPower, Peak::kMin, 0.0, 1.0, 1e-3}};
   return c;
@@ -35,13 +37,17 @@ std::vector<LawCase> rows() {
   std::uniform_real_distribution<double> lambda(0.05, 0.95);
   for (int i = 0; i < 12; ++i) grid.push_back(lambda(rng));
   for (double l : grid) {
-    LawCase c{label("ModTrapez", l), factory<kDrvModTrapez>({{vtLambda, l}}),
+    LawCase c{label("ModTrapez", l),
+              factory<kDrvModTrapez>({{vtLambda, l}}),
               {{vtFd0, 0.0}, {vtFd1, 0.0}, {vtFdd0, 0.0}},
               {l / 4, 0.75 * l, l, (3 * l + 1) / 4}};
     c.derivatives(Extreme::kSampled);
-    c.peaks = {{vtCa, 2, Peak::kMax, 0.0, 1.0, 1e-9},   {vtCaStar, 2, Peak::kMin, 0.0, 1.0, 1e-9},
-               {vtCv, 1, Peak::kMax, 0.0, 1.0, 1e-6},   {vtCv, 1, Peak::kAt, l},
-               {vtNone, 2, Peak::kAt, l},               {vtCaStar, 2, Peak::kAt, 1.0},
+    c.peaks = {{vtCa, 2, Peak::kMax, 0.0, 1.0, 1e-9},
+               {vtCaStar, 2, Peak::kMin, 0.0, 1.0, 1e-9},
+               {vtCv, 1, Peak::kMax, 0.0, 1.0, 1e-6},
+               {vtCv, 1, Peak::kAt, l},
+               {vtNone, 2, Peak::kAt, l},
+               {vtCaStar, 2, Peak::kAt, 1.0},
                {vtCmdyn, kPower, Peak::kMax, 0.0, 1.0, 2e-4},
                {vtCmdynStar, kPower, Peak::kMin, 0.0, 1.0, 2e-4}};
     c.rebuildFrom = factory<kDrvModTrapez>();
@@ -59,7 +65,7 @@ constexpr double kInf = std::numeric_limits<double>::infinity();
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 
 SetterCase on(const char* name, ValueType code, double v, int result, double lambda) {
-  return {name, factory<kDrvModTrapez>({{vtLambda, 0.4}}), code, v, result, valueOf(vtLambda),
+  return {name,  factory<kDrvModTrapez>({{vtLambda, 0.4}}), code, v, result, valueOf(vtLambda),
           lambda};
 }
 

@@ -40,13 +40,18 @@ std::vector<LawCase> rows() {
   std::vector<LawCase> v;
   for (auto [l, c] : grid) {
     const double from = c * l, to = 1.0 - (1.0 - l) * c;  // the straight piece
-    LawCase row{label("SineLinear", l, c), factory<kDrvSineLinear>({{vtLambda, l}, {vtC, c}}),
-                {{vtFd0, 0.0}, {vtFd1, 0.0}}, {from, to}};
+    LawCase row{label("SineLinear", l, c),
+                factory<kDrvSineLinear>({{vtLambda, l}, {vtC, c}}),
+                {{vtFd0, 0.0}, {vtFd1, 0.0}},
+                {from, to}};
     // z = to itself still belongs to the first wave when c = 1.
-    row.peaks = {{vtCa, 2, Peak::kAt, 0.0},          {vtCaStar, 2, Peak::kAt, 1.0},
-                 {vtCv, 1, Peak::kMax, 0.0},         {vtCj, 3, Peak::kMin, 0.0, from, 1e-4},
+    row.peaks = {{vtCa, 2, Peak::kAt, 0.0},
+                 {vtCaStar, 2, Peak::kAt, 1.0},
+                 {vtCv, 1, Peak::kMax, 0.0},
+                 {vtCj, 3, Peak::kMin, 0.0, from, 1e-4},
                  {vtCjStar, 3, Peak::kMin, to + 1e-12, 1.0, 1e-4},
-                 {vtCmdyn, kPower, Peak::kMax, 0.0}, {vtCmdynStar, kPower, Peak::kMin, 0.0}};
+                 {vtCmdyn, kPower, Peak::kMax, 0.0},
+                 {vtCmdynStar, kPower, Peak::kMin, 0.0}};
     if (l == 0.5 && c == 1.0)  // the harmonic sine
       row.reference = [](double z) { return (1.0 - std::cos(kPi * z)) / 2.0; };
     row.rebuildFrom = factory<kDrvSineLinear>();
@@ -61,10 +66,15 @@ INSTANTIATE_TEST_SUITE_P(SineLinear, LawProperties, testing::ValuesIn(rows()));
 
 SetterCase on(const char* name, ValueType code, double v, int result, double lambda, double c) {
   const bool readC = code == vtC;
-  return {name,          factory<kDrvSineLinear>({{vtLambda, 0.4}, {vtC, 0.6}}),
-          code,          v,
-          result,        readC ? curveC : curveLambda,
-          readC ? c : lambda, true, 1e-9};
+  return {name,
+          factory<kDrvSineLinear>({{vtLambda, 0.4}, {vtC, 0.6}}),
+          code,
+          v,
+          result,
+          readC ? curveC : curveLambda,
+          readC ? c : lambda,
+          true,
+          1e-9};
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -89,8 +99,8 @@ INSTANTIATE_TEST_SUITE_P(
                     on("ZeroStartCurvatureKeepsTheLaw", vtFdd0, 1e-8, kLawOk, 0.4, 0.6),
                     on("ZeroEndCurvatureKeepsTheLaw", vtCaStar, -1e-8, kLawOk, 0.4, 0.6),
                     SetterCase{"EqualEndCurvaturesGiveTheHarmonicSine",
-                               factory<kDrvSineLinear>({{vtFdd0, 5.0}}, false), vtFdd1,
-                               5.0 + 1e-8, kLawOk, curveC, 1.0, true, 1e-9}),
+                               factory<kDrvSineLinear>({{vtFdd0, 5.0}}, false), vtFdd1, 5.0 + 1e-8,
+                               kLawOk, curveC, 1.0, true, 1e-9}),
     setterName);
 
 }  // namespace

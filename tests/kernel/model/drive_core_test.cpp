@@ -102,7 +102,9 @@ class Relay : public Joint {
   using Joint::Joint;
   const char* typeName() override { return "Relay"; }
   bool isKnownValue(ValueType c) override { return c == vtFd1 && isCompiled(); }
-  bool isVarValue(ValueType c, int s) override { return c == vtFd0 || VelDriveSegImp::isVarValue(c, s); }
+  bool isVarValue(ValueType c, int s) override {
+    return c == vtFd0 || VelDriveSegImp::isVarValue(c, s);
+  }
   int compile(int) override {
     ++gCount.compileCalls;
     if (!isCompiled() && src[0] != vsNone) setLaw(new kDrvLinear);
@@ -172,10 +174,9 @@ TEST_F(DriveCoreTest, InvalidInsertAndForeignRemoveAreReportedAndChangeNothing) 
   EXPECT_EQ(d.remove(nullptr), 2);
   EXPECT_EQ(other.remove(a), 2);  // a member of another drive is no member of this one
   EXPECT_EQ(errors_.messages(),
-            (std::vector<std::string>{"Attempt to insert invalid drive segment.",
-                                      "segment is no member of drive.",
-                                      "segment is no member of drive.",
-                                      "segment is no member of drive."}));
+            (std::vector<std::string>{
+                "Attempt to insert invalid drive segment.", "segment is no member of drive.",
+                "segment is no member of drive.", "segment is no member of drive."}));
   EXPECT_EQ(d.head(), a);
 }
 
@@ -527,7 +528,8 @@ TEST_F(DriveCoreTest, EvaluationEqualsFirstContainingSegmentOverRandomChains) {
     // A client moves one boundary behind the drive's back, now and then past a neighbour, so
     // the chain goes out of order (the lookup cache once missed that).
     IVelDriveSegImp* moved = d.head();
-    for (int k = static_cast<int>(unit(rng) * n); k > 0 && moved->next(); --k) moved = moved->next();
+    for (int k = static_cast<int>(unit(rng) * n); k > 0 && moved->next(); --k)
+      moved = moved->next();
     const double lo = moved->prev() ? moved->prev()->z0() : moved->z0() - 1;
     const double hi = moved->next() ? moved->next()->z0() : moved->z0() + 1;
     moved->setValue(vtZ0, vsExplicit, lo - 2.0 + unit(rng) * (hi - lo + 4.0));

@@ -38,8 +38,8 @@ VelDriveSeg* add(RefDrive& d, const char* type, double z0, double f0) {
 }
 
 std::string cell(const std::string& content, bool blue = false) {
-  return std::string("  <td align='center'") + (blue ? " style=\"color:'blue'\">" : ">") +
-         content + "</td>\n";
+  return std::string("  <td align='center'") + (blue ? " style=\"color:'blue'\">" : ">") + content +
+         "</td>\n";
 }
 
 TEST(DriveTable, EmptyDriveGivesHeaderRowAlone) {
@@ -52,12 +52,14 @@ TEST(DriveTable, LinearThenEndSegmentRowsByteForByte) {
   add(d, "Linear", 0, 0);
   add(d, "Linear", 3, 1);
   // Linear has z0..fdd1 only; its slope is the chord 1/3, its curvature 0.
-  std::string row0 = "<tr>\n" + cell("0") + "  <td align='center' style=\"color:'red'\">Linear</td>\n" +
-                     cell("0", true) + cell("3") + cell("0", true) + cell("1") + cell("0.333333") +
-                     cell("0.333333") + cell("0") + cell("0");
-  std::string row1 = "<tr>\n" + cell("1") + "  <td align='center' style=\"color:'red'\">Linear</td>\n" +
-                     cell("3", true) + cell("3") + cell("1", true) + cell("1") + cell("0") + cell("0") +
+  std::string row0 = "<tr>\n" + cell("0") +
+                     "  <td align='center' style=\"color:'red'\">Linear</td>\n" + cell("0", true) +
+                     cell("3") + cell("0", true) + cell("1") + cell("0.333333") + cell("0.333333") +
                      cell("0") + cell("0");
+  std::string row1 = "<tr>\n" + cell("1") +
+                     "  <td align='center' style=\"color:'red'\">Linear</td>\n" + cell("3", true) +
+                     cell("3") + cell("1", true) + cell("1") + cell("0") + cell("0") + cell("0") +
+                     cell("0");
   for (int i = 0; i < 9; ++i) {
     row0 += cell("-");
     row1 += cell("-");

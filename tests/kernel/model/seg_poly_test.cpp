@@ -82,9 +82,13 @@ TEST_F(ModTrapezSegment, BuildsTheLawTheEndCurvaturesCallFor) {
     bool (*lawIs)(VelDriveSegImp&);
   };
   auto rr = [](VelDriveSegImp& s) { return lawAs<kDrvModTrapezRR>(s) != nullptr; };
-  auto lambdaRR = [](VelDriveSegImp& s) { return wrappedLawAs<kDrvLambda, kDrvModTrapezRR>(s) != nullptr; };
+  auto lambdaRR = [](VelDriveSegImp& s) {
+    return wrappedLawAs<kDrvLambda, kDrvModTrapezRR>(s) != nullptr;
+  };
   auto toReversal = [](VelDriveSegImp& s) { return lawAs<kDrvModTrapez>(s) != nullptr; };
-  auto fromReversal = [](VelDriveSegImp& s) { return wrappedLawAs<kDrvInverse, kDrvModTrapez>(s) != nullptr; };
+  auto fromReversal = [](VelDriveSegImp& s) {
+    return wrappedLawAs<kDrvInverse, kDrvModTrapez>(s) != nullptr;
+  };
   auto none = [](VelDriveSegImp& s) { return s.law() == nullptr; };
   const Case cases[] = {
       {"nothing set", {}, 0, rr},

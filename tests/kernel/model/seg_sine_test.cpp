@@ -27,7 +27,7 @@ TEST_F(InclSineSegment, PlainLawUntilLambdaIsSet) {
   EXPECT_FALSE(a->hasValue(vtLambda));
   EXPECT_EQ(a->compile(vsDerived), 0);
   EXPECT_NE(lawAs<kDrvInclSine>(*a), nullptr);
-  EXPECT_NEAR(a->value(vtCa), 2 * kPi, kTol);  // dimensionless, from the law
+  EXPECT_NEAR(a->value(vtCa), 2 * kPi, kTol);   // dimensionless, from the law
   EXPECT_NEAR(evalAt(*a, 1.0)[1], 10.0, kTol);  // f' = 2·stroke/length at the middle
   for (ValueType t : {vtFd0, vtFd1, vtFdd0, vtFdd1}) EXPECT_EQ(a->value(t), 0.0);  // rests
 }
@@ -210,7 +210,7 @@ TEST_F(ModSineSegment, EqualPeaksWithEqualSlopesStillBuildsAUsableLaw) {
   s->setValue(vtFd1, vsDerived, 0.0);
   s->setValue(vtLambda, vsExplicit, 0.3);
   s->setValue(vtCaEqCaStar, vsExplicit, 123.0);  // the value is ignored
-  EXPECT_EQ(s->compile(vsDerived), 0);  // the law's 1012 is not passed on
+  EXPECT_EQ(s->compile(vsDerived), 0);           // the law's 1012 is not passed on
   ASSERT_NE(lawAs<kDrvModSine>(*s), nullptr);
   expectJoinsEndPoints(*s);
 }

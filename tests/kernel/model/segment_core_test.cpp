@@ -34,8 +34,7 @@ class RecordingLaw : public kDrvLinear {
 // Two segments chained: the first runs from (z0, f0) to (z1, f1).
 struct Chain {
   TestSegment first, end;
-  Chain(double z0, double f0, double z1, double f1, kBaseDrive* law)
-      : first(z0, f0), end(z1, f1) {
+  Chain(double z0, double f0, double z1, double f1, kBaseDrive* law) : first(z0, f0), end(z1, f1) {
     first.setNext(&end);
     end.setPrev(&first);
     first.give(law);
@@ -139,8 +138,8 @@ TEST(SegmentCore, OnlyStartValuesAreVariableAndOnlyForClient) {
 }
 
 TEST(ValueNames, LookupIsExactAndCaseSensitiveBothWays) {
-  const char* names[] = {"z0",  "z1", "f0", "f1", "fd0", "fd1",    "fdd0",   "fdd1",  "lambda",
-                         "c",   "Ca", "Ca*", "Cv", "Cj", "Cj*", "Cmdyn", "Cmdyn*", "Ca=Ca*"};
+  const char* names[] = {"z0", "z1", "f0",  "f1", "fd0", "fd1", "fdd0",  "fdd1",   "lambda",
+                         "c",  "Ca", "Ca*", "Cv", "Cj",  "Cj*", "Cmdyn", "Cmdyn*", "Ca=Ca*"};
   int code = 1;
   for (const char* n : names) {
     EXPECT_EQ(valueTypeFromName(n), code) << n;

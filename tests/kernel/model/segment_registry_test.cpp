@@ -17,8 +17,8 @@ TEST_F(SegmentRegistry, NineNamesWithLinearQuadParabAndSineInTheirPlaces) {
   EXPECT_STREQ(segmentTypeName(0), "Linear");
   EXPECT_STREQ(segmentTypeName(1), "QuadParab");
   EXPECT_STREQ(segmentTypeName(4), "Sine");
-  const std::set<std::string> want = {"Linear", "QuadParab", "InclSine", "Sine", "SineLinear",
-                                      "ModSine", "Poly5", "ModTrapez", "HarmComb"};
+  const std::set<std::string> want = {"Linear",  "QuadParab", "InclSine",  "Sine",    "SineLinear",
+                                      "ModSine", "Poly5",     "ModTrapez", "HarmComb"};
   std::set<std::string> got;
   for (int i = 0; i < segmentTypeCount(); ++i) got.insert(segmentTypeName(i));
   EXPECT_EQ(got, want);

@@ -33,9 +33,9 @@ TEST(ReportError, GoesThroughTheHookOrTheDefaultBox) {
   EXPECT_EQ(setErrorHook(nullptr), hook);
   const std::string longText(3000, 'x');
   EXPECT_EQ(reportError("%s", longText.c_str()), 0);
-  EXPECT_EQ(gShown, (std::vector<std::string>{
-                        "kError: Drive with index 3 not in drive servers container.",
-                        "kError: " + longText.substr(0, kMessageBufferSize - 1)}));
+  EXPECT_EQ(gShown,
+            (std::vector<std::string>{"kError: Drive with index 3 not in drive servers container.",
+                                      "kError: " + longText.substr(0, kMessageBufferSize - 1)}));
   setErrorHook(previous);
   setMessageBoxHandler(previousBox);
 }

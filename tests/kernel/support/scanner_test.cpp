@@ -94,10 +94,12 @@ TEST(Scanner, ReadsEachSpecifier) {
 }
 
 TEST(Scanner, IntegersTakeSignTokensAndSaturateAt32Bits) {
-  const std::pair<const char*, int> cases[] = {
-      {"+17", 17},          {"- 17", -17},        {"2147483647", 2147483647},
-      {"2147483648", 2147483647}, {"-2147483648", -2147483647 - 1},
-      {"-99999999999999999999", -2147483647 - 1}};
+  const std::pair<const char*, int> cases[] = {{"+17", 17},
+                                               {"- 17", -17},
+                                               {"2147483647", 2147483647},
+                                               {"2147483648", 2147483647},
+                                               {"-2147483648", -2147483647 - 1},
+                                               {"-99999999999999999999", -2147483647 - 1}};
   for (auto [text, value] : cases) {
     for (const char* format : {"%d", "%i"}) {
       const char* stream = text;

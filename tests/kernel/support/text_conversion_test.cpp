@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include <memory>
 #include <cstring>
+#include <memory>
 #include <random>
 #include <string>
 
@@ -90,7 +90,8 @@ TEST(TextConversion, BufferConversionCutsAtCharacterBoundaryAndTerminates) {
   const struct {
     int size;
     const char8_t* expected;
-  } cases[] = {{1, u8""}, {2, u8"K"}, {3, u8"K"}, {4, u8"Kä"}, {7, u8"Kä"}, {8, u8"Kä😀"}, {9, u8"Kä😀x"}, {32, u8"Kä😀x"}};
+  } cases[] = {{1, u8""},   {2, u8"K"},   {3, u8"K"},    {4, u8"Kä"},
+               {7, u8"Kä"}, {8, u8"Kä😀"}, {9, u8"Kä😀x"}, {32, u8"Kä😀x"}};
   for (const auto& c : cases) {
     char buffer[40];
     std::memset(buffer, '#', sizeof buffer);
@@ -111,13 +112,13 @@ TEST(TextConversion, MalformedInputBecomesReplacementCharacters) {
     const char* text;
     std::u16string expected;
   } cases[] = {
-      {"\xC3(", u"\uFFFD("},                            // lead byte without continuation
-      {"\xC0\xAF", u"\uFFFD\uFFFD"},                    // overlong form of "/"
-      {"\xE0\x80\x80", u"\uFFFD\uFFFD\uFFFD"},          // overlong three-byte form
-      {"\xED\xA0\x80", u"\uFFFD\uFFFD\uFFFD"},          // encoded surrogate
+      {"\xC3(", u"\uFFFD("},                              // lead byte without continuation
+      {"\xC0\xAF", u"\uFFFD\uFFFD"},                      // overlong form of "/"
+      {"\xE0\x80\x80", u"\uFFFD\uFFFD\uFFFD"},            // overlong three-byte form
+      {"\xED\xA0\x80", u"\uFFFD\uFFFD\uFFFD"},            // encoded surrogate
       {"\xF4\x90\x80\x80", u"\uFFFD\uFFFD\uFFFD\uFFFD"},  // beyond U+10FFFF
-      {"a\xE2\x82", u"a\uFFFD"},                        // cut off by the end
-      {"\xE2\x82\xAC\x80", u"€\uFFFD"},                 // stray continuation byte
+      {"a\xE2\x82", u"a\uFFFD"},                          // cut off by the end
+      {"\xE2\x82\xAC\x80", u"€\uFFFD"},                   // stray continuation byte
       {"\xFF\xFE", u"\uFFFD\uFFFD"},
   };
   for (const auto& c : cases) {

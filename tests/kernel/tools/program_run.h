@@ -47,7 +47,8 @@ inline ProgramResult runProgram(const std::string& program, const std::vector<st
   std::fflush(nullptr);
   const pid_t pid = fork();
   if (pid == 0) {
-    const int fds[3] = {open(in.c_str(), O_RDONLY), open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600),
+    const int fds[3] = {open(in.c_str(), O_RDONLY),
+                        open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600),
                         open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600)};
     for (int i = 0; i < 3; ++i) dup2(fds[i], i);
     execv(path.c_str(), argv.data());
@@ -55,7 +56,8 @@ inline ProgramResult runProgram(const std::string& program, const std::vector<st
   }
   ProgramResult r;
   int status = 0;
-  if (pid > 0 && waitpid(pid, &status, 0) == pid && WIFEXITED(status)) r.status = WEXITSTATUS(status);
+  if (pid > 0 && waitpid(pid, &status, 0) == pid && WIFEXITED(status))
+    r.status = WEXITSTATUS(status);
   r.out = readWhole(out);
   r.err = readWhole(err);
   return r;

@@ -135,9 +135,10 @@ TEST_F(VeldriveToolTest, DumpAndHtmlReportsComeAloneOrBeforeTheTable) {
 }
 
 TEST_F(VeldriveToolTest, BadLineEndsWithItsNumberAndStatus2) {
-  for (const char* bad : {"\"Bogus\", 0, 0", "\"Linear\", zero, 0", "\"Linear\", 90, 0, \"nosuch\", 1",
-                          "Linear 90 0"}) {
-    const std::string input = std::string("\"Linear\", 0, 0\n# comment\n") + bad + "\n\"Linear\", 360, 0\n";
+  for (const char* bad : {"\"Bogus\", 0, 0", "\"Linear\", zero, 0",
+                          "\"Linear\", 90, 0, \"nosuch\", 1", "Linear 90 0"}) {
+    const std::string input =
+        std::string("\"Linear\", 0, 0\n# comment\n") + bad + "\n\"Linear\", 360, 0\n";
     const ProgramResult r = veldrive({}, input);
     EXPECT_EQ(r.status, 2) << bad;
     EXPECT_NE(r.err.find("line 3:"), std::string::npos) << bad << " -> " << r.err;

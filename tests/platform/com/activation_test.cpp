@@ -23,9 +23,11 @@ class Activation : public TempRegistry {
                 s.createKey(kClassKey + "\\ProgID");
                 s.setValue(kClassKey + "\\ProgID", "", "Kinetra.TestCounter.1");
                 s.createKey("HKEY_CLASSES_ROOT\\Kinetra.TestCounter.1\\CLSID");
-                s.setValue("HKEY_CLASSES_ROOT\\Kinetra.TestCounter.1\\CLSID", "", guidToString(CLSID_TestCounter));
+                s.setValue("HKEY_CLASSES_ROOT\\Kinetra.TestCounter.1\\CLSID", "",
+                           guidToString(CLSID_TestCounter));
                 s.createKey("HKEY_CLASSES_ROOT\\Kinetra.TestCounter\\CurVer");
-                return s.setValue("HKEY_CLASSES_ROOT\\Kinetra.TestCounter\\CurVer", "", "Kinetra.TestCounter.1");
+                return s.setValue("HKEY_CLASSES_ROOT\\Kinetra.TestCounter\\CurVer", "",
+                                  "Kinetra.TestCounter.1");
               }),
               ERROR_SUCCESS);
   }
@@ -127,7 +129,8 @@ TEST_F(Activation, FailuresGiveTheirCodesAndAReadableReason) {
                              reinterpret_cast<void**>(&counter)),
             REGDB_E_CLASSNOTREG);
   void* other = reinterpret_cast<void*>(0x1);
-  EXPECT_EQ(CoCreateInstance(CLSID_TestCounter, nullptr, CLSCTX_ALL, IID_IDispatch, &other), E_NOINTERFACE);
+  EXPECT_EQ(CoCreateInstance(CLSID_TestCounter, nullptr, CLSCTX_ALL, IID_IDispatch, &other),
+            E_NOINTERFACE);
   EXPECT_EQ(other, nullptr);
   EXPECT_EQ(liveObjects(), 0) << "the refused object was destroyed";
   IClassFactory* factory = nullptr;

@@ -8,7 +8,8 @@
 
 namespace {
 
-DEFINE_GUID(CLSID_Example, 0x11111111, 0x2222, 0x3333, 0x44, 0x44, 0x55, 0x55, 0x55, 0x55, 0x55, 0x55);
+DEFINE_GUID(CLSID_Example, 0x11111111, 0x2222, 0x3333, 0x44, 0x44, 0x55, 0x55, 0x55, 0x55, 0x55,
+            0x55);
 
 class Categories : public TempRegistry {
  protected:
@@ -25,18 +26,22 @@ class Categories : public TempRegistry {
 };
 
 TEST_F(Categories, RegisteringWritesDescriptionsAndClassMarks) {
-  const CATEGORYINFO infos[] = {info(CATID_SafeForInitializing, u"Controls safely initializable from persistent data!"),
-                                info(CATID_SafeForScripting, u"Controls safely scriptable!")};
+  const CATEGORYINFO infos[] = {
+      info(CATID_SafeForInitializing, u"Controls safely initializable from persistent data!"),
+      info(CATID_SafeForScripting, u"Controls safely scriptable!")};
   ASSERT_EQ(RegisterCategories(2, infos), S_OK);
-  EXPECT_EQ(value("HKEY_CLASSES_ROOT\\Component Categories\\{7DD95801-9882-11CF-9FA9-00AA006C42C4}", "409"),
+  EXPECT_EQ(value("HKEY_CLASSES_ROOT\\Component Categories\\{7DD95801-9882-11CF-9FA9-00AA006C42C4}",
+                  "409"),
             "Controls safely scriptable!");
   const CATID both[] = {CATID_SafeForScripting, CATID_SafeForInitializing};
   ASSERT_EQ(RegisterClassImplCategories(CLSID_Example, 2, both), S_OK);
-  ASSERT_EQ(RegisterClassImplCategories(CLSID_Example, 2, both), S_OK) << "twice is the same as once";
+  ASSERT_EQ(RegisterClassImplCategories(CLSID_Example, 2, both), S_OK)
+      << "twice is the same as once";
   EXPECT_EQ(IsClassOfCategory(CLSID_Example, CATID_SafeForScripting), S_OK);
   EXPECT_TRUE(RegistryStore().parse(fileText(), nullptr));
-  EXPECT_NE(fileText().find("[HKEY_CLASSES_ROOT\\CLSID\\{11111111-2222-3333-4444-555555555555}\\Implemented "
-                            "Categories\\{7DD95802-9882-11CF-9FA9-00AA006C42C4}]"),
+  EXPECT_NE(fileText().find(
+                "[HKEY_CLASSES_ROOT\\CLSID\\{11111111-2222-3333-4444-555555555555}\\Implemented "
+                "Categories\\{7DD95802-9882-11CF-9FA9-00AA006C42C4}]"),
             std::string::npos)
       << fileText();
 }
@@ -49,17 +54,23 @@ TEST_F(Categories, UnregisteringMarksKeepsTheCategoriesAndTidiesTheList) {
   ASSERT_EQ(UnRegisterClassImplCategories(CLSID_Example, 1, both), S_OK);
   EXPECT_EQ(IsClassOfCategory(CLSID_Example, CATID_SafeForScripting), S_FALSE);
   EXPECT_EQ(IsClassOfCategory(CLSID_Example, CATID_SafeForInitializing), S_OK);
-  ASSERT_EQ(UnRegisterClassImplCategories(CLSID_Example, 2, both), S_OK) << "a missing mark is no failure";
+  ASSERT_EQ(UnRegisterClassImplCategories(CLSID_Example, 2, both), S_OK)
+      << "a missing mark is no failure";
   bool listKeyLeft = true, categoryLeft = false;
   registryRead([&](const RegistryStore& s) {
-    listKeyLeft = s.keyExists("HKEY_CLASSES_ROOT\\CLSID\\{11111111-2222-3333-4444-555555555555}\\Implemented Categories");
-    categoryLeft = s.keyExists("HKEY_CLASSES_ROOT\\Component Categories\\{7DD95801-9882-11CF-9FA9-00AA006C42C4}");
+    listKeyLeft = s.keyExists(
+        "HKEY_CLASSES_ROOT\\CLSID\\{11111111-2222-3333-4444-555555555555}\\Implemented Categories");
+    categoryLeft = s.keyExists(
+        "HKEY_CLASSES_ROOT\\Component Categories\\{7DD95801-9882-11CF-9FA9-00AA006C42C4}");
     return ERROR_SUCCESS;
   });
   EXPECT_FALSE(listKeyLeft);
   EXPECT_TRUE(categoryLeft);
-  // After the whole class key is gone (as an unregistration removes it), removing marks still succeeds.
-  registryUpdate([](RegistryStore& s) { return s.deleteTree("HKEY_CLASSES_ROOT\\CLSID\\{11111111-2222-3333-4444-555555555555}"); });
+  // After the whole class key is gone (as an unregistration removes it), removing marks still
+  // succeeds.
+  registryUpdate([](RegistryStore& s) {
+    return s.deleteTree("HKEY_CLASSES_ROOT\\CLSID\\{11111111-2222-3333-4444-555555555555}");
+  });
   EXPECT_EQ(UnRegisterClassImplCategories(CLSID_Example, 2, both), S_OK);
 }
 
@@ -73,15 +84,16 @@ TEST_F(Categories, DescriptionIsCutAt127CharactersEvenWithoutTerminator) {
   ASSERT_EQ(GetCategoryDesc(CATID_SafeForScripting, 0x407, &text), S_OK);
   EXPECT_EQ(utf8FromOleStr(text), std::string(127, 'x'));
   CoTaskMemFree(text);
-  ASSERT_EQ(GetCategoryDesc(CATID_SafeForScripting, 0x40C, &text), S_OK) << "falls back to any locale";
+  ASSERT_EQ(GetCategoryDesc(CATID_SafeForScripting, 0x40C, &text), S_OK)
+      << "falls back to any locale";
   CoTaskMemFree(text);
   EXPECT_EQ(GetCategoryDesc(CATID_SafeForInitializing, 0x409, &text), CAT_E_CATIDNOEXIST);
 }
 
 TEST_F(Categories, StandardManagerAnswersThroughClassActivation) {
   ICatRegister* manager = nullptr;
-  ASSERT_EQ(CoCreateInstance(CLSID_StdComponentCategoriesMgr, nullptr, CLSCTX_INPROC_SERVER, IID_ICatRegister,
-                             reinterpret_cast<void**>(&manager)),
+  ASSERT_EQ(CoCreateInstance(CLSID_StdComponentCategoriesMgr, nullptr, CLSCTX_INPROC_SERVER,
+                             IID_ICatRegister, reinterpret_cast<void**>(&manager)),
             S_OK);
   CATID id[] = {CATID_SafeForInitializing};
   EXPECT_EQ(manager->RegisterClassImplCategories(CLSID_Example, 1, id), S_OK);

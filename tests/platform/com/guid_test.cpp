@@ -38,9 +38,10 @@ TEST(Guid, RegistryFormRoundTripsAndOrdersConsistently) {
 
 TEST(Guid, ParsingAcceptsLowerCaseAndRejectsMalformedTexts) {
   EXPECT_EQ(guidFromString("{a6ef9860-c720-11d0-9337-00a0c90dcaa9}"), IID_IDispatchEx);
-  for (const char* bad : {"", "A6EF9860-C720-11D0-9337-00A0C90DCAA9", "{A6EF9860-C720-11D0-9337-00A0C90DCAA9",
-                          "{A6EF9860C720-11D0-9337-00A0C90DCAA9-}", "{A6EF9860-C720-11D0-9337-00A0C90DCAAG}",
-                          "{A6EF9860-C720-11D0-9337-00A0C90DCAA9} ", "{+6EF9860-C720-11D0-9337-00A0C90DCAA9}"})
+  for (const char* bad :
+       {"", "A6EF9860-C720-11D0-9337-00A0C90DCAA9", "{A6EF9860-C720-11D0-9337-00A0C90DCAA9",
+        "{A6EF9860C720-11D0-9337-00A0C90DCAA9-}", "{A6EF9860-C720-11D0-9337-00A0C90DCAAG}",
+        "{A6EF9860-C720-11D0-9337-00A0C90DCAA9} ", "{+6EF9860-C720-11D0-9337-00A0C90DCAA9}"})
     EXPECT_FALSE(guidFromString(bad).has_value()) << bad;
 }
 

@@ -35,7 +35,9 @@ TEST_F(RegistryFile, LocationFollowsTheEnvironmentInOrder) {
     ScopedEnv noXdg("XDG_CONFIG_HOME", nullptr);
     EXPECT_EQ(RegistryStore::defaultPath(), "/home/tester/.config/kinetra/registry");
   }
-  ScopedEnv relativeXdg("XDG_CONFIG_HOME", "relative");  // not absolute: ignored, as the XDG base-directory rules require
+  ScopedEnv relativeXdg(
+      "XDG_CONFIG_HOME",
+      "relative");  // not absolute: ignored, as the XDG base-directory rules require
   EXPECT_EQ(RegistryStore::defaultPath(), "/home/tester/.config/kinetra/registry");
 }
 
@@ -51,7 +53,9 @@ TEST_F(RegistryFile, UpdatesAreWrittenWholeAndLeaveNoTemporaryFiles) {
     files.insert(e.path().filename().string());
   EXPECT_EQ(files, (std::set<std::string>{"registry", "registry.lock"}));
   std::string value;
-  EXPECT_EQ(registryRead([&](const RegistryStore& s) { return s.queryValue("HKEY_CLASSES_ROOT\\VelDrive", "", &value); }),
+  EXPECT_EQ(registryRead([&](const RegistryStore& s) {
+              return s.queryValue("HKEY_CLASSES_ROOT\\VelDrive", "", &value);
+            }),
             ERROR_SUCCESS);
   EXPECT_EQ(value, "VelDrive Class");
 }
@@ -59,7 +63,8 @@ TEST_F(RegistryFile, UpdatesAreWrittenWholeAndLeaveNoTemporaryFiles) {
 TEST_F(RegistryFile, KeepsThePermissionsOfTheFileItReplaces) {
   writeFile("KINETRA REGISTRY 1\n");
   ::chmod(registryPath().c_str(), 0640);
-  ASSERT_EQ(registryUpdate([](RegistryStore& s) { return s.createKey("HKEY_CURRENT_USER\\x"); }), ERROR_SUCCESS);
+  ASSERT_EQ(registryUpdate([](RegistryStore& s) { return s.createKey("HKEY_CURRENT_USER\\x"); }),
+            ERROR_SUCCESS);
   struct stat st;
   ASSERT_EQ(::stat(registryPath().c_str(), &st), 0);
   EXPECT_EQ(st.st_mode & 0777, 0640u);
@@ -78,10 +83,12 @@ TEST_F(RegistryFile, DamagedFileIsReportedAndNeverOverwritten) {
 }
 
 TEST_F(RegistryFile, UnchangedStoreIsNotRewritten) {
-  ASSERT_EQ(registryUpdate([](RegistryStore& s) { return s.createKey("HKEY_CURRENT_USER\\x"); }), ERROR_SUCCESS);
+  ASSERT_EQ(registryUpdate([](RegistryStore& s) { return s.createKey("HKEY_CURRENT_USER\\x"); }),
+            ERROR_SUCCESS);
   struct stat before, after;
   ::stat(registryPath().c_str(), &before);
-  ASSERT_EQ(registryUpdate([](RegistryStore& s) { return s.createKey("HKEY_CURRENT_USER\\X"); }), ERROR_SUCCESS);
+  ASSERT_EQ(registryUpdate([](RegistryStore& s) { return s.createKey("HKEY_CURRENT_USER\\X"); }),
+            ERROR_SUCCESS);
   ::stat(registryPath().c_str(), &after);
   EXPECT_EQ(before.st_ino, after.st_ino);
 }
@@ -96,12 +103,15 @@ TEST_F(RegistryFile, ConcurrentWritersLoseNothing) {
       for (int i = 0; i < kValuesEach; ++i)
         registryUpdate([&](RegistryStore& s) {
           s.createKey("HKEY_CURRENT_USER\\Counters");
-          return s.setValue("HKEY_CURRENT_USER\\Counters", std::to_string(t) + "." + std::to_string(i), "v");
+          return s.setValue("HKEY_CURRENT_USER\\Counters",
+                            std::to_string(t) + "." + std::to_string(i), "v");
         });
     });
   for (auto& th : threads) th.join();
   std::vector<std::pair<std::string, std::string>> values;
-  ASSERT_EQ(registryRead([&](const RegistryStore& s) { return s.values("HKEY_CURRENT_USER\\Counters", &values); }),
+  ASSERT_EQ(registryRead([&](const RegistryStore& s) {
+              return s.values("HKEY_CURRENT_USER\\Counters", &values);
+            }),
             ERROR_SUCCESS);
   EXPECT_EQ(values.size(), static_cast<std::size_t>(kThreads * kValuesEach));
 }

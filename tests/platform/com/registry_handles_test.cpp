@@ -31,7 +31,8 @@ TEST_F(RegistryHandles, CreateSetQueryEnumerateAndDelete) {
   ASSERT_EQ(RegOpenKey(HKEY_CLASSES_ROOT, "CLSID\\{1}", &parent), ERROR_SUCCESS);
   EXPECT_EQ(RegEnumKey(parent, 0, &name), ERROR_SUCCESS);
   EXPECT_EQ(name, "InprocServer32");
-  EXPECT_EQ(RegDeleteKey(HKEY_CLASSES_ROOT, "CLSID\\{1}"), ERROR_ACCESS_DENIED) << "it has a subkey";
+  EXPECT_EQ(RegDeleteKey(HKEY_CLASSES_ROOT, "CLSID\\{1}"), ERROR_ACCESS_DENIED)
+      << "it has a subkey";
   ASSERT_EQ(RegDeleteTree(HKEY_CLASSES_ROOT, "CLSID\\{1}"), ERROR_SUCCESS);
   EXPECT_EQ(RegSetValueText(clsid, "x", "y"), ERROR_KEY_DELETED);
   EXPECT_EQ(RegQueryValueText(clsid, "", &text), ERROR_KEY_DELETED);

@@ -22,10 +22,12 @@ TEST(RegistryStore, KeysMatchWithoutCaseAndKeepTheirFirstSpelling) {
 
 TEST(RegistryStore, RefusesInvalidPathsAndRootRemoval) {
   RegistryStore store;
-  for (const char* bad : {"", "CLSID", "HKEY_NOWHERE\\x", "HKEY_CLASSES_ROOT\\", "HKEY_CLASSES_ROOT\\\\x",
-                          "HKEY_CLASSES_ROOT\\a\nb", "HKEY_CLASSES_ROOT\\bad\xFFutf8"})
+  for (const char* bad :
+       {"", "CLSID", "HKEY_NOWHERE\\x", "HKEY_CLASSES_ROOT\\", "HKEY_CLASSES_ROOT\\\\x",
+        "HKEY_CLASSES_ROOT\\a\nb", "HKEY_CLASSES_ROOT\\bad\xFFutf8"})
     EXPECT_EQ(store.createKey(bad), ERROR_INVALID_PARAMETER) << bad;
-  EXPECT_EQ(store.createKey("HKEY_CLASSES_ROOT\\" + std::string(256, 'k')), ERROR_INVALID_PARAMETER);
+  EXPECT_EQ(store.createKey("HKEY_CLASSES_ROOT\\" + std::string(256, 'k')),
+            ERROR_INVALID_PARAMETER);
   EXPECT_EQ(store.deleteTree("HKEY_CLASSES_ROOT"), ERROR_ACCESS_DENIED);
   EXPECT_EQ(store.deleteTree("HKEY_CLASSES_ROOT\\missing"), ERROR_FILE_NOT_FOUND);
   EXPECT_EQ(store.setValue("HKEY_CLASSES_ROOT\\missing", "", "v"), ERROR_FILE_NOT_FOUND);
@@ -48,11 +50,14 @@ TEST(RegistryStore, TextFormIsReadableByPeople) {
   store.createKey("HKEY_CURRENT_USER\\Empty");
   const std::string text = store.serialize();
   EXPECT_EQ(text.substr(0, 19), "KINETRA REGISTRY 1\n");
-  EXPECT_NE(text.find("\n[HKEY_CLASSES_ROOT\\CLSID\\{00000000-0000-0000-0000-000000000001}\\InprocServer32]\n"
-                      "@=\"VelDrive.dll\"\n\"ThreadingModel\"=\"Apartment\"\n"),
-            std::string::npos)
+  EXPECT_NE(
+      text.find(
+          "\n[HKEY_CLASSES_ROOT\\CLSID\\{00000000-0000-0000-0000-000000000001}\\InprocServer32]\n"
+          "@=\"VelDrive.dll\"\n\"ThreadingModel\"=\"Apartment\"\n"),
+      std::string::npos)
       << text;
-  EXPECT_NE(text.find("\n[HKEY_CURRENT_USER\\Empty]\n"), std::string::npos) << "empty keys must survive";
+  EXPECT_NE(text.find("\n[HKEY_CURRENT_USER\\Empty]\n"), std::string::npos)
+      << "empty keys must survive";
 }
 
 // Property: any tree of names and texts survives serialize -> parse, whatever bytes the
@@ -60,8 +65,9 @@ TEST(RegistryStore, TextFormIsReadableByPeople) {
 // non-ASCII and invalid UTF-8).
 TEST(RegistryStore, AnyContentSurvivesTheTextForm) {
   std::mt19937 rng(424242);
-  const std::string alphabet[] = {"a", "Z", "=", "[", "]", "\"", "\\", "\n", "\r", "\t", " ", ";", "#", "@",
-                                  "\x01", "\x7F", "ä", "€", "𝄞", "\xFF", "\xC3", "{", "}", "x"};
+  const std::string alphabet[] = {"a",  "Z",  "=", "[",    "]",    "\"", "\\",   "\n",
+                                  "\r", "\t", " ", ";",    "#",    "@",  "\x01", "\x7F",
+                                  "ä",  "€",  "𝄞", "\xFF", "\xC3", "{",  "}",    "x"};
   auto randomText = [&](int maxLen, bool keyName) {
     std::string s;
     const int n = std::uniform_int_distribution<int>(keyName ? 1 : 0, maxLen)(rng);
@@ -78,7 +84,8 @@ TEST(RegistryStore, AnyContentSurvivesTheTextForm) {
       const std::string path = keys[rng() % keys.size()] + "\\" + randomText(8, true);
       if (store.createKey(path) != ERROR_SUCCESS) continue;  // names a key may not have
       keys.push_back(path);
-      for (int v = 0; v < 3; ++v) store.setValue(path, v == 0 ? "" : randomText(6, false), randomText(20, false));
+      for (int v = 0; v < 3; ++v)
+        store.setValue(path, v == 0 ? "" : randomText(6, false), randomText(20, false));
     }
     RegistryStore back;
     std::string error;
@@ -96,10 +103,14 @@ TEST(RegistryStore, DamagedTextIsRefusedWithItsLine) {
       {"REGEDIT4\n[HKEY_CLASSES_ROOT\\x]\n", "line 1: this is no registry file"},
       {"KINETRA REGISTRY 1\n@=\"early\"\n", "line 2: a value stands before"},
       {"KINETRA REGISTRY 1\n[HKEY_CLASSES_ROOT\\x\n", "line 2: a key line must end"},
-      {"KINETRA REGISTRY 1\n[HKEY_NOWHERE\\x]\n", "line 2: \"HKEY_NOWHERE\\x\" is no valid key path"},
-      {"KINETRA REGISTRY 1\n[HKEY_CLASSES_ROOT\\x]\n\"a\"=\"unterminated\n", "line 3: value: the closing quote"},
-      {"KINETRA REGISTRY 1\n[HKEY_CLASSES_ROOT\\x]\n\"a\"=\"\\q\"\n", "line 3: value: unknown escape \\q"},
-      {"KINETRA REGISTRY 1\n[HKEY_CLASSES_ROOT\\x]\n\"a\"=\"\\x4\"\n", "line 3: value: \\x must be"},
+      {"KINETRA REGISTRY 1\n[HKEY_NOWHERE\\x]\n",
+       "line 2: \"HKEY_NOWHERE\\x\" is no valid key path"},
+      {"KINETRA REGISTRY 1\n[HKEY_CLASSES_ROOT\\x]\n\"a\"=\"unterminated\n",
+       "line 3: value: the closing quote"},
+      {"KINETRA REGISTRY 1\n[HKEY_CLASSES_ROOT\\x]\n\"a\"=\"\\q\"\n",
+       "line 3: value: unknown escape \\q"},
+      {"KINETRA REGISTRY 1\n[HKEY_CLASSES_ROOT\\x]\n\"a\"=\"\\x4\"\n",
+       "line 3: value: \\x must be"},
       {"KINETRA REGISTRY 1\n[HKEY_CLASSES_ROOT\\x]\n\"a\" \"b\"\n", "line 3: '=' expected"},
       {"KINETRA REGISTRY 1\n[HKEY_CLASSES_ROOT\\x]\n@=\"b\" trailing\n", "line 3: unexpected text"},
       {"KINETRA REGISTRY 1\n[HKEY_CLASSES_ROOT\\x]\nname=value\n", "line 3: expected [key path]"},
@@ -110,7 +121,8 @@ TEST(RegistryStore, DamagedTextIsRefusedWithItsLine) {
     std::string error;
     EXPECT_FALSE(store.parse(c.text, &error)) << c.text;
     EXPECT_EQ(error.rfind(c.where, 0), 0u) << "got: " << error;
-    EXPECT_FALSE(store.keyExists("HKEY_CLASSES_ROOT\\before")) << "a failed parse leaves an empty store";
+    EXPECT_FALSE(store.keyExists("HKEY_CLASSES_ROOT\\before"))
+        << "a failed parse leaves an empty store";
   }
   RegistryStore store;
   std::string error;
@@ -122,9 +134,10 @@ TEST(RegistryStore, DamagedTextIsRefusedWithItsLine) {
 TEST(RegistryStore, ToleratesCommentsBlankLinesCrLfAndByteOrderMark) {
   RegistryStore store;
   std::string error;
-  ASSERT_TRUE(store.parse("\xEF\xBB\xBFKINETRA REGISTRY 1\r\n\r\n; note\r\n# note\r\n"
-                          "  [HKEY_CLASSES_ROOT\\VelDrive]  \r\n@ = \"VelDrive Class\"\r\n",
-                          &error))
+  ASSERT_TRUE(
+      store.parse("\xEF\xBB\xBFKINETRA REGISTRY 1\r\n\r\n; note\r\n# note\r\n"
+                  "  [HKEY_CLASSES_ROOT\\VelDrive]  \r\n@ = \"VelDrive Class\"\r\n",
+                  &error))
       << error;
   std::string v;
   EXPECT_EQ(store.queryValue("HKEY_CLASSES_ROOT\\VelDrive", "", &v), ERROR_SUCCESS);

@@ -38,9 +38,7 @@ class TempRegistry : public ::testing::Test {
     s << in.rdbuf();
     return s.str();
   }
-  void writeFile(const std::string& text) const {
-    std::ofstream(path_, std::ios::binary) << text;
-  }
+  void writeFile(const std::string& text) const { std::ofstream(path_, std::ios::binary) << text; }
 
  private:
   std::string folder_, path_;

@@ -70,7 +70,9 @@ class Factory final : public Counted<IClassFactory> {
 
 }  // namespace
 
-extern "C" __attribute__((visibility("default"))) HRESULT DllGetClassObject(REFCLSID clsid, REFIID riid, void** ppv) {
+extern "C" __attribute__((visibility("default"))) HRESULT DllGetClassObject(REFCLSID clsid,
+                                                                            REFIID riid,
+                                                                            void** ppv) {
   if (!ppv) return E_POINTER;
   *ppv = nullptr;
   if (clsid != CLSID_TestCounter) return CLASS_E_CLASSNOTAVAILABLE;

@@ -46,19 +46,45 @@ class Calc final : public ICalc {
 
 const TypeLibDesc& calcLib() {
   static const TypeLibDesc desc{
-      "CalcLib", "Calc 1.0 Type Library", &LIBID_Calc, 1, 2, 0,
-      {{"ICalc", "calculator", &IID_ICalc, true, nullptr,
+      "CalcLib",
+      "Calc 1.0 Type Library",
+      &LIBID_Calc,
+      1,
+      2,
+      0,
+      {{"ICalc",
+        "calculator",
+        &IID_ICalc,
+        true,
+        nullptr,
         {
-            {1, INVOKE_PROPERTYGET, "scale", "the factor", {{"d", VT_R8, PARAMFLAG_FOUT | PARAMFLAG_FRETVAL}},
+            {1,
+             INVOKE_PROPERTYGET,
+             "scale",
+             "the factor",
+             {{"d", VT_R8, PARAMFLAG_FOUT | PARAMFLAG_FRETVAL}},
              typeLibInvoker<&ICalc::get_scale>()},
-            {1, INVOKE_PROPERTYPUT, "scale", nullptr, {{nullptr, VT_R8, PARAMFLAG_FIN}},
+            {1,
+             INVOKE_PROPERTYPUT,
+             "scale",
+             nullptr,
+             {{nullptr, VT_R8, PARAMFLAG_FIN}},
              typeLibInvoker<&ICalc::put_scale>()},
-            {2, INVOKE_FUNC, "scaled", "scale*(a-b)",
-             {{"a", VT_I4, PARAMFLAG_FIN}, {"b", VT_I2, PARAMFLAG_FIN},
+            {2,
+             INVOKE_FUNC,
+             "scaled",
+             "scale*(a-b)",
+             {{"a", VT_I4, PARAMFLAG_FIN},
+              {"b", VT_I2, PARAMFLAG_FIN},
               {"r", VT_R8, PARAMFLAG_FOUT | PARAMFLAG_FRETVAL}},
              typeLibInvoker<&ICalc::scaled>()},
-            {3, INVOKE_FUNC, "split", nullptr,
-             {{"x", VT_R8, PARAMFLAG_FIN}, {"whole", VT_R8, PARAMFLAG_FOUT}, {"rest", VT_R8, PARAMFLAG_FOUT}},
+            {3,
+             INVOKE_FUNC,
+             "split",
+             nullptr,
+             {{"x", VT_R8, PARAMFLAG_FIN},
+              {"whole", VT_R8, PARAMFLAG_FOUT},
+              {"rest", VT_R8, PARAMFLAG_FOUT}},
              typeLibInvoker<&ICalc::split>()},
             {4, INVOKE_FUNC, "fail", nullptr, {}, typeLibInvoker<&ICalc::fail>()},
         }}},
@@ -76,10 +102,11 @@ class TypeLibCalcTest : public ::testing::Test {
     info_->Release();
     EXPECT_EQ(lib_->Release(), 0u);
   }
-  HRESULT call(MEMBERID id, WORD flags, std::vector<VARIANT> args, VARIANT* result, UINT* argErr = nullptr,
-               bool namedPut = false, EXCEPINFO* ei = nullptr) {
+  HRESULT call(MEMBERID id, WORD flags, std::vector<VARIANT> args, VARIANT* result,
+               UINT* argErr = nullptr, bool namedPut = false, EXCEPINFO* ei = nullptr) {
     DISPID named = DISPID_PROPERTYPUT;
-    DISPPARAMS dp{args.data(), namedPut ? &named : nullptr, static_cast<UINT>(args.size()), namedPut ? 1u : 0u};
+    DISPPARAMS dp{args.data(), namedPut ? &named : nullptr, static_cast<UINT>(args.size()),
+                  namedPut ? 1u : 0u};
     return info_->Invoke(static_cast<ICalc*>(&calc_), id, flags, &dp, result, ei, argErr);
   }
   static VARIANT r8(double d) {
@@ -144,7 +171,8 @@ TEST_F(TypeLibCalcTest, OutParametersNeedReferencesToTheirTypeOrAVariant) {
   EXPECT_EQ(rest.vt, VT_R8);
   EXPECT_EQ(rest.dblVal, 0.25);
   UINT argErr = 99;
-  EXPECT_EQ(call(3, DISPATCH_METHOD, {r8(0), refWhole, r8(3.25)}, nullptr, &argErr), DISP_E_TYPEMISMATCH);
+  EXPECT_EQ(call(3, DISPATCH_METHOD, {r8(0), refWhole, r8(3.25)}, nullptr, &argErr),
+            DISP_E_TYPEMISMATCH);
   EXPECT_EQ(argErr, 0u);
 }
 
@@ -153,7 +181,8 @@ TEST_F(TypeLibCalcTest, CountAndTypeErrorsNameTheArgument) {
   VariantInit(&result);
   UINT argErr = 99;
   EXPECT_EQ(call(2, DISPATCH_METHOD, {i4(1)}, &result, &argErr), DISP_E_PARAMNOTOPTIONAL);
-  EXPECT_EQ(call(2, DISPATCH_METHOD, {i4(1), i4(2), i4(3)}, &result, &argErr), DISP_E_BADPARAMCOUNT);
+  EXPECT_EQ(call(2, DISPATCH_METHOD, {i4(1), i4(2), i4(3)}, &result, &argErr),
+            DISP_E_BADPARAMCOUNT);
   VARIANT missing;
   VariantInit(&missing);
   missing.vt = VT_ERROR, missing.scode = DISP_E_PARAMNOTFOUND;
@@ -190,7 +219,8 @@ TEST_F(TypeLibRegistryTest, RegisterWritesLibraryAndInterfaceKeysAndUnregisterRe
   RegistryStore store;
   std::string error, text;
   ASSERT_EQ(store.load(registryPath(), &error), ERROR_SUCCESS);
-  const std::string base = "HKEY_CLASSES_ROOT\\TypeLib\\{11111111-2222-3333-4444-555555555555}\\1.2";
+  const std::string base =
+      "HKEY_CLASSES_ROOT\\TypeLib\\{11111111-2222-3333-4444-555555555555}\\1.2";
   EXPECT_EQ(store.queryValue(base, "", &text), ERROR_SUCCESS);
   EXPECT_EQ(text, "Calc 1.0 Type Library");
   EXPECT_EQ(store.queryValue(base + "\\0\\linux64", "", &text), ERROR_SUCCESS);
@@ -211,7 +241,8 @@ TEST_F(TypeLibRegistryTest, RegisterWritesLibraryAndInterfaceKeysAndUnregisterRe
 
   EXPECT_EQ(UnRegisterTypeLib(LIBID_Calc, 1, 2, 0, SYS_WIN64), S_OK);
   ASSERT_EQ(store.load(registryPath(), &error), ERROR_SUCCESS);
-  EXPECT_FALSE(store.keyExists("HKEY_CLASSES_ROOT\\TypeLib\\{11111111-2222-3333-4444-555555555555}"));
+  EXPECT_FALSE(
+      store.keyExists("HKEY_CLASSES_ROOT\\TypeLib\\{11111111-2222-3333-4444-555555555555}"));
   EXPECT_FALSE(store.keyExists(ifc));
   EXPECT_EQ(UnRegisterTypeLib(LIBID_Calc, 1, 2, 0, SYS_WIN64), TYPE_E_LIBNOTREGISTERED);
   lib->Release();

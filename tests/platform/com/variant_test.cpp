@@ -9,10 +9,34 @@
 
 namespace {
 
-VARIANT i4(LONG v) { VARIANT x; VariantInit(&x); x.vt = VT_I4; x.lVal = v; return x; }
-VARIANT r8(double v) { VARIANT x; VariantInit(&x); x.vt = VT_R8; x.dblVal = v; return x; }
-VARIANT boolean(bool v) { VARIANT x; VariantInit(&x); x.vt = VT_BOOL; x.boolVal = v ? VARIANT_TRUE : VARIANT_FALSE; return x; }
-VARIANT text(const char* s) { VARIANT x; VariantInit(&x); x.vt = VT_BSTR; x.bstrVal = SysAllocStringUtf8(s); return x; }
+VARIANT i4(LONG v) {
+  VARIANT x;
+  VariantInit(&x);
+  x.vt = VT_I4;
+  x.lVal = v;
+  return x;
+}
+VARIANT r8(double v) {
+  VARIANT x;
+  VariantInit(&x);
+  x.vt = VT_R8;
+  x.dblVal = v;
+  return x;
+}
+VARIANT boolean(bool v) {
+  VARIANT x;
+  VariantInit(&x);
+  x.vt = VT_BOOL;
+  x.boolVal = v ? VARIANT_TRUE : VARIANT_FALSE;
+  return x;
+}
+VARIANT text(const char* s) {
+  VARIANT x;
+  VariantInit(&x);
+  x.vt = VT_BSTR;
+  x.bstrVal = SysAllocStringUtf8(s);
+  return x;
+}
 
 // An object with a reference count that tests can read; its default value is 42.
 class FakeObject final : public IDispatch {
@@ -29,9 +53,10 @@ class FakeObject final : public IDispatch {
   HRESULT GetTypeInfoCount(UINT*) override { return E_NOTIMPL; }
   HRESULT GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
   HRESULT GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
-  HRESULT Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* params, VARIANT* result, EXCEPINFO*,
-                 UINT*) override {
-    if (id != DISPID_VALUE || !(flags & DISPATCH_PROPERTYGET) || params->cArgs) return DISP_E_MEMBERNOTFOUND;
+  HRESULT Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
+                 EXCEPINFO*, UINT*) override {
+    if (id != DISPID_VALUE || !(flags & DISPATCH_PROPERTYGET) || params->cArgs)
+      return DISP_E_MEMBERNOTFOUND;
     *result = i4(42);
     return S_OK;
   }
@@ -57,7 +82,7 @@ TEST(VariantChangeType, ConvertsBetweenTheAutomationTypes) {
   const Conversion table[] = {
       {[] { return i4(70000); }, VT_I2, DISP_E_OVERFLOW, ""},
       {[] { return i4(-32768); }, VT_I2, S_OK, "2:-32768"},
-      {[] { return r8(2.5); }, VT_I4, S_OK, "3:2"},      // halves to even
+      {[] { return r8(2.5); }, VT_I4, S_OK, "3:2"},  // halves to even
       {[] { return r8(3.5); }, VT_I4, S_OK, "3:4"},
       {[] { return r8(-2.5); }, VT_I2, S_OK, "2:-2"},
       {[] { return r8(2147483647.4); }, VT_I4, S_OK, "3:2147483647"},
@@ -79,9 +104,25 @@ TEST(VariantChangeType, ConvertsBetweenTheAutomationTypes) {
       {[] { return boolean(true); }, VT_I2, S_OK, "2:-1"},
       {[] { return boolean(true); }, VT_R8, S_OK, "5:-1"},
       {[] { return r8(0.25); }, VT_BOOL, S_OK, "11:True"},
-      {[] { VARIANT e; VariantInit(&e); return e; }, VT_I4, S_OK, "3:0"},
-      {[] { VARIANT e; VariantInit(&e); return e; }, VT_BSTR, S_OK, "8:"},
-      {[] { VARIANT n; VariantInit(&n); n.vt = VT_NULL; return n; }, VT_I4, DISP_E_TYPEMISMATCH, ""},
+      {[] {
+         VARIANT e;
+         VariantInit(&e);
+         return e;
+       },
+       VT_I4, S_OK, "3:0"},
+      {[] {
+         VARIANT e;
+         VariantInit(&e);
+         return e;
+       },
+       VT_BSTR, S_OK, "8:"},
+      {[] {
+         VARIANT n;
+         VariantInit(&n);
+         n.vt = VT_NULL;
+         return n;
+       },
+       VT_I4, DISP_E_TYPEMISMATCH, ""},
       {[] { return i4(5); }, VT_DISPATCH, DISP_E_TYPEMISMATCH, ""},
   };
   for (const auto& row : table) {
@@ -129,7 +170,8 @@ TEST(VariantChangeType, RealsRoundToNearestWithTiesToEven) {
 // Property: integers and reals survive a trip through text (reals to 15 significant digits).
 TEST(VariantChangeType, NumbersSurviveTextRoundTrip) {
   std::mt19937 rng(3);
-  std::uniform_int_distribution<LONG> anyInt(std::numeric_limits<LONG>::min(), std::numeric_limits<LONG>::max());
+  std::uniform_int_distribution<LONG> anyInt(std::numeric_limits<LONG>::min(),
+                                             std::numeric_limits<LONG>::max());
   std::uniform_real_distribution<double> mantissa(-10, 10);
   std::uniform_int_distribution<int> exponent(-300, 300);
   for (int i = 0; i < 3000; ++i) {
