@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <utility>
 
 using OLECHAR = char16_t;
 using BSTR = OLECHAR*;
@@ -37,3 +38,59 @@ BSTR SysAllocStringUtf8(std::string_view text);
 std::string utf8FromBstr(BSTR s);
 // The text of a NUL-terminated UTF-16 string as UTF-8; empty for null.
 std::string utf8FromOleStr(LPCOLESTR s);
+
+// Bstr: the owner of one automation string. It frees the string when it goes, so no caller
+// writes SysFreeString by hand. Copies are deep; a null string reads as empty text.
+//
+//   Bstr name("Hub");                          // from UTF-8
+//   drive->put_name(name.get());               // lend it to a call
+//   Bstr type;
+//   seg->get_typeName(type.put());             // out parameter: the owner takes it
+//   QString text = QString::fromUtf16(type.view().data(), type.view().size());
+class Bstr {
+ public:
+  Bstr() = default;
+  explicit Bstr(std::string_view utf8) : s_(SysAllocStringUtf8(utf8)) {}
+  explicit Bstr(std::u16string_view text)
+      : s_(SysAllocStringLen(text.data(), static_cast<unsigned>(text.size()))) {}
+  Bstr(const Bstr& other) : s_(other.s_ ? SysAllocStringLen(other.s_, other.length()) : nullptr) {}
+  Bstr(Bstr&& other) noexcept : s_(other.detach()) {}
+  ~Bstr() { SysFreeString(s_); }
+  Bstr& operator=(Bstr other) noexcept {
+    std::swap(s_, other.s_);
+    return *this;
+  }
+
+  // Takes over a string the caller already owns.
+  static Bstr adopt(BSTR s) {
+    Bstr owner;
+    owner.s_ = s;
+    return owner;
+  }
+
+  BSTR get() const { return s_; }
+  // For an out parameter: frees what is held and lends the slot the callee fills.
+  BSTR* put() {
+    reset();
+    return &s_;
+  }
+  // Gives up ownership: the caller frees the string.
+  BSTR detach() {
+    BSTR s = s_;
+    s_ = nullptr;
+    return s;
+  }
+  void reset() {
+    SysFreeString(s_);
+    s_ = nullptr;
+  }
+
+  bool isNull() const { return s_ == nullptr; }
+  unsigned length() const { return SysStringLen(s_); }
+  // The UTF-16 text, embedded NULs included.
+  std::u16string_view view() const { return {s_ ? s_ : u"", length()}; }
+  std::string utf8() const { return utf8FromBstr(s_); }
+
+ private:
+  BSTR s_ = nullptr;
+};

@@ -4,6 +4,7 @@
 #include "platform/com/activation.h"
 #include "platform/com/bstr.h"
 #include "platform/com/categories.h"
+#include "platform/com/com_ptr.h"
 #include "platform/com/errorinfo.h"
 #include "platform/com/guid.h"
 #include "platform/com/hresult.h"
