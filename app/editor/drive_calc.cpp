@@ -21,6 +21,8 @@ constexpr int kCompilePasses = 3;
 constexpr double kEndTolerance = 1e-9;
 // The result table is reserved for at most this many rows up front; longer tables grow.
 constexpr qint64 kMostReservedRows = 4'000'000;
+// The frame count a progress display is told at most (a count, not a limit of the loop).
+constexpr double kMostCountedFrames = 1e15;
 
 // Holds the calculation's drive in the server from add() to the end of the calculation, and
 // takes exactly that drive out again, whichever way the calculation ends.
@@ -96,7 +98,9 @@ bool tabulate(IVelDrive* drive, float stepZ, int decimals, ResultTable& results,
   if (FAILED(drive->get_z0(&z0)) || FAILED(drive->get_z1(&z1))) return false;
   const double zEnd = z1 + kEndTolerance;
   const double step = stepZ;
-  const qint64 frames = zEnd < z0 ? 0 : static_cast<qint64>(std::floor((zEnd - z0) / step)) + 1;
+  const double steps = std::floor((zEnd - z0) / step);
+  const qint64 frames =
+      steps < 0 ? 0 : static_cast<qint64>(std::min(steps, kMostCountedFrames)) + 1;
   results.reserve(static_cast<int>(std::min(frames, kMostReservedRows)));
   loop.begin(frames);
   qint64 done = 0;

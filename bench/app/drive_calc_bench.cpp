@@ -9,7 +9,6 @@
 // The kernel is libVelDrive.so beside this program, registered into a temporary registry and
 // reached by class activation, as the program reaches it.
 
-#include <dlfcn.h>
 #include <stdlib.h>
 
 #include <QLocale>
@@ -27,7 +26,7 @@
 #include "app/editor/segment_building.h"
 #include "app/editor/table_models.h"
 #include "bench/bench_ratio.h"
-#include "platform/com/activation.h"
+#include "bench/kernel_registration.h"
 #include "platform/dbwin/dbwin_client.h"
 #include "platform/msgbox/message_box.h"
 
@@ -142,16 +141,6 @@ std::string measureMemory() {
   return line;
 }
 
-// Registers the library beside this program into a temporary registry.
-bool registerKernel(const std::string& registry) {
-  setenv("KINETRA_REGISTRY", registry.c_str(), 1);
-  void* library = loadServerLibrary("libVelDrive.so", nullptr);
-  const auto registerServer =
-      library ? reinterpret_cast<DllRegisterServerFn>(dlsym(library, "DllRegisterServer"))
-              : nullptr;
-  return registerServer && SUCCEEDED(registerServer());
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -163,7 +152,7 @@ int main(int argc, char** argv) {
   char folder[] = "/tmp/kinetra-calc-bench-XXXXXX";
   if (!mkdtemp(folder)) return 1;
   std::optional<KernelClient> kernel;
-  if (registerKernel(std::string(folder) + "/registry")) kernel = KernelClient::create();
+  if (registerKernelLibrary(std::string(folder) + "/registry")) kernel = KernelClient::create();
   int status = 1;
   if (kernel) {
     gServer = kernel->server();

@@ -1,11 +1,23 @@
 #pragma once
-// Input tables written as texts, and the texts of a table's column, for the editor's tests.
+// Input tables written as texts, the texts of a table's column, and fixed number and text
+// conventions, for the editor's tests.
 
+#include <QLocale>
 #include <QStringList>
 
 #include <vector>
 
+#include "app/common/string_table.h"
 #include "app/editor/input_table.h"
+
+// For the life of a test: numbers in the English form, texts in German (end marker "ENDE").
+struct FixedTexts {
+  FixedTexts() {
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+    setLanguage(Language::German);
+  }
+  ~FixedTexts() { QLocale::setDefault(QLocale::system()); }
+};
 
 // A table of the given rows, numbered; each row's texts fill columns 1, 2, 3 … in order
 // (z, f, law, then the parameters).
@@ -22,12 +34,5 @@ inline InputTable tableOf(const std::vector<QStringList>& rows) {
 inline QStringList columnTexts(const InputTable& table, int column) {
   QStringList texts;
   for (int r = 1; r <= table.lastRow(); ++r) texts << table.cell(r, column);
-  return texts;
-}
-
-// The texts of one row from column `from` on.
-inline QStringList rowTexts(const InputTable::Row& row, int from = 0) {
-  QStringList texts;
-  for (int c = from; c < InputTable::kColumns; ++c) texts << row[c];
   return texts;
 }
