@@ -63,7 +63,7 @@ TEST_F(DriveCalcTest, OneTurnAt180PerSecondGives101FramesOfASinglePrecisionStep)
   EXPECT_EQ(laws, QStringList({"ModSine", "ModSine", "ENDE"}));
 }
 
-TEST_F(DriveCalcTest, CellsAreRoundedHalfToEvenFromUnroundedProducts) {
+TEST_F(DriveCalcTest, CellsAreRoundedHalfToEvenToTheDecimalsSetting) {
   // f = z / 8 in steps of 1 at 2 decimals: 0.125 shows as 0.12, 0.375 as 0.38.
   document_.camSpeedText = "50";
   ASSERT_EQ(calc({{"0", "0", "Linear"}, {"8", "1", "ENDE"}}, 0.02, 2), CalcStatus::Calculated);
@@ -124,6 +124,15 @@ TEST_F(DriveCalcTest, EveryCalculationRemovesTheDriveItAddedAndNoOther) {
     }
   }
   server()->remove(other.get());
+}
+
+// Mended: a step below the resolution of z (3.6 where doubles are 16 apart) never reached
+// the end; the tabulation now stops after the frame that did not advance.
+TEST_F(DriveCalcTest, AStepThatCannotAdvanceZStopsInsteadOfRunningForever) {
+  EXPECT_EQ(calc({{"1e17", "0", "Linear"}, {"1.0000000000001e17", "1", "ENDE"}}),
+            CalcStatus::Stopped);
+  EXPECT_EQ(document_.results.rowCount(), 1);
+  EXPECT_EQ(serverDriveCount(), 0);
 }
 
 }  // namespace
