@@ -178,7 +178,7 @@ ProjectReadResult readProjectFile(const QStringList& lines, ProjectState& projec
   if (in.take() == nullptr) return result;  // the simulation document: not restored
   const std::optional<double> frameTime = fileNumber(in.take());
   if (!frameTime) return result;
-  if (*frameTime > 0.0) project.setFrameTime(*frameTime);
+  if (*frameTime > 0.0 && std::isfinite(1.0 / *frameTime)) project.setFrameTime(*frameTime);
   const auto driveCount = fileInteger<qint16>(in.take());
   if (!driveCount || in.take() == nullptr) return result;
 

@@ -59,8 +59,8 @@ struct ProjectReadResult {
 // appended to the drive list in file order (a block's window number is its position; the
 // index line is not trusted). A record is created once its block's first six lines are
 // read; reading stops silently at the end of the file or at a line that does not convert,
-// and what was read stays. A frame time that is not above 0 leaves the frame time as it
-// was. Does not touch the project's changed state.
+// and what was read stays. A frame time not above 0 (or too small to invert) leaves the
+// project's frame time as it was. Does not touch the project's changed state.
 ProjectReadResult readProjectFile(const QStringList& lines, ProjectState& project);
 
 // Writes lines (CR LF, UTF-8) through a temporary file that replaces path only when all is
