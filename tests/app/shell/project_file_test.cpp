@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
-#include <QFile>
 #include <QTemporaryDir>
 
 #include <signal.h>
@@ -11,14 +10,10 @@
 
 #include "app/shell/file_commands.h"
 #include "tests/app/shell/sample_project.h"
+#include "tests/app/support/file_bytes.h"
 #include "tests/app/support/scripted_dialogs.h"
 
 namespace {
-
-QByteArray bytesOf(const QString& path) {
-  QFile file(path);
-  return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 TEST(DriveFile, ThreeRowsSaveAs47LinesAndOpenIntoALargerTableFromRow1) {
   QTemporaryDir dir;
@@ -29,7 +24,7 @@ TEST(DriveFile, ThreeRowsSaveAs47LinesAndOpenIntoALargerTableFromRow1) {
   dialogs.saveNames.push_back(path);
   dialogs.openNames = {path, std::nullopt};
   ASSERT_EQ(DriveSave(*source.document), FileOutcome::Done);
-  const QByteArray bytes = bytesOf(path);
+  const QByteArray bytes = fileBytes(path);
   EXPECT_EQ(bytes.count("\r\n"), 47);
   EXPECT_EQ(bytes.count('\n'), 47);
   EXPECT_TRUE(bytes.startsWith(" 4 \r\n 1 \r\n361\r\n")) << bytes.left(20).toStdString();
@@ -171,7 +166,7 @@ TEST(ProjectFile, AFailedSaveKeepsTheOldFile) {
 
   EXPECT_EQ(outcome, FileOutcome::Failed);
   EXPECT_TRUE(project.isChanged());
-  EXPECT_EQ(bytesOf(path), "old project\r\n");
+  EXPECT_EQ(fileBytes(path), "old project\r\n");
   EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"old.idp"});
 }
 
