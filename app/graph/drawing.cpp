@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 quint32 qbColor(int index) {
   static constexpr quint32 kPalette[16] = {
@@ -74,6 +75,13 @@ void Drawing::text(const QString& text, Pen pen) {
 void Drawing::curve(Curve curve, CurveMarks marks, Pen pen) {
   const std::size_t n = curve.size();
   if (n == 0) return;
+  const double* x = curve.x->data();
+  const double* y = curve.y->data();
+  constexpr double kLargest = std::numeric_limits<double>::max();
+  std::size_t disorder = !(std::abs(x[0]) <= kLargest) + !(std::abs(y[0]) <= kLargest);
+  for (std::size_t i = 1; i < n; ++i)
+    disorder += !(x[i] >= x[i - 1]) + !(std::abs(x[i]) <= kLargest) + !(std::abs(y[i]) <= kLargest);
+  curve.ordered = disorder == 0;
   position_ = curve.point(n - 1);
   items_.push_back(
       {.kind = ItemKind::Curve, .pen = pen, .curve = std::move(curve), .marks = marks});

@@ -57,6 +57,9 @@ struct Curve {
   Column x;
   Column y;
   double yFactor = 1.0;
+  // Every x and y is finite and x never decreases (as z in a result table), so painting can
+  // find a pixel column's points by bisection. Set by Drawing::curve.
+  bool ordered = false;
 
   std::size_t size() const;
   QPointF point(std::size_t i) const { return {(*x)[i], yFactor * (*y)[i]}; }

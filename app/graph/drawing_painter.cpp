@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 #include <vector>
 
 namespace {
@@ -30,9 +31,13 @@ class DeviceMap {
         sy_(t.height() / s.height),
         oy_(t.top() - s.top * sy_) {}
 
-  QPointF operator()(QPointF p) const {
-    return {std::floor(sx_ * p.x() + ox_), std::floor(sy_ * p.y() + oy_)};
-  }
+  QPointF operator()(QPointF p) const { return {column(p.x()), row(p.y())}; }
+  double column(double x) const { return std::floor(sx_ * x + ox_); }
+  double row(double y) const { return std::floor(sy_ * y + oy_); }
+  // Whether columns grow with x; rows per unit of y.
+  bool xGrows() const { return sx_ > 0; }
+  double yPixels() const { return sy_; }
+  double yOffset() const { return oy_; }
   double xPixels(double userWidth) const { return std::abs(userWidth * sx_); }
 
  private:
@@ -45,87 +50,201 @@ bool isFinite(QPointF p) { return std::isfinite(p.x()) && std::isfinite(p.y()); 
 template <class Visit>
 void forEachDevicePoint(const Curve& curve, const DeviceMap& map, Visit&& visit) {
   const std::size_t n = curve.size();
+  if (n == 0) return;
+  const double* xs = curve.x->data();
+  const double* ys = curve.y->data();
+  const double factor = curve.yFactor;
   for (std::size_t i = 0; i < n; ++i) {
-    const QPointF p = map(curve.point(i));
+    const QPointF p = map({xs[i], factor * ys[i]});
     if (isFinite(p)) visit(p);
   }
 }
 
-QPolygonF everyPoint(const Curve& curve, const DeviceMap& map) {
-  QPolygonF out;
-  out.reserve(static_cast<qsizetype>(curve.size()));
-  forEachDevicePoint(curve, map, [&](QPointF p) { out.append(p); });
-  return out;
-}
+// The polyline through a curve's points, drawn with a one-pixel pen, reduced to the points
+// that decide its pixels. The points are cut into runs: consecutive points in one pixel
+// column inside box, or consecutive points beyond one edge of box (the target grown by the
+// pen's reach). Inside a column every segment is vertical, so the run covers the pixels
+// from its lowest to its highest point: it keeps where it enters, that lowest and highest
+// point, and where it leaves. A run beyond an edge draws nothing between its points: it
+// keeps its ends, which the segments to its neighbours start from. The segments between
+// runs are kept as they are.
+class LineReducer {
+ public:
+  explicit LineReducer(const QRectF& box) : box_(box) {}
 
-// The polyline through the curve's points, drawn with a one-pixel pen, reduced to the
-// points that decide its pixels. The points are cut into runs: consecutive points in one
-// pixel column inside box, or consecutive points beyond one edge of box (the target grown
-// by the pen's reach). Inside a column every segment is vertical, so the run covers the
-// pixels from its lowest to its highest point: it keeps where it enters, that lowest and
-// highest point, and where it leaves. A run beyond an edge draws nothing between its
-// points: it keeps its ends, which the segments to its neighbours start from. The segments
-// between runs are kept as they are.
-QPolygonF reducedLine(const Curve& curve, const DeviceMap& map, const QRectF& box) {
-  enum class Side { Inside, Left, Right, Above, Below };
-  const auto sideOf = [&box](QPointF p) {
-    if (p.x() < box.left()) return Side::Left;
-    if (p.x() > box.right()) return Side::Right;
-    if (p.y() < box.top()) return Side::Above;
-    if (p.y() > box.bottom()) return Side::Below;
-    return Side::Inside;
-  };
-  QPolygonF out;
-  const auto keep = [&out](QPointF p) {
-    if (out.isEmpty() || out.back() != p) out.append(p);
-  };
-  bool open = false;
-  Side side = Side::Inside;
-  QPointF first, last;
-  double lowest = 0.0, highest = 0.0;
-  const auto closeRun = [&] {
-    keep(first);
-    if (side == Side::Inside) {
-      keep({first.x(), lowest});
-      keep({first.x(), highest});
-    }
-    keep(last);
-  };
-  forEachDevicePoint(curve, map, [&](QPointF p) {
+  void add(QPointF p) {
     const Side s = sideOf(p);
-    if (open && s == side && (s != Side::Inside || p.x() == first.x())) {
-      last = p;
-      lowest = std::min(lowest, p.y());
-      highest = std::max(highest, p.y());
+    if (open_ && s == side_ && (s != Side::Inside || p.x() == first_.x())) {
+      last_ = p;
+      lowest_ = std::min(lowest_, p.y());
+      highest_ = std::max(highest_, p.y());
       return;
     }
-    if (open) closeRun();
-    open = true;
-    side = s;
-    first = last = p;
-    lowest = highest = p.y();
-  });
-  if (open) closeRun();
-  return out;
-}
+    if (open_) closeRun();
+    open_ = true;
+    side_ = s;
+    first_ = last_ = p;
+    lowest_ = highest_ = p.y();
+  }
 
-// The curve's points inside box, each pixel once.
-QPolygonF reducedPoints(const Curve& curve, const DeviceMap& map, const QRectF& box) {
-  const int columns = static_cast<int>(std::ceil(box.width())) + 1;
-  const int rows = static_cast<int>(std::ceil(box.height())) + 1;
-  std::vector<bool> seen(static_cast<std::size_t>(columns) * static_cast<std::size_t>(rows));
-  QPolygonF out;
-  forEachDevicePoint(curve, map, [&](QPointF p) {
-    if (!box.contains(p)) return;
-    const int column = static_cast<int>(p.x() - box.left());
-    const int row = static_cast<int>(p.y() - box.top());
-    if (column < 0 || column >= columns || row < 0 || row >= rows) return;
-    const std::size_t at = static_cast<std::size_t>(row) * columns + column;
-    if (seen[at]) return;
-    seen[at] = true;
-    out.append(p);
-  });
-  return out;
+  const QPolygonF& points() {
+    if (open_) closeRun();
+    open_ = false;
+    return out_;
+  }
+
+ private:
+  enum class Side { Inside, Left, Right, Above, Below };
+
+  Side sideOf(QPointF p) const {
+    if (p.x() < box_.left()) return Side::Left;
+    if (p.x() > box_.right()) return Side::Right;
+    if (p.y() < box_.top()) return Side::Above;
+    if (p.y() > box_.bottom()) return Side::Below;
+    return Side::Inside;
+  }
+  void keep(QPointF p) {
+    if (out_.isEmpty() || out_.back() != p) out_.append(p);
+  }
+  void closeRun() {
+    keep(first_);
+    if (side_ == Side::Inside) {
+      keep({first_.x(), lowest_});
+      keep({first_.x(), highest_});
+    }
+    keep(last_);
+  }
+
+  QRectF box_;
+  QPolygonF out_;
+  bool open_ = false;
+  Side side_ = Side::Inside;
+  QPointF first_, last_;
+  double lowest_ = 0.0, highest_ = 0.0;
+};
+
+// A curve's points inside box, each pixel once.
+class PointReducer {
+ public:
+  explicit PointReducer(const QRectF& box)
+      : left_(box.left()),
+        top_(box.top()),
+        columns_(static_cast<int>(std::ceil(box.width())) + 1),
+        rows_(static_cast<int>(std::ceil(box.height())) + 1),
+        seen_(static_cast<std::size_t>(columns_) * static_cast<std::size_t>(rows_)) {}
+
+  void add(QPointF p) {
+    const double column = p.x() - left_;
+    const double row = p.y() - top_;
+    if (column < 0 || column >= columns_ || row < 0 || row >= rows_) return;
+    const std::size_t at = static_cast<std::size_t>(row) * columns_ + static_cast<int>(column);
+    if (seen_[at]) return;
+    seen_[at] = true;
+    out_.append(p);
+  }
+  // Every row from first to last (first <= last) in column.
+  void addRows(double column, double first, double last) {
+    first = std::max(first, top_);
+    last = std::min(last, top_ + rows_ - 1);
+    for (double r = first; r <= last; ++r) add({column, r});
+  }
+  const QPolygonF& points() const { return out_; }
+
+ private:
+  double left_, top_;
+  int columns_, rows_;
+  std::vector<bool> seen_;
+  QPolygonF out_;
+};
+
+// Feeds an ordered curve (see Curve::ordered) to the reducers by pixel columns instead of
+// point by point: its columns follow the points' order, so the points before the box and
+// after it, and each column's points inside, are found by bisection. The points before
+// (after) the box give only their ends to the line; each column gives the line its first
+// point, its lowest and highest (from the lowest and highest y, the mapping being
+// monotonic) and its last; the points take every row between those two where the curve
+// moves less than half a row from point to point, else each point's own row. False when a
+// point does not map to a finite one; the caller then takes the points one by one.
+bool reduceOrdered(const Curve& curve, const DeviceMap& map, const QRectF& box, LineReducer* line,
+                   PointReducer* marks) {
+  const std::size_t n = curve.size();
+  const double* xs = curve.x->data();
+  const double* ys = curve.y->data();
+  const double factor = curve.yFactor;
+  const auto column = [&](std::size_t i) { return map.column(xs[i]); };
+  const auto row = [&](std::size_t i) { return map.row(factor * ys[i]); };
+  const bool grows = map.xGrows();
+  const auto before = [&](double c) { return grows ? c < box.left() : c > box.right(); };
+  const auto after = [&](double c) { return grows ? c > box.right() : c < box.left(); };
+  // The first index in [from, to) whose column fails keep; keep holds for a leading stretch.
+  const auto firstFailing = [&](std::size_t from, std::size_t to, auto keep) {
+    while (from < to) {
+      const std::size_t mid = from + (to - from) / 2;
+      if (keep(column(mid)))
+        from = mid + 1;
+      else
+        to = mid;
+    }
+    return from;
+  };
+  bool finite = true;
+  const auto feed = [&](QPointF p) {
+    finite = finite && isFinite(p);
+    if (line) line->add(p);
+  };
+  const auto feedEnds = [&](std::size_t from, std::size_t to) {
+    if (from == to) return;
+    feed({column(from), row(from)});
+    feed({column(to - 1), row(to - 1)});
+  };
+
+  const std::size_t start = firstFailing(0, n, before);
+  const std::size_t end = firstFailing(start, n, [&](double c) { return !after(c); });
+  feedEnds(0, start);
+  for (std::size_t i = start; i < end && finite;) {
+    const double c = column(i);
+    // Gallop, then bisect, to the first index of the next column.
+    std::size_t low = i, step = 1, high = i + 1;
+    while (high < end && column(high) == c) {
+      low = high;
+      step *= 2;
+      high = std::min(end, low + step);
+    }
+    const std::size_t next = firstFailing(low + 1, high, [c](double other) { return other == c; });
+    double lowest = ys[i], highest = ys[i];
+    for (std::size_t k = i + 1; k < next; ++k) {
+      lowest = std::min(lowest, ys[k]);
+      highest = std::max(highest, ys[k]);
+    }
+    const double a = map.row(factor * lowest), b = map.row(factor * highest);
+    const double top = std::min(a, b), bottom = std::max(a, b);
+    if (line) {
+      feed({c, row(i)});
+      feed({c, top});
+      feed({c, bottom});
+      feed({c, row(next - 1)});
+    }
+    if (marks) {
+      double widestStep = 0.0;
+      for (std::size_t k = i + 1; k < next; ++k)
+        widestStep = std::max(widestStep, std::abs(ys[k] - ys[k - 1]));
+      // Steps of at most half a row pass every row between the lowest and the highest point
+      // (while rows and offset are far below 2^52, rounding cannot make a step a whole row).
+      constexpr double kSmallRows = 0x1p40;
+      if (widestStep * std::abs(map.yPixels() * factor) <= 0.5 && std::abs(top) < kSmallRows &&
+          std::abs(bottom) < kSmallRows && std::abs(map.yOffset()) < kSmallRows) {
+        marks->addRows(c, top, bottom);
+      } else {
+        for (std::size_t k = i; k < next; ++k) {
+          const double r = row(k);
+          if (std::isfinite(r)) marks->add({c, r});
+        }
+      }
+    }
+    i = next;
+  }
+  feedEnds(end, n);
+  return finite;
 }
 
 // Joins consecutive points with one-pixel lines. Each segment is drawn as a line of its own,
@@ -147,19 +266,47 @@ void drawJoined(QPainter& painter, const QPolygonF& points) {
   painter.drawLines(lines.data(), static_cast<int>(lines.size()));
 }
 
+// A curve item in one pass over its points: reduced where the pixels allow it (lines of a
+// one-pixel pen, points of any pen), else every point.
 void paintCurve(QPainter& painter, const DrawItem& item, const DeviceMap& map, const QRectF& target,
                 int penPixels, CurveDetail detail) {
-  const bool reduce = detail == CurveDetail::Reduced;
+  const bool lines = item.marks != CurveMarks::Points;
+  const bool points = item.marks != CurveMarks::Lines;
+  const bool thin = penPixels == 1;
+  const bool reduceLine = detail == CurveDetail::Reduced && lines && thin;
+  const bool reducePoints = detail == CurveDetail::Reduced && points;
+  const bool needEvery = (lines && !reduceLine) || (points && !reducePoints);
   const double reach = penPixels + 1.0;
   const QRectF box = target.adjusted(-reach, -reach, reach, reach);
-  if (item.marks != CurveMarks::Points) {
-    if (penPixels > 1)
-      painter.drawPolyline(everyPoint(item.curve, map));
-    else
-      drawJoined(painter, reduce ? reducedLine(item.curve, map, box) : everyPoint(item.curve, map));
+
+  std::optional<LineReducer> line;
+  std::optional<PointReducer> marks;
+  const auto startReducers = [&] {
+    if (reduceLine) line.emplace(box);
+    if (reducePoints) marks.emplace(box);
+  };
+  startReducers();
+  const bool byColumns =
+      item.curve.ordered && !needEvery &&
+      reduceOrdered(item.curve, map, box, line ? &*line : nullptr, marks ? &*marks : nullptr);
+  QPolygonF every;
+  if (needEvery) every.reserve(static_cast<qsizetype>(item.curve.size()));
+  if (!byColumns) {
+    startReducers();
+    forEachDevicePoint(item.curve, map, [&](QPointF p) {
+      if (line) line->add(p);
+      if (marks) marks->add(p);
+      if (needEvery) every.append(p);
+    });
   }
-  if (item.marks != CurveMarks::Lines)
-    painter.drawPoints(reduce ? reducedPoints(item.curve, map, box) : everyPoint(item.curve, map));
+  if (lines) {
+    const QPolygonF& joined = line ? line->points() : every;
+    if (thin)
+      drawJoined(painter, joined);
+    else
+      painter.drawPolyline(joined);
+  }
+  if (points) painter.drawPoints(marks ? marks->points() : every);
 }
 
 }  // namespace

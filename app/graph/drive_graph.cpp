@@ -69,12 +69,14 @@ QString driveGraphLabel(int k) {
 RangeTable GrafMiniMax(const ResultTable& results, double frameTime) {
   RangeTable t;
   if (results.isEmpty()) return t;
-  for (int c = 0; c < ResultTable::kColumns; ++c) {
-    for (int r = 0; r < results.rowCount(); ++r) {
+  for (int r = 0; r < results.rowCount(); ++r) {
+    for (int c = 0; c < ResultTable::kColumns; ++c) {
       const double v = results.value(r, c);
       t.lo[c] = std::min(t.lo[c], v);
       t.hi[c] = std::max(t.hi[c], v);
     }
+  }
+  for (int c = 0; c < ResultTable::kColumns; ++c) {
     if (t.lo[c] == t.hi[c]) {
       t.lo[c] -= frameTime;
       t.hi[c] += frameTime;
@@ -95,11 +97,11 @@ Curve DriveCurves::curve(int c, double factor) const { return {columns[0], colum
 DriveCurves driveCurves(const DriveDocument& document, double frameTime) {
   DriveCurves curves;
   const ResultTable& results = document.results;
-  for (int c = 0; c < ResultTable::kColumns; ++c) {
-    auto column = std::make_shared<std::vector<double>>(results.rowCount());
-    for (int r = 0; r < results.rowCount(); ++r) (*column)[r] = results.value(r, c);
-    curves.columns[c] = std::move(column);
-  }
+  std::array<std::shared_ptr<std::vector<double>>, ResultTable::kColumns> columns;
+  for (auto& column : columns) column = std::make_shared<std::vector<double>>(results.rowCount());
+  for (int r = 0; r < results.rowCount(); ++r)
+    for (int c = 0; c < ResultTable::kColumns; ++c) (*columns[c])[r] = results.value(r, c);
+  std::copy(columns.begin(), columns.end(), curves.columns.begin());
   curves.ranges = GrafMiniMax(results, frameTime);
   curves.boundaryZ = inputNumbers(document.input, InputTable::kZ);
   curves.boundaryF = inputNumbers(document.input, InputTable::kF);

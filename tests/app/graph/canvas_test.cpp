@@ -71,30 +71,42 @@ TEST(Canvas, CursorLinesAreDrawnOverTheDrawingButAreNotItems) {
   EXPECT_EQ(pixel(canvas.grab().toImage(), 70, 5), kWhite);
 }
 
-// Curves of many points per pixel column, whole and zoomed so that long stretches run
-// beyond every edge: the reduced painting must give the same pixels as every point.
+// Curves of many points per pixel column, smooth with bursts of noise and steep ramps, whole and
+// zoomed so that long stretches run beyond every edge; z-ordered ones (taken by pixel columns) and
+// a looping one (taken point by point): the reduced painting must give the same pixels as every
+// point.
 TEST(Canvas, ReducedCurvesPaintTheSamePixelsAsEveryPoint) {
   std::mt19937 random(7);
-  std::normal_distribution<double> noise(0.0, 0.3);
-  auto xs = std::make_shared<std::vector<double>>();
+  std::normal_distribution<double> noise(0.0, 3.0);
+  auto zs = std::make_shared<std::vector<double>>();
+  auto loop = std::make_shared<std::vector<double>>();
   auto ys = std::make_shared<std::vector<double>>();
   for (int i = 0; i < 100000; ++i) {
-    xs->push_back(i * 0.0036);
-    ys->push_back(std::sin(i * 0.0004) * 3 + (i % 5000 < 40 ? noise(random) * 10 : noise(random)));
+    zs->push_back(i * 0.0036);
+    loop->push_back(180 + 200 * std::sin(i * 0.00031));
+    // Down and up again by 1.5 rows a step, passing over every third row.
+    const int inRamp = i % 20000 - 1000;
+    const double ramp = inRamp >= 0 && inRamp < 80 ? -0.1 * std::min(inRamp, 80 - inRamp) : 0.0;
+    ys->push_back(std::sin(i * 0.0004) * 3 + ramp + (i % 5000 < 40 ? noise(random) : 0.0));
   }
   const struct {
     UserScale view;
     CurveMarks marks;
     int width;
-  } cases[] = {
-      {{0, -5, 360, 10}, CurveMarks::Lines, 1},   {{100, -1, 20, 2}, CurveMarks::Lines, 1},
-      {{170, 3.5, 15, -6}, CurveMarks::Lines, 1}, {{-50, -20, 500, 40}, CurveMarks::Lines, 1},
-      {{0, -5, 360, 10}, CurveMarks::Points, 1},  {{100, -1, 20, 2}, CurveMarks::PointsAndLines, 1},
-      {{100, -1, 20, 2}, CurveMarks::Points, 3}};
+    bool ordered;
+  } cases[] = {{{0, -5, 360, 10}, CurveMarks::Lines, 1, true},
+               {{100, -1, 20, 2}, CurveMarks::Lines, 1, true},
+               {{170, 3.5, 15, -6}, CurveMarks::Lines, 1, true},
+               {{400, -20, -500, 40}, CurveMarks::PointsAndLines, 1, true},
+               {{0, -5, 360, 10}, CurveMarks::Points, 1, true},
+               {{100, -1, 20, 2}, CurveMarks::Points, 3, true},
+               {{0, -5, 360, 10}, CurveMarks::PointsAndLines, 1, false},
+               {{100, -1, 20, 2}, CurveMarks::Lines, 1, false}};
   for (const auto& c : cases) {
     Drawing d;
     d.setScale(c.view);
-    d.curve({xs, ys, -1.0}, c.marks, {kRed, c.width});
+    d.curve({c.ordered ? zs : loop, ys, -1.0}, c.marks, {kRed, c.width});
+    ASSERT_EQ(d.items()[0].curve.ordered, c.ordered);
     const QImage reduced = renderDrawing(d, {300, 150}, CurveDetail::Reduced);
     SCOPED_TRACE(testing::Message() << c.view.left << " marks " << static_cast<int>(c.marks));
     EXPECT_EQ(differingPixels(reduced, renderDrawing(d, {300, 150}, CurveDetail::Every)), 0);
