@@ -67,7 +67,15 @@ void Canvas::showToolTip(const QString& text) {
 }
 
 QImage Canvas::image() const {
-  if (cache_.isNull() || cache_.size() != size()) cache_ = renderDrawing(drawing_, size());
+  const qreal ratio = devicePixelRatioF();
+  const QSize pixels = (QSizeF(size().expandedTo(QSize(1, 1))) * ratio).toSize();
+  if (cache_.isNull() || cache_.size() != pixels) {
+    // Painted at the screen's resolution, in the canvas's own (logical) coordinates.
+    cache_ = QImage(pixels, QImage::Format_RGB32);
+    cache_.setDevicePixelRatio(ratio);
+    QPainter painter(&cache_);
+    paintDrawing(painter, drawing_, QRectF(QPointF(0, 0), QSizeF(size())));
+  }
   return cache_;
 }
 

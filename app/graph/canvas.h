@@ -44,7 +44,7 @@ class Canvas : public QWidget {
   // Sets the tool tip and, while a tool tip of this canvas is showing, shows the new text.
   void showToolTip(const QString& text);
 
-  // The drawing as an image of the canvas's size.
+  // The drawing as the canvas shows it, without the cursor lines.
   QImage image() const;
   // Asks for a file name (userDialogs().saveFileName) and writes the drawing at the size
   // shown; false when cancelled or not written.

@@ -7,6 +7,24 @@
 //
 // Every graph k draws z as x and the negated value -v of result column k + 1 as y, so that
 // larger values are drawn higher.
+//
+// The drive window's use, with picGraf(k) and Graph canvases (Canvas) and its own state
+// (the curves, the zoom start, the selected row, initially 2):
+// - after a calculation: curves = driveCurves(document, frameTime); graphs = grafik(curves);
+//   picGraf(k).setDrawing(graphs[k]); Graph.setDrawing(Normiert(curves)). The same again
+//   (without driveCurves) on a re-layout; GrafClear on the canvases' drawings for "Löschen".
+// - mouse moved on picGraf(k) at p: every picGraf(j).setVerticalCursor(p.x()),
+//   picGraf(k).setHorizontalCursor(p.y()); graphReadout(results, k, p, selectedRow,
+//   decimals) gives status panels 2 and 3 and picGraf(k)'s tool tip.
+// - pressed (any button): the zoom start := p. Right or middle: selectRow(results, p.x(),
+//   stepZ) → selected row; scroll and select it in the result table; selectionReadout for
+//   the status; markRow(picGraf(j).editDrawing(), j, results, row, kBlack) for every j.
+// - released, left: zoomRectangle(start, p) → if any, zoomGraph(picGraf(k).editDrawing(),
+//   k, curves, rect). Right: the re-layout.
+// - double click on a result row r: markRow(…, r, kRowMarkColor) in every graph j and the
+//   cursor lines at rowPoint(results, j, r).
+// - a new drive colour: curves.color = rgbFromBgr(bgr); GrafLine on every graph's drawing.
+// - Graph: normalisedReadout on move; normalisedRowAt on press.
 
 #include <QPointF>
 #include <QString>

@@ -4,6 +4,14 @@
 // with a cursor read-out. Pure functions over the drives' curves (driveCurves of each
 // drive); the window puts the drawings on its four canvases and the texts in its status
 // bar.
+//
+// frmGrafik's use, with picGrafik(k) canvases: on load, resize, "Aktualisieren" and the
+// right button released: panels = projectGraph(drives) (drives: driveCurves of every drive
+// in list order), picGrafik(k).setDrawing(panels[k]), status panel 4 kNormalStatus. Mouse
+// moved on panel k at p: every panel's cursor lines at p (setVerticalCursor(p.x()),
+// setHorizontalCursor(p.y())), panelReadout(k, p) for status panels 1 to 3. Pressed: the
+// zoom start := p. Left released: zoomRectangle(start, p) → if any, zoomPanel(
+// picGrafik(k).editDrawing(), k, drives, rect) and status panel 4 kZoomStatus.
 
 #include <QPointF>
 #include <QString>
