@@ -365,6 +365,15 @@ QImage renderDrawing(const Drawing& drawing, QSize size, CurveDetail detail) {
   return image;
 }
 
+qint64 differingPixels(const QImage& a, const QImage& b) {
+  if (a.size() != b.size())
+    return std::max(qint64(a.width()) * a.height(), qint64(b.width()) * b.height());
+  qint64 count = 0;
+  for (int y = 0; y < a.height(); ++y)
+    for (int x = 0; x < a.width(); ++x) count += a.pixel(x, y) != b.pixel(x, y);
+  return count;
+}
+
 QString imageFormatSuffix(ImageFormat format) {
   switch (format) {
     case ImageFormat::Png: return QStringLiteral("png");

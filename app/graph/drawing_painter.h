@@ -28,6 +28,10 @@ void paintDrawing(QPainter& painter, const Drawing& drawing, const QRectF& targe
 // The drawing as an image of size pixels.
 QImage renderDrawing(const Drawing& drawing, QSize size, CurveDetail detail = CurveDetail::Reduced);
 
+// The number of pixels in which two images differ (images of different sizes differ in
+// every pixel of the larger); how a reduced painting is checked against every point.
+qint64 differingPixels(const QImage& a, const QImage& b);
+
 enum class ImageFormat { Png, Svg, Pdf };
 // The file name extension of a format, without the dot: "png", "svg", "pdf".
 QString imageFormatSuffix(ImageFormat format);

@@ -22,13 +22,6 @@ constexpr quint32 kBlue = rgb(0, 0, 255);
 
 quint32 pixel(const QImage& image, int x, int y) { return image.pixel(x, y) & 0xFFFFFF; }
 
-int differingPixels(const QImage& a, const QImage& b) {
-  int count = 0;
-  for (int y = 0; y < a.height(); ++y)
-    for (int x = 0; x < a.width(); ++x) count += a.pixel(x, y) != b.pixel(x, y);
-  return count;
-}
-
 // User coordinates 0 … 100 across, 0 … 50 down: a red line along y = 10, a blue point.
 Drawing sample() {
   Drawing d;
