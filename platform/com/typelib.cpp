@@ -10,6 +10,7 @@
 
 #include "platform/com/activation.h"
 #include "platform/com/dispid_index.h"
+#include "platform/com/text_case.h"
 #include "platform/com/typelib_call.h"
 
 namespace {
@@ -17,20 +18,8 @@ namespace {
 // Size of the IDispatchEx part of a dual interface's virtual table (3 + 4 + 8 entries).
 constexpr int kDispatchExSlots = 15;
 
-// ASCII case-insensitive equality of a UTF-16 name and a UTF-8 (ASCII) description name.
-bool sameNameNoCase(std::u16string_view a, const char* b) {
-  if (!b) return false;
-  const std::size_t n = std::strlen(b);
-  if (a.size() != n) return false;
-  for (std::size_t i = 0; i < n; ++i) {
-    char16_t x = a[i];
-    char16_t y = static_cast<unsigned char>(b[i]);
-    if (x >= u'A' && x <= u'Z') x = static_cast<char16_t>(x - u'A' + u'a');
-    if (y >= u'A' && y <= u'Z') y = static_cast<char16_t>(y - u'A' + u'a');
-    if (x != y) return false;
-  }
-  return true;
-}
+// A UTF-16 name against a description's name (ASCII), ignoring case; no name matches none.
+bool sameNameNoCase(std::u16string_view a, const char* b) { return b && equalsNoCase(a, b); }
 
 std::u16string_view oleView(LPCOLESTR s) {
   return s ? std::u16string_view(s) : std::u16string_view();
