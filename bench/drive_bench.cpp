@@ -11,7 +11,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <map>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -21,21 +20,18 @@
 #include "kernel/automation/vel_drive_seg.h"
 #include "kernel/model/segment_registry.h"
 #include "kernel/support/auxcom.h"
+#include "platform/com/com_ptr.h"
 
 namespace {
 
 constexpr int kTabulationPoints = 1000000;
 
-struct DriveRelease {
-  void operator()(VelDrive* d) const { d->Release(); }
-};
-using DrivePtr = std::unique_ptr<VelDrive, DriveRelease>;
+using DrivePtr = ComPtr<VelDrive>;
 
 // A drive of n segments over z = 0..n−1 (n − 1 motion intervals and the end segment),
 // alternating Linear and ModSine with strokes that vary from segment to segment.
 DrivePtr makeDrive(int n, bool compiled) {
   DrivePtr d(new VelDrive("bench"));
-  d->AddRef();
   // From the back, so each insertion is at the head and building stays linear.
   for (int i = n - 1; i >= 0; --i) {
     VelDriveSeg* s = createSegment(i % 2 ? "ModSine" : "Linear");

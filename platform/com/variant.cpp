@@ -540,3 +540,11 @@ HRESULT VariantChangeTypeEx(VARIANTARG* dest, const VARIANTARG* src, LCID, WORD 
   *dest = result;
   return S_OK;
 }
+
+void ExcepInfoClear(EXCEPINFO* e) {
+  if (!e) return;
+  for (BSTR* s : {&e->bstrSource, &e->bstrDescription, &e->bstrHelpFile}) {
+    SysFreeString(*s);
+    *s = nullptr;
+  }
+}
