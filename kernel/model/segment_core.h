@@ -84,6 +84,10 @@ class VelDriveSegImp : public IVelDriveSegImp {
 
   kBaseDrive* law() const { return law_.get(); }
 
+  // The named values a segment type reports besides the boundary values z0, z1, f0 and f1,
+  // as a mask of codes; hasValue answers from it.
+  virtual int typeValues() { return 0; }
+
   // Counts, library-wide, every change of a segment's start values or law. Views over
   // segments (a drive's lookup and last-point caches) compare it to tell cheaply whether
   // what they read is still current.
