@@ -7,6 +7,8 @@
 
 #include "kernel/laws/base_drive.h"
 
+class VelDriveSeg;
+
 // Operations shared by segments and drives.
 class IVelDriveSegImp {
  public:
@@ -40,6 +42,9 @@ class IVelDriveSegImp {
   virtual int decompile() = 0;
   // The segment's type name ("Linear", "Sine", ...), used in traces and dumps.
   virtual const char* typeName() = 0;
+  // The automation object this core belongs to; null for a core that is none (a drive, a
+  // core built by kernel code). Walking a chain asks it at every step, so it is one call.
+  virtual VelDriveSeg* automationObject() { return nullptr; }
   virtual ~IVelDriveSegImp() = default;
 };
 
