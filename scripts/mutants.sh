@@ -7,6 +7,7 @@
 #   scripts/mutants.sh -k REGEX      only the mutants whose id matches REGEX
 #   scripts/mutants.sh --check       only checks that every mutant's text is found exactly once
 #   scripts/mutants.sh --baseline    only builds and runs the unmutated tests
+#   scripts/mutants.sh --no-sync     keeps the scratch copy as it is (measures the tests it holds)
 #
 # The working tree is never modified: it is copied into build-mutants/src (changed files
 # only, so the build in build-mutants/out stays incremental), and each mutant is undone in
@@ -29,10 +30,12 @@ results=$work/results.txt
 
 mode=all
 filter=.
+sync=yes
 while [ $# -gt 0 ]; do
   case "$1" in
     --check) mode=check ;;
     --baseline) mode=baseline ;;
+    --no-sync) sync=no ;;
     -k) filter=$2; shift ;;
     *) echo "unknown argument $1" >&2; exit 2 ;;
   esac
@@ -174,7 +177,7 @@ run_suite() {
 
 build() { cmake --build "$out" -j "$jobs" --target $1 >"$2" 2>&1; }
 
-sync_tree
+[ "$sync" = yes ] && sync_tree
 if [ ! -f "$out/build.ninja" ]; then
   # Dependents are not relinked when only a shared library changed: they load the new one.
   cmake -S "$src" -B "$out" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKINETRA_BUILD_BENCH=OFF \

@@ -40,11 +40,6 @@ std::vector<LawCase> rows() {
                {vtCaStar, 2, Peak::kSigned, l, 1.0},
                {vtCv, 1, Peak::kAt, l},
                {vtNone, 2, Peak::kAt, l}};  // inflection
-    if (!(fd0 == 1.0 && fd1 == 1.0)) {      // the line f = z: Ca* = 0 for every λ
-      c.rebuildFrom = factory<kDrvModSine>({{vtFd0, fd0}, {vtFd1, fd1}});
-      c.rebuildCodes = {vtCaStar};
-    }
-    c.settable = {vtFd0, vtFd1, vtLambda, vtCaStar, vtCaEqCaStar};
     v.push_back(c);
   }
   return v;

@@ -42,13 +42,9 @@ std::string cell(const std::string& content, bool blue = false) {
          "</td>\n";
 }
 
-TEST(DriveTable, EmptyDriveGivesHeaderRowAlone) {
-  RefDrive d;
-  EXPECT_EQ(driveHtmlTable(d), kHeader + "</table>\n");
-}
-
 TEST(DriveTable, LinearThenEndSegmentRowsByteForByte) {
   RefDrive d;
+  EXPECT_EQ(driveHtmlTable(d), kHeader + "</table>\n");
   add(d, "Linear", 0, 0);
   add(d, "Linear", 3, 1);
   // Linear has z0..fdd1 only; its slope is the chord 1/3, its curvature 0.
@@ -67,23 +63,6 @@ TEST(DriveTable, LinearThenEndSegmentRowsByteForByte) {
   row0 += "  </tr>\n";
   row1 += "  </tr>\n";
   EXPECT_EQ(driveHtmlTable(d), kHeader + row0 + row1 + "</table>\n");
-}
-
-TEST(DriveTable, EverySegmentTypeGetsOneRowWithItsSettableValuesBlue) {
-  RefDrive d;
-  for (int i = 0; i < segmentTypeCount(); ++i) add(d, segmentTypeName(i), i, i % 2);
-  const std::string table = driveHtmlTable(d);
-  for (int i = 0; i < segmentTypeCount(); ++i) {
-    const std::string typeCell =
-        std::string("<td align='center' style=\"color:'red'\">") + segmentTypeName(i) + "</td>";
-    EXPECT_NE(table.find(typeCell), std::string::npos) << segmentTypeName(i);
-  }
-  // Every row has 19 cells; the types differ in which are "-" and which are blue.
-  size_t rows = 0, cells = 0;
-  for (size_t p = 0; (p = table.find("\n<tr>\n", p)) != std::string::npos; ++p) ++rows;
-  for (size_t p = 0; (p = table.find("<td ", p)) != std::string::npos; ++p) ++cells;
-  EXPECT_EQ(rows, static_cast<size_t>(segmentTypeCount()));
-  EXPECT_EQ(cells, rows * 19);
 }
 
 }  // namespace

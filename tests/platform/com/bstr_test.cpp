@@ -17,14 +17,6 @@ TEST(Bstr, LengthsCountCharactersAndBytes) {
   SysFreeString(s);
 }
 
-TEST(Bstr, ReallocationReplacesTheOldString) {
-  BSTR s = SysAllocString(u"alt");
-  ASSERT_EQ(SysReAllocString(&s, u"neu und länger"), 1);
-  EXPECT_EQ(utf8FromBstr(s), "neu und länger");
-  ASSERT_EQ(SysReAllocString(&s, nullptr), 1);
-  EXPECT_EQ(s, nullptr);
-}
-
 TEST(Bstr, EmbeddedNulSurvivesConversion) {
   const OLECHAR text[] = {u'a', 0, u'b'};
   BSTR s = SysAllocStringLen(text, 3);

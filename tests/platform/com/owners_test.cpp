@@ -2,27 +2,12 @@
 
 #include "platform/com/bstr.h"
 #include "platform/com/com_ptr.h"
+#include "tests/platform/com/counted.h"
 
 namespace {
 
-// An object that counts its references and knows one interface besides IUnknown.
-struct Counted : IUnknown {
-  ULONG refs = 1;
-  HRESULT QueryInterface(REFIID iid, void** out) override {
-    if (iid != IID_IUnknown) {
-      *out = nullptr;
-      return E_NOINTERFACE;
-    }
-    *out = this;
-    AddRef();
-    return S_OK;
-  }
-  ULONG AddRef() override { return ++refs; }
-  ULONG Release() override { return --refs; }
-};
-
 TEST(ComPtr, EveryOwnerHoldsOneReferenceAndReleasesItOnce) {
-  Counted object;
+  Counted<IUnknown> object;
   {
     auto owner = ComPtr<IUnknown>::adopt(&object);  // takes the creator's reference
     ComPtr<IUnknown> copy = owner;
