@@ -139,27 +139,17 @@ PY
 # ---- areas: what to build and which test programs to run ---------------------------------------
 kernel_targets="kernel_tests VelDrive veldrive kinetra-regsvr"
 platform_targets="platform_tests kinetra_test_server $kernel_targets veldrive_python_tests"
-python_targets="veldrive_python_tests"
 simulator_targets="simulator_tests simlink_tests motionsim"
 
-targets_of() {
+# Sets targets and suites for a mutated file: what to rebuild and which programs to run.
+area_of() {
   case "$1" in
-    kernel/*) echo "$kernel_targets" ;;
-    platform/*) echo "$platform_targets" ;;
-    python/*) echo "$python_targets $kernel_targets" ;;
-    simulator/*) echo "$simulator_targets" ;;
-    app/*) echo "simlink_tests" ;;
-    *) echo "$platform_targets $simulator_targets" ;;
-  esac
-}
-suites_of() {
-  case "$1" in
-    kernel/*) echo "kernel python" ;;
-    platform/*) echo "platform kernel python" ;;
-    python/*) echo "python" ;;
-    simulator/*) echo "simulator simlink" ;;
-    app/*) echo "simlink" ;;
-    *) echo "platform kernel python simulator simlink" ;;
+    kernel/*) targets=$kernel_targets suites="kernel python" ;;
+    platform/*) targets=$platform_targets suites="platform kernel python" ;;
+    python/*) targets="veldrive_python_tests $kernel_targets" suites="python" ;;
+    simulator/*) targets=$simulator_targets suites="simulator simlink" ;;
+    app/*) targets="simlink_tests" suites="simlink" ;;
+    *) targets="$platform_targets $simulator_targets" suites="platform kernel python simulator simlink" ;;
   esac
 }
 
@@ -229,11 +219,12 @@ while read -r id file; do
   mutant_tool apply "$list" "$src" "$id" || exit 1
   start=$(date +%s)
   verdict=survived
-  if ! build "$(targets_of "$file")" "$logs/build.log"; then
+  area_of "$file"
+  if ! build "$targets" "$logs/build.log"; then
     verdict="caught by the compiler"
     compiler=$((compiler + 1))
   else
-    for suite in $(suites_of "$file"); do
+    for suite in $suites; do
       if ! run_suite "$logs" "$suite"; then
         verdict="caught by $suite"
         break

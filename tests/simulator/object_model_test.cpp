@@ -67,9 +67,6 @@ TEST_F(ObjectModelTest, ApplicationLeadsToDocumentAndItsCollections) {
   EXPECT_EQ(byId(kDocument, 6, kInvokeGet).result, Value(kBodies));
   EXPECT_EQ(byName(kInputs, "Count", kInvokeGet).result, Value(std::int32_t{2}));
   EXPECT_EQ(byName(kBodies, "count", kInvokeGet).result, Value(std::int32_t{2}));
-  for (std::int32_t id : {9, 14})
-    EXPECT_EQ(byId(kApplicationRef, id, kInvokeMethod).error, kErrNone);
-  for (std::int32_t id : {23, 27}) EXPECT_EQ(byId(kDocument, id, kInvokeMethod).error, kErrNone);
 }
 
 TEST_F(ObjectModelTest, ItemsByPositionAndNameAndTheirMembers) {

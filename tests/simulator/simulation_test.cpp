@@ -45,15 +45,6 @@ TEST(Simulation, RunComputesEveryFrameUpToTheTargetAndStandsThere) {
   EXPECT_NEAR(sim.framePoses(25)[0].angles.z, 3.141592653589793 / 2, 1e-12);
 }
 
-TEST(Simulation, InputValueTakesEffectAtTheNextComputedFrame) {
-  Simulation sim(camMechanism());
-  ASSERT_TRUE(sim.setInputValue(0, 20.0));
-  EXPECT_NEAR(sliderY(sim, 0), 0.05, 1e-15) << "frame 0 was computed before the value was set";
-  ASSERT_TRUE(sim.goToFrame(1));
-  EXPECT_NEAR(sliderY(sim, 1), 0.07, 1e-15);
-  EXPECT_EQ(sim.frameInputs(1)[0], 20.0);
-}
-
 TEST(Simulation, JumpingBackReplaysTheKeptHistory) {
   Simulation sim(camMechanism());
   for (std::int32_t f = 1; f <= 10; ++f) {

@@ -6,7 +6,6 @@
 #include <string>
 
 #include "kernel/automation/veldrive_ids.h"
-#include "platform/com/categories.h"
 #include "platform/com/registry.h"
 #include "tests/platform/com/temp_registry.h"
 
@@ -58,24 +57,6 @@ TEST_F(RegistrationTest, DamagedRegistryFileFailsWithClassError) {
   EXPECT_EQ(velRegisterTable(serverTable(), false), SELFREG_E_CLASS);
   EXPECT_EQ(velUnregisterTable(serverTable(), false), SELFREG_E_CLASS);
   EXPECT_EQ(fileText(), "this is not a registry\n");
-}
-
-TEST_F(RegistrationTest, SafetyMarksGoWhileTheCategoriesStay) {
-  ASSERT_EQ(velRegisterSafetyCategories(CLSID_VelDrive), S_OK);
-  EXPECT_EQ(IsClassOfCategory(CLSID_VelDrive, CATID_SafeForScripting), S_OK);
-  EXPECT_EQ(IsClassOfCategory(CLSID_VelDrive, CATID_SafeForInitializing), S_OK);
-  ASSERT_EQ(velUnregisterSafetyCategories(CLSID_VelDrive), S_OK);
-  EXPECT_EQ(IsClassOfCategory(CLSID_VelDrive, CATID_SafeForScripting), S_FALSE);
-  EXPECT_EQ(IsClassOfCategory(CLSID_VelDrive, CATID_SafeForInitializing), S_FALSE);
-  const std::pair<const CATID*, const char*> categories[] = {
-      {&CATID_SafeForScripting, "Controls safely scriptable!"},
-      {&CATID_SafeForInitializing, "Controls safely initializable from persistent data!"}};
-  for (const auto& [catid, text] : categories) {
-    LPOLESTR description = nullptr;
-    ASSERT_EQ(GetCategoryDesc(*catid, 1033, &description), S_OK);
-    EXPECT_EQ(utf8FromOleStr(description), text);
-    CoTaskMemFree(description);
-  }
 }
 
 }  // namespace

@@ -37,7 +37,6 @@ TEST(TypeLibrary, LibraryClassesAndMembersCarryTheirPublishedIdsAndTexts) {
   } rows[] = {
       {&CLSID_VelDrive, nullptr, MEMBERID_NIL, "VelDrive Class"},
       {&CLSID_VelDriveServer, nullptr, MEMBERID_NIL, "VelDrive Server Class"},
-      {&IID_IVelDriveSeg, "fdd0", 0x6a, "start f''-value of segment"},
       {&IID_IVelDriveSeg, "farr", 0xc8,
        "f,f',f'',f'''-value of segment at z - not yet implemented!"},
       {&IID_IVelDrive, "htmlTable", 0x195, "create html table"},

@@ -21,27 +21,6 @@ namespace {
 
 constexpr double kEps = 2.220446049250313e-16;
 
-// A law that records the last setValue call and answers a fixed value per code.
-class RecordingLaw : public kBaseDrive {
- public:
-  double value(ValueType code) override {
-    constexpr std::pair<ValueType, double> kAnswers[] = {
-        {vtFd0, 11.0},     {vtFd1, 13.0}, {vtFdd0, 17.0}, {vtFdd1, 19.0}, {vtCa, 2.0},
-        {vtCaStar, -23.0}, {vtCv, 7.0},   {vtCj, 3.0},    {vtCmdyn, 5.0}};
-    for (auto [c, v] : kAnswers)
-      if (c == code) return v;
-    return 0.0;
-  }
-  int setValue(ValueType code, double v) override {
-    lastCode = code;
-    lastValue = v;
-    return result;
-  }
-  ValueType lastCode = vtNone;
-  double lastValue = 0.0;
-  int result = 1234;
-};
-
 // A wrapped law: its factory and what it promises.
 struct Inner {
   std::string name;
@@ -133,26 +112,6 @@ std::vector<LawCase> rows() {
 // max(λ², (1 − λ)²), so for λ ≠ 0.5 they reported less than the curve reaches; and the end
 // curvatures were the wrapped law's, unscaled, unlike the curve.
 INSTANTIATE_TEST_SUITE_P(DerivedLaws, LawProperties, testing::ValuesIn(rows()));
-
-TEST(Inverse, SetterAndValueReachTheMirroredCode) {
-  const struct {
-    ValueType code, innerCode;
-    double sign;  // the wrapped law sees sign·v and answers sign·value
-  } forwards[] = {{vtFd0, vtFd1, 1},       {vtFd1, vtFd0, 1},
-                  {vtFdd0, vtFdd1, -1},    {vtFdd1, vtFdd0, -1},
-                  {vtCa, vtCa, -1},        {vtCaStar, vtCaStar, -1},
-                  {vtLambda, vtLambda, 1}, {vtCv, vtCv, 1},
-                  {vtCj, vtCj, 1},         {vtCaEqCaStar, vtCaEqCaStar, 1}};
-  for (const auto& c : forwards) {
-    auto owned = std::make_unique<RecordingLaw>();
-    RecordingLaw* inner = owned.get();
-    kDrvInverse law(std::move(owned));
-    EXPECT_EQ(law.setValue(c.code, 3.0), 1234) << "the wrapped law's result is passed back";
-    EXPECT_EQ(inner->lastCode, c.innerCode) << c.code;
-    EXPECT_EQ(inner->lastValue, c.sign * 3.0) << c.code;
-    EXPECT_EQ(law.value(c.code), c.sign * inner->value(c.innerCode)) << c.code;
-  }
-}
 
 SetterCase lambdaCase(const char* name, double v, int result, double stored, bool evaluates) {
   return {name,     [] { return std::make_unique<kDrvLambda>(std::make_unique<kDrvInclSine>()); },

@@ -126,25 +126,16 @@ std::string label(const char* law, const T&... parts) {
   return os.str() + ")";
 }
 
-// Collects standard output, where trace lines go while no debug monitor runs (kDrvModTrapez
-// traces every evaluation). Other lines (failures reported meanwhile) are passed on at the
-// end unless text() took them.
+// Keeps standard output, where trace lines go while no debug monitor runs (kDrvModTrapez
+// traces every evaluation), and passes on the other lines (failures reported meanwhile).
 class StdoutCapture {
  public:
   StdoutCapture() { testing::internal::CaptureStdout(); }
   ~StdoutCapture() {
-    if (taken_) return;
     std::istringstream lines(testing::internal::GetCapturedStdout());
     for (std::string line; std::getline(lines, line);)
       if (line.rfind("lam(", 0) != 0) std::printf("%s\n", line.c_str());
   }
-  std::string text() {
-    taken_ = true;
-    return testing::internal::GetCapturedStdout();
-  }
-
- private:
-  bool taken_ = false;
 };
 
 class LawProperties : public testing::TestWithParam<LawCase> {

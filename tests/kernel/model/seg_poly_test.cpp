@@ -109,8 +109,8 @@ TEST_F(ModTrapezSegment, BuildsTheLawTheEndCurvaturesCallFor) {
   }
 }
 
-TEST_F(ModTrapezSegment, ReversalCurvatureFollowsFromLambdaOrCaStar) {
-  SegChain c, d;
+TEST_F(ModTrapezSegment, ReversalCurvatureFollowsFromLambda) {
+  SegChain c;
   auto* byLambda = rising<VelDriveSegModTrapez>(c);
   byLambda->setValue(vtFdd0, vsExplicit, 0.0);
   byLambda->setValue(vtFdd1, vsDerived, -3.0);
@@ -126,15 +126,6 @@ TEST_F(ModTrapezSegment, ReversalCurvatureFollowsFromLambdaOrCaStar) {
   rest->setValue(vtFdd1, vsDerived, -3.0);
   EXPECT_TRUE(rest->isKnownValue(vtFdd0));
   EXPECT_EQ(rest->value(vtFdd0), 0.0);
-
-  auto* byCa = rising<VelDriveSegModTrapez>(d);
-  byCa->setValue(vtFdd0, vsExplicit, 0.0);
-  byCa->setValue(vtFdd1, vsDerived, -3.0);
-  byCa->setValue(vtCaStar, vsExplicit, byLambda->law()->value(vtCaStar));
-  EXPECT_EQ(byCa->value(vtLambda), 0.0);  // Ca* cleared lambda's source; no law yet
-  byCa->compile(vsDerived);
-  EXPECT_NEAR(byCa->law()->value(vtLambda), 0.5, 1e-9);
-  EXPECT_NEAR(byCa->value(vtLambda), 0.5, 1e-9);  // now from the law
 }
 
 // Records the error texts shown while a test runs.
@@ -180,9 +171,6 @@ TEST_F(HarmCombSegment, BothEndsMovingIsReportedAndBuildsNoLaw) {
   EXPECT_FALSE(s->isCompiled());
   ASSERT_EQ(errors_.messages().size(), 1u);
   EXPECT_EQ(errors_.messages()[0], "HarmComb: Geschwindigkeit am Umkehrrand muss 0 sein.");
-  s->setValue(vtCaStar, vsExplicit, -6.0);
-  EXPECT_EQ(s->compile(vsDerived), 1);
-  EXPECT_EQ(errors_.messages().size(), 2u);
 }
 
 }  // namespace

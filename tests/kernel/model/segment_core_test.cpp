@@ -19,18 +19,6 @@ class TestSegment : public VelDriveSegImp {
   void give(kBaseDrive* law) { setLaw(law); }
 };
 
-// A law that remembers the last value it was given.
-class RecordingLaw : public kDrvLinear {
- public:
-  int setValue(ValueType code, double v) override {
-    lastCode = code;
-    lastValue = v;
-    return 0;
-  }
-  ValueType lastCode = vtNone;
-  double lastValue = 0.0;
-};
-
 // Two segments chained: the first runs from (z0, f0) to (z1, f1).
 struct Chain {
   TestSegment first, end;
@@ -44,19 +32,6 @@ struct Chain {
 FArr eval(IVelDriveSegImp& s, double z) {
   FArr out{};
   return s.farr(z, out);
-}
-
-// A falling segment swaps the law's extremes; one without successor ends where it starts.
-TEST(SegmentCore, FallingSegmentSwapsExtremes) {
-  Chain c(1.0, 8.0, 3.0, 2.0, new kDrvQuadParab);  // fscale −6, zscale 2
-  EXPECT_NEAR(c.first.fmin(), 2.0, kTol);
-  EXPECT_NEAR(c.first.fmax(), 8.0, kTol);
-  EXPECT_NEAR(c.first.fdmin(), -6.0 * 2.0 / 2.0, kTol);  // from the law's fdmax
-  EXPECT_NEAR(c.first.fdmax(), 0.0, kTol);
-  EXPECT_NEAR(c.first.fddmin(), -6.0 * 4.0 / 4.0, kTol);
-  EXPECT_NEAR(c.first.fddmax(), 6.0, kTol);
-  EXPECT_EQ(c.end.value(vtZ1), 3.0);
-  EXPECT_EQ(c.end.value(vtF1), 2.0);
 }
 
 TEST(SegmentCore, ScaledDerivativesMatchDifferencesOverRandomSegments) {
@@ -78,20 +53,6 @@ TEST(SegmentCore, ScaledDerivativesMatchDifferencesOverRandomSegments) {
     EXPECT_NEAR(eval(c.first, z0)[0], f0, 1e-9);
     EXPECT_NEAR(eval(c.first, z1)[0], f1, 1e-9);
   }
-}
-
-// Only the start values are variable, and only for the client; without a law nothing is
-// evaluated.
-TEST(SegmentCore, OnlyStartValuesAreVariableAndOnlyForClient) {
-  TestSegment s;
-  FArr out{9.0, 9.0, 9.0, 9.0};
-  EXPECT_EQ(s.farr(0.5, out), (FArr{9.0, 9.0, 9.0, 9.0}));
-  EXPECT_TRUE(s.isVarValue(vtF0, vsExplicit));
-  EXPECT_FALSE(s.isVarValue(vtZ0, vsDerived));
-  EXPECT_FALSE(s.isVarValue(vtFd0, vsExplicit));
-  EXPECT_EQ(s.setValue(vtFd0, vsExplicit, 4.0), 0);  // refused quietly
-  EXPECT_EQ(s.value(vtFd0), 0.0);
-  EXPECT_FALSE(s.hasValue(vtFd0));
 }
 
 }  // namespace

@@ -113,15 +113,15 @@ TEST_F(VeldriveToolTest, UnsolvedDriveEndsWithTheCountAndStatus3) {
 }
 
 TEST_F(VeldriveToolTest, CommandLineMistakesEndWithStatus2) {
-  for (const std::vector<std::string>& args :
-       std::vector<std::vector<std::string>>{{"--step", "0"},
-                                             {"--step", "-1"},
-                                             {"--step"},
-                                             {"--at", "1,,2"},
-                                             {"--step", "1", "--at", "2"},
-                                             {"--bogus"},
-                                             {"a.txt", "b.txt"},
-                                             {"/nonexistent/drive.txt"}}) {
+  const std::vector<std::string> cases[] = {{"--step", "0"},
+                                            {"--step", "-1"},
+                                            {"--step"},
+                                            {"--at", "1,,2"},
+                                            {"--step", "1", "--at", "2"},
+                                            {"--bogus"},
+                                            {"a.txt", "b.txt"},
+                                            {"/nonexistent/drive.txt"}};
+  for (const std::vector<std::string>& args : cases) {
     const ProgramResult r = veldrive(args, kCamDrive);
     EXPECT_EQ(r.status, 2) << args[0];
     EXPECT_EQ(r.out, "") << args[0];

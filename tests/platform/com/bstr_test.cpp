@@ -6,17 +6,6 @@
 
 namespace {
 
-TEST(Bstr, LengthsCountCharactersAndBytes) {
-  BSTR s = SysAllocStringUtf8("Hub ä");
-  ASSERT_NE(s, nullptr);
-  EXPECT_EQ(SysStringLen(s), 5u);
-  EXPECT_EQ(SysStringByteLen(s), 10u);
-  EXPECT_EQ(s[5], 0);
-  EXPECT_EQ(SysStringLen(nullptr), 0u);
-  EXPECT_EQ(SysStringByteLen(nullptr), 0u);
-  SysFreeString(s);
-}
-
 TEST(Bstr, EmbeddedNulSurvivesConversion) {
   const OLECHAR text[] = {u'a', 0, u'b'};
   BSTR s = SysAllocStringLen(text, 3);

@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/com/activation.h"
-#include "platform/com/com_ptr.h"
 #include "platform/com/registry.h"
 #include "tests/platform/com/temp_registry.h"
 
@@ -54,12 +52,6 @@ TEST_F(Categories, UnregisteringMarksKeepsTheCategoriesAndTidiesTheList) {
   EXPECT_EQ(value("HKEY_CLASSES_ROOT\\Component Categories\\{7DD95801-9882-11CF-9FA9-00AA006C42C4}",
                   "409"),
             "Controls safely scriptable!");
-  // After the whole class key is gone (as an unregistration removes it), removing marks still
-  // succeeds.
-  registryUpdate([](RegistryStore& s) {
-    return s.deleteTree("HKEY_CLASSES_ROOT\\CLSID\\{11111111-2222-3333-4444-555555555555}");
-  });
-  EXPECT_EQ(UnRegisterClassImplCategories(CLSID_Example, 2, both), S_OK);
 }
 
 // A description that fills all 128 characters without a terminating NUL must not be read
@@ -76,16 +68,6 @@ TEST_F(Categories, DescriptionIsCutAt127CharactersEvenWithoutTerminator) {
       << "falls back to any locale";
   CoTaskMemFree(text);
   EXPECT_EQ(GetCategoryDesc(CATID_SafeForInitializing, 0x409, &text), CAT_E_CATIDNOEXIST);
-}
-
-TEST_F(Categories, StandardManagerAnswersThroughClassActivation) {
-  ComPtr<ICatRegister> manager;
-  ASSERT_EQ(CoCreateInstance(CLSID_StdComponentCategoriesMgr, nullptr, CLSCTX_INPROC_SERVER,
-                             IID_ICatRegister, manager.putVoid()),
-            S_OK);
-  CATID id[] = {CATID_SafeForInitializing};
-  EXPECT_EQ(manager->RegisterClassImplCategories(CLSID_Example, 1, id), S_OK);
-  EXPECT_EQ(IsClassOfCategory(CLSID_Example, CATID_SafeForInitializing), S_OK);
 }
 
 }  // namespace

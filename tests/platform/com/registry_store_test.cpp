@@ -8,18 +8,6 @@ namespace {
 
 constexpr const char* kClsid = "HKEY_CLASSES_ROOT\\CLSID\\{00000000-0000-0000-0000-000000000001}";
 
-TEST(RegistryStore, KeysMatchWithoutCaseAndKeepTheirFirstSpelling) {
-  RegistryStore store;
-  ASSERT_EQ(store.createKey("hkey_classes_root\\VelDrive.1\\CLSID"), ERROR_SUCCESS);
-  ASSERT_EQ(store.setValue("HKEY_CLASSES_ROOT\\veldrive.1\\clsid", "", "x"), ERROR_SUCCESS);
-  std::string v;
-  EXPECT_EQ(store.queryValue("HKEY_CLASSES_ROOT\\VELDRIVE.1\\CLSID", "", &v), ERROR_SUCCESS);
-  EXPECT_EQ(v, "x");
-  std::vector<std::string> names;
-  ASSERT_EQ(store.subKeys("HKEY_CLASSES_ROOT", &names), ERROR_SUCCESS);
-  EXPECT_EQ(names, std::vector<std::string>{"VelDrive.1"});
-}
-
 TEST(RegistryStore, RefusesInvalidPathsAndRootRemoval) {
   RegistryStore store;
   for (const char* bad :

@@ -11,31 +11,34 @@
 
 namespace {
 
-VARIANT i4(LONG v) {
+VARIANT ofType(VARTYPE vt) {
   VARIANT x;
   VariantInit(&x);
-  x.vt = VT_I4;
+  x.vt = vt;
+  return x;
+}
+VARIANT i4(LONG v) {
+  VARIANT x = ofType(VT_I4);
   x.lVal = v;
   return x;
 }
 VARIANT r8(double v) {
-  VARIANT x;
-  VariantInit(&x);
-  x.vt = VT_R8;
+  VARIANT x = ofType(VT_R8);
   x.dblVal = v;
   return x;
 }
+VARIANT r4(float v) {
+  VARIANT x = ofType(VT_R4);
+  x.fltVal = v;
+  return x;
+}
 VARIANT boolean(bool v) {
-  VARIANT x;
-  VariantInit(&x);
-  x.vt = VT_BOOL;
+  VARIANT x = ofType(VT_BOOL);
   x.boolVal = v ? VARIANT_TRUE : VARIANT_FALSE;
   return x;
 }
 VARIANT text(const char* s) {
-  VARIANT x;
-  VariantInit(&x);
-  x.vt = VT_BSTR;
+  VARIANT x = ofType(VT_BSTR);
   x.bstrVal = SysAllocStringUtf8(s);
   return x;
 }
@@ -55,20 +58,6 @@ class FakeObject final : public Counted<IDispatch> {
     return S_OK;
   }
 };
-
-VARIANT r4(float v) {
-  VARIANT x;
-  VariantInit(&x);
-  x.vt = VT_R4;
-  x.fltVal = v;
-  return x;
-}
-VARIANT ofType(VARTYPE vt) {
-  VARIANT x;
-  VariantInit(&x);
-  x.vt = vt;
-  return x;
-}
 
 std::string asText(const VARIANT& v) {
   VARIANT t;
