@@ -147,6 +147,7 @@ void SimulationLink::readQueuedResponses() {
 Value SimulationLink::invoke(SimRef object, const SimMember& member, std::uint8_t invokeKind,
                              std::vector<Argument>& args) {
   checkUsable();
+  if (observer_) observer_(member, invokeKind);
   const motionsim::Request request = makeRequest(object, member, invokeKind, args);
   if (!connection_.send(request)) {
     lost_ = true;
@@ -172,6 +173,7 @@ Value SimulationLink::invoke(SimRef object, const SimMember& member, std::uint8_
 
 void SimulationLink::queueInputValue(SimRef input, double value) {
   checkUsable();
+  if (observer_) observer_(simmember::kInputValue, kPut);
   if (!connection_.send(makeRequest(input, simmember::kInputValue, kPut, {{value, false}}))) {
     lost_ = true;
     throwLost();

@@ -15,6 +15,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <functional>
 #include <stdexcept>
 #include <vector>
 
@@ -122,6 +123,11 @@ class SimulationLink {
 
   bool isConnectionLost() const { return lost_; }
 
+  // Sees every member call just before it is sent (queued puts included): for tracing, and
+  // for tests that check which members an operation calls in which order.
+  using CallObserver = std::function<void(const SimMember& member, std::uint8_t invokeKind)>;
+  void setCallObserver(CallObserver observer) { observer_ = std::move(observer); }
+
  private:
   SimRef narrow(const motionsim::Value& value, motionsim::ObjectKind kind) const;
   SimRef bodyAt(motionsim::Value position);
@@ -144,6 +150,7 @@ class SimulationLink {
   SimRef document_;
   SimRef inputs_;
   SimRef currentBody_;
+  CallObserver observer_;
 };
 
 // How an operation that uses the simulation ended.

@@ -1,0 +1,185 @@
+#include "app/cam/cam_session.h"
+
+#include <cmath>
+
+#include "app/cam/cam_export.h"
+#include "app/common/number_text.h"
+#include "app/common/string_table.h"
+#include "app/common/user_dialogs.h"
+
+namespace {
+
+constexpr int kTextRefresh = 121;
+constexpr int kTextCam = 133;
+constexpr int kTextRoller = 144;
+constexpr int kTextPlate = 145;
+constexpr int kTextCamSpline = 146;
+constexpr int kTextUntilFrame = 148;
+constexpr int kTextBody = 149;
+constexpr int kTextExport = 150;
+constexpr int kTextCancelled = 159;
+constexpr int kTextClose = 165;
+constexpr int kTextGetCam = 166;
+constexpr int kTextPlane = 167;
+constexpr int kTextCheckInput = 168;
+
+QString productName() { return QString::fromLatin1(kProductName); }
+
+// EingabeFehler
+void inputError() { showMessage(resString(kTextCheckInput), productName(), MessageIcon::Question); }
+
+CamPoint position(SimulationLink& link, SimRef body, CamPoint& angles) {
+  CamPoint p;
+  link.GetPosition(body, p.x, p.y, p.z, angles.x, angles.y, angles.z);
+  return p;
+}
+
+}  // namespace
+
+KurveTexts CamSession::texts(qint32 transferFrameCount) {
+  KurveTexts t;
+  t.caption = productName() + QStringLiteral("  ") + resString(kTextCamSpline);
+  t.menuKurve = resString(kTextCam);
+  t.menuWriteToFile = resString(kTextExport);
+  t.menuRefresh = resString(kTextRefresh);
+  t.menuClose = resString(kTextClose);
+  t.bodiesFrame = QStringLiteral("ID        ") + resString(kTextBody);
+  t.roller = resString(kTextRoller);
+  t.plate = resString(kTextPlate);
+  const char* const planes[kCamViews] = {"X-Y ", "Z-Y ", "X-Z "};
+  for (int i = 0; i < kCamViews; ++i) {
+    t.planes[i] = QString::fromLatin1(planes[i]) + resString(kTextPlane);
+  }
+  t.tableFrame = resString(kTextCamSpline);
+  t.frameFrame = resString(kTextUntilFrame);
+  t.frameText = QStringLiteral("0");
+  if (transferFrameCount != 0) {
+    const QString last = generalText(transferFrameCount - 1);
+    t.frameText = last;
+    t.frameFrame += QStringLiteral(" (max= ") + last + QLatin1Char(')');
+  }
+  t.runButton = resString(kTextGetCam);
+  return t;
+}
+
+std::vector<BodyEntry> CamSession::BodyList() {
+  std::vector<BodyEntry> entries;
+  const qint32 count = link_.Count(link_.Bodies());
+  for (qint32 i = 1; i <= count; ++i) {
+    const SimRef body = link_.Bodies(i);
+    const qint32 id = link_.ID(body);
+    entries.push_back({generalText(id) + QLatin1Char('\t') + link_.Name(body), id});
+  }
+  return entries;
+}
+
+void CamSession::clearTableAndViews() {
+  table_.clear();
+  markerRow_.reset();
+  KurveClear();
+}
+
+void CamSession::pickBody(CamBody which, std::optional<int> listRow) {
+  clearTableAndViews();
+  if (!listRow) return;
+  const SimRef body = link_.Bodies(qint32{*listRow + 1});
+  const QString text = link_.Name(body) + QStringLiteral(" ID-") + generalText(link_.ID(body));
+  body_[index(which)] = body;
+  bodyText_[index(which)] = text;
+}
+
+CamRunEnd CamSession::run(const QString& frameText, const QString& multiplierText, int decimals,
+                          LoopControl& loop, FrameStatusSink* status) {
+  if (bodyText(CamBody::Roller).isEmpty() || bodyText(CamBody::Plate).isEmpty()) {
+    inputError();
+    return CamRunEnd::Refused;
+  }
+  const std::optional<double> last = parseNumber(frameText);
+  if (!last) return CamRunEnd::NotANumber;
+  const qint32 frames = link_.NumFrames();
+  // The last frame, taken as a whole number (halves to even), must be at least 1; the
+  // text's own value must not pass the last frame the simulation holds.
+  if (roundHalfEven(*last, 0) < 1.0 || *last > frames - 1.0) {
+    inputError();
+    return CamRunEnd::Refused;
+  }
+  const auto lastFrame = static_cast<qint32>(std::floor(*last));
+
+  link_.JumpToFrame(0);
+  clearTableAndViews();
+  const std::optional<double> multiplier = parseNumber(multiplierText);
+  if (!multiplier) return CamRunEnd::NotANumber;
+  table_.reserve(lastFrame + 1);
+  loop.begin(lastFrame);
+  for (qint32 f = 0; f <= lastFrame; ++f) {
+    if (!loop.proceed(f)) {
+      loop.end();
+      showMessage(resString(kTextCancelled), productName(), MessageIcon::Critical);
+      return CamRunEnd::Cancelled;
+    }
+    link_.RunToFrame(f);
+    recordFrame(f, *multiplier, decimals);
+    if (status != nullptr && status->statusDue()) {
+      status->showStatus(
+          {{1, frameStatusText(link_.CurrentFrame())},
+           {2, timeStatusText(table_.value(table_.rowCount() - 1, CamTable::kTime))}});
+    }
+  }
+  loop.end();
+  link_.EndRun();
+  KurveScale();
+  return CamRunEnd::Completed;
+}
+
+void CamSession::recordFrame(qint32 frame, double multiplier, int decimals) {
+  CamPoint rollerAngles;  // read and not used: only the plate's turn matters
+  CamPoint plateAngles;
+  const CamPoint a = position(link_, body_[index(CamBody::Roller)], rollerAngles);
+  const CamPoint b = position(link_, body_[index(CamBody::Plate)], plateAngles);
+  lastPoint_ = relativePoint(a, b, plateAngles);
+  const double time = link_.CurrentTime();
+  table_.appendRow({static_cast<double>(frame), displayValue(multiplier * lastPoint_.x, decimals),
+                    displayValue(multiplier * lastPoint_.y, decimals),
+                    displayValue(multiplier * lastPoint_.z, decimals), shownNumber(time)});
+}
+
+bool CamSession::Multiplikator(const QString& multiplierText) {
+  const std::optional<double> multiplier = parseNumber(multiplierText);
+  if (!multiplier) return false;
+  table_.multiply(*multiplier);
+  KurveScale();
+  return true;
+}
+
+QList<StatusText> CamSession::statusTexts() {
+  return {{6, QStringLiteral("Last computed frame=") + generalText(link_.NumFrames() - 1)},
+          {1, frameStatusText(link_.CurrentFrame())},
+          {2, timeStatusText(link_.CurrentTime())}};
+}
+
+bool CamSession::WriteToFile() const {
+  return ::WriteToFile(table_, bodyText(CamBody::Roller), bodyText(CamBody::Plate));
+}
+
+void CamSession::KurveScale() {
+  extent_ = table_.extent();
+  views_.fill(scaledView(extent_));
+  drawn_ = true;
+}
+
+bool CamSession::zoom(int view, Qt::MouseButton button, QPointF at) {
+  const std::optional<ViewRect> zoomed = zoomedView(views_[view], button, at);
+  if (!zoomed) return false;
+  views_[view] = *zoomed;
+  drawn_ = true;
+  return true;
+}
+
+CamDrawing CamSession::drawing(int view) const {
+  if (!drawn_) {
+    CamDrawing empty;
+    empty.view = views_[view];
+    return empty;
+  }
+  return drawCamView(view, views_[view], extent_, table_, markerRow_);
+}

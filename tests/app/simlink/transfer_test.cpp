@@ -1,0 +1,246 @@
+#include <gtest/gtest.h>
+
+#include <functional>
+
+#include "app/common/number_text.h"
+#include "app/common/string_table.h"
+#include "app/simlink/transfer_check.h"
+#include "app/simlink/transfer_run.h"
+#include "tests/app/support/attached_simulation.h"
+
+namespace {
+
+// Two inputs, each moving a slider along y by exactly its value.
+constexpr char kTwoSliders[] =
+    "motionsim-document 1\nstep 0.02\n"
+    "input 7 Hub 0\ninput 8 Hub2 0\n"
+    "body 1 S1 joint prismatic y input Hub\n"
+    "body 2 S2 joint prismatic y input Hub2\n";
+
+std::vector<std::pair<double, double>> ramp(int rows, double z1 = 360.0) {
+  std::vector<std::pair<double, double>> zf;
+  for (int i = 0; i < rows; ++i) zf.push_back({z1 * i / (rows - 1), 1.0 + i});
+  return zf;
+}
+
+// A loop control whose proceed runs a test's action at one step.
+class ActingLoop : public LoopControl {
+ public:
+  ActingLoop(qint64 at, std::function<bool()> action) : at_(at), action_(std::move(action)) {}
+  bool proceed(qint64 done) override { return done != at_ || action_(); }
+
+ private:
+  qint64 at_;
+  std::function<bool()> action_;
+};
+
+class RecordingStatus : public FrameStatusSink {
+ public:
+  void showStatus(const QList<StatusText>& texts) override { shown.append(texts); }
+  QList<QList<StatusText>> shown;
+};
+
+using TransferTest = AttachedSimulation;
+
+TEST_F(TransferTest, CommandRefusesUncomputedDrivesAndDoubledNamesWithoutNamingADrive) {
+  struct Case {
+    std::vector<DriveRecord> drives;
+    TransferCommand expected;
+    int text;  // 0: no message
+    MessageIcon icon;
+    QString title;
+  };
+  DriveRecord uncomputed;
+  uncomputed.name = "B";
+  const Case cases[] = {
+      {{}, TransferCommand::NoDrives, 0, MessageIcon::None, ""},
+      {{calculatedDrive("A", "1", ramp(3)), uncomputed},
+       TransferCommand::NotComputed,
+       158,
+       MessageIcon::Exclamation,
+       "Kinetra"},
+      {{calculatedDrive("A", "1", ramp(3)), calculatedDrive("B", "1", ramp(3)),
+        calculatedDrive("A", "2", ramp(3))},
+       TransferCommand::DoubledName,
+       176,
+       MessageIcon::Critical,
+       resString(101)},
+      {{calculatedDrive("A", "1", ramp(3)), calculatedDrive("a", "1", ramp(3))},
+       TransferCommand::OpenCheck,
+       0,
+       MessageIcon::None,
+       ""},
+  };
+  for (const Case& c : cases) {
+    ProjectState state;
+    for (const DriveRecord& d : c.drives) state.addDrive(d);
+    dialogs_.messages.clear();
+    EXPECT_EQ(transferCommand(state), c.expected);
+    ASSERT_EQ(dialogs_.messages.size(), c.text ? 1 : 0);
+    if (c.text == 0) continue;
+    EXPECT_EQ(dialogs_.messages[0].text, resString(c.text));
+    EXPECT_EQ(dialogs_.messages[0].icon, c.icon);
+    EXPECT_EQ(dialogs_.messages[0].title, c.title);
+  }
+}
+
+TEST_F(TransferTest, CheckVerdictsCompareTheTablesExactly) {
+  struct Case {
+    const char* what;
+    std::vector<DriveRecord> drives;
+    bool offsetOk, zRangeOk;
+    QString driveFault;
+    QStringList crossings;
+  };
+  const Case cases[] = {
+      {"sound",
+       {calculatedDrive("A", "10", ramp(4)), calculatedDrive("B", "2", ramp(7))},
+       true,
+       true,
+       "",
+       {}},
+      {"offset text 0, never at zero length",
+       {calculatedDrive("A", "1", ramp(3)), calculatedDrive("B", "0", ramp(3)),
+        calculatedDrive("C", "0", ramp(3))},
+       false,
+       true,
+       "B",
+       {}},
+      {"offset 5 reaching -5 exactly",
+       {calculatedDrive("A", "5", {{0, 0}, {3.6, -4}, {7.2, -5}, {10.8, -6}, {360, 0}})},
+       true,
+       true,
+       "",
+       {"A\t z= 7.2"}},
+      {"ends 360 and 360.0001",
+       {calculatedDrive("A", "1", ramp(3)), calculatedDrive("B", "1", ramp(3, 360.0001))},
+       true,
+       false,
+       "",
+       {}},
+      {"start at 0.5", {calculatedDrive("A", "1", {{0.5, 1}, {360, 1}})}, true, false, "", {}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    const TransferCheck check = evaluateTransfer(c.drives, true);
+    const bool verdict = c.offsetOk && c.zRangeOk && c.crossings.isEmpty();
+    EXPECT_EQ(check.offsetOk, c.offsetOk);
+    EXPECT_EQ(check.driveFault, c.driveFault);
+    EXPECT_EQ(check.zeroCrossings, c.crossings);
+    EXPECT_EQ(check.zRangeOk, c.zRangeOk);
+    EXPECT_EQ(check.verdict, verdict);
+    EXPECT_EQ(check.transferFirst, verdict);
+    EXPECT_EQ(check.caption, verdict ? QString("Kinetra OK") : "Kinetra " + resString(170));
+  }
+  const TransferCheck sound = evaluateTransfer(cases[0].drives, false);
+  EXPECT_FALSE(sound.verdict) << "a failed frame-rate probe fails the verdict";
+  EXPECT_EQ(sound.transferFrameCount, 7) << "the largest frame count";
+  ASSERT_EQ(sound.tree.size(), 8u);
+  const std::vector<TransferCheckNode> second(sound.tree.begin() + 4, sound.tree.end());
+  EXPECT_EQ(second, (std::vector<TransferCheckNode>{
+                        {"Eintag1", "", "B"},
+                        {"Eintrag11", "Eintag1", resString(108) + " 2"},
+                        {"Eintrag12", "Eintag1", resString(114) + " 7"},
+                        {"Eintrag13", "Eintag1", resString(152) + " 0 - 360"}}));
+}
+
+TEST_F(TransferTest, FrameRateProbeFailsOnATrillionthAndLeavesTheSimulationAtFrameZero) {
+  start(kTwoSliders);
+  ProjectState state;
+  state.addDrive(calculatedDrive("Hub", "10", ramp(5)));
+  state.abortTransfer = true;
+  for (double step : {0.02 + 1e-12, 0.02}) {
+    state.setFrameTime(step);
+    const TransferCheck check = checkTransfer(link_, state);
+    EXPECT_EQ(check.frameRateOk, step == 0.02);
+    EXPECT_EQ(check.verdict, step == 0.02);
+    EXPECT_EQ(link_.CurrentFrame(), 0);
+    EXPECT_EQ(state.transferFrameCount, 5);
+    EXPECT_FALSE(state.abortTransfer);
+  }
+}
+
+TEST_F(TransferTest, RunPlaysEveryDriveFramePerFrameAndShorterDrivesKeepTheirLastValue) {
+  start(kTwoSliders);
+  ProjectState state;
+  state.addDrive(
+      calculatedDrive("Hub", "10", {{0, 1}, {3.6, 2.5}, {7.2, -0.75}, {10.8, 4}, {14.4, 8}}));
+  state.addDrive(calculatedDrive("Nope", "1", ramp(5)));  // no such input: not played
+  state.addDrive(calculatedDrive("Hub2", "1", {{0, 0.5}, {3.6, 1.5}, {7.2, 2.5}}));
+  state.transferFrameCount = 5;
+  RecordingStatus status;
+  UnstoppableLoop loop;
+  TransferOptions options;
+  options.status = &status;
+  ASSERT_EQ(runTransfer(link_, state, loop, options), TransferEnd::Completed);
+
+  EXPECT_EQ(calls_.mid(0, 5), QStringList({"(member 9)", "(member 14)", "JumpToFrame",
+                                           "(member 27)", "CurrentFrame"}));
+  EXPECT_EQ(calls_.count("RunToFrame"), 5);
+  EXPECT_EQ(calls_.count("InputValue"), 5 + 3);
+  EXPECT_EQ(calls_.last(), "EndRun");
+  ASSERT_EQ(status.shown.size(), 5);
+  EXPECT_EQ(status.shown[2],
+            (QList<StatusText>{{1, resString(169)}, {2, "Frame: 1"}, {3, "Time: 0.02"}}));
+
+  // Frame 0 is the simulation's start; every later frame holds the values played for it.
+  const double hub[] = {11, 12.5, 9.25, 14, 18};
+  const double hub2[] = {1.5, 2.5, 3.5, 3.5, 3.5};
+  const SimRef sliders[] = {link_.Bodies(qint32{1}), link_.Bodies(qint32{2})};
+  for (qint32 f = 1; f < 5; ++f) {
+    link_.JumpToFrame(f);
+    double x, y[2], z, rx, ry, rz;
+    for (int s = 0; s < 2; ++s) link_.GetPosition(sliders[s], x, y[s], z, rx, ry, rz);
+    EXPECT_EQ(y[0], hub[f]) << "frame " << f;
+    EXPECT_EQ(y[1], hub2[f]) << "frame " << f;
+  }
+  EXPECT_TRUE(dialogs_.messages.isEmpty());
+}
+
+TEST_F(TransferTest, EscapeOrCancelStopsBeforeTheNextFrameWithTheSimulationTime) {
+  start(kTwoSliders);
+  ProjectState state;
+  state.addDrive(calculatedDrive("Hub", "10", ramp(20)));
+  state.transferFrameCount = 20;
+  struct Case {
+    const char* what;
+    std::function<bool()> atFrame3;
+  };
+  const Case cases[] = {{"Escape", [] { return false; }},
+                        {"Cancel", [&] { return state.abortTransfer = true; }}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    calls_.clear();
+    dialogs_.messages.clear();
+    bool raised = false;
+    TransferOptions options;
+    options.raiseMainWindow = [&] { raised = dialogs_.messages.isEmpty(); };
+    ActingLoop loop(3, c.atFrame3);
+    EXPECT_EQ(runTransfer(link_, state, loop, options), TransferEnd::Cancelled);
+    EXPECT_EQ(calls_.count("RunToFrame"), 3);
+    EXPECT_FALSE(calls_.contains("EndRun"));
+    EXPECT_TRUE(raised) << "the main window comes up before the message";
+    ASSERT_EQ(dialogs_.messages.size(), 1);
+    EXPECT_EQ(dialogs_.messages[0].text, resString(159) + " Time: 0.04");
+    EXPECT_EQ(dialogs_.messages[0].icon, MessageIcon::Critical);
+    EXPECT_FALSE(state.abortTransfer);
+  }
+}
+
+TEST_F(TransferTest, LostSimulationEndsTheRunAsServerError) {
+  start(kTwoSliders);
+  ProjectState state;
+  state.addDrive(calculatedDrive("Hub", "10", ramp(50)));
+  state.transferFrameCount = 50;
+  ActingLoop loop(10, [&] {
+    kill();
+    return true;
+  });
+  int number = 0;
+  EXPECT_EQ(runSimulationOperation([&] { runTransfer(link_, state, loop); }, &number),
+            SimOutcome::ServerError);
+  EXPECT_EQ(number, 462);
+  EXPECT_FALSE(calls_.contains("EndRun"));
+}
+
+}  // namespace
