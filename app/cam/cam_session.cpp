@@ -28,12 +28,6 @@ QString productName() { return QString::fromLatin1(kProductName); }
 // EingabeFehler
 void inputError() { showMessage(resString(kTextCheckInput), productName(), MessageIcon::Question); }
 
-CamPoint position(SimulationLink& link, SimRef body, CamPoint& angles) {
-  CamPoint p;
-  link.GetPosition(body, p.x, p.y, p.z, angles.x, angles.y, angles.z);
-  return p;
-}
-
 }  // namespace
 
 KurveTexts CamSession::texts(qint32 transferFrameCount) {
@@ -117,7 +111,6 @@ CamRunEnd CamSession::run(const QString& frameText, const QString& multiplierTex
       showMessage(resString(kTextCancelled), productName(), MessageIcon::Critical);
       return CamRunEnd::Cancelled;
     }
-    link_.RunToFrame(f);
     recordFrame(f, *multiplier, decimals);
     if (status != nullptr && status->statusDue()) {
       status->showStatus(
@@ -132,15 +125,16 @@ CamRunEnd CamSession::run(const QString& frameText, const QString& multiplierTex
 }
 
 void CamSession::recordFrame(qint32 frame, double multiplier, int decimals) {
-  CamPoint rollerAngles;  // read and not used: only the plate's turn matters
-  CamPoint plateAngles;
-  const CamPoint a = position(link_, body_[index(CamBody::Roller)], rollerAngles);
-  const CamPoint b = position(link_, body_[index(CamBody::Plate)], plateAngles);
-  lastPoint_ = relativePoint(a, b, plateAngles);
-  const double time = link_.CurrentTime();
+  // The roller's angles are read with its position and not used: only the plate's turn
+  // matters.
+  const SimulationLink::RecordedFrame recorded =
+      link_.RunToFrameAndRead(frame, {body_[index(CamBody::Roller)], body_[index(CamBody::Plate)]});
+  const auto& a = recorded.poses[0];
+  const auto& b = recorded.poses[1];
+  lastPoint_ = relativePoint({a[0], a[1], a[2]}, {b[0], b[1], b[2]}, {b[3], b[4], b[5]});
   table_.appendRow({static_cast<double>(frame), displayValue(multiplier * lastPoint_.x, decimals),
                     displayValue(multiplier * lastPoint_.y, decimals),
-                    displayValue(multiplier * lastPoint_.z, decimals), shownNumber(time)});
+                    displayValue(multiplier * lastPoint_.z, decimals), shownNumber(recorded.time)});
 }
 
 bool CamSession::Multiplikator(const QString& multiplierText) {
