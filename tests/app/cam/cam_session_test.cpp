@@ -14,16 +14,6 @@ namespace {
 
 constexpr double kPi = 3.141592653589793;
 
-class StopAt : public LoopControl {
- public:
-  StopAt(qint64 at, std::function<bool()> action) : at_(at), action_(std::move(action)) {}
-  bool proceed(qint64 done) override { return done != at_ || action_(); }
-
- private:
-  qint64 at_;
-  std::function<bool()> action_;
-};
-
 class CamSessionTest : public AttachedSimulation {
  protected:
   // The example: "Scheibe" is body 1, "Rolle" body 3.
@@ -133,7 +123,7 @@ TEST_F(CamSessionTest, MultiplierAppliedTwiceScalesThePointsTwice) {
 TEST_F(CamSessionTest, StopKeepsTheRowsSoFarWithoutEndRunOrDrawing) {
   start({}, {"--frames", "20"});
   pickExample();
-  StopAt stop(5, [] { return false; });
+  ActingLoop stop(5, [] { return false; });
   EXPECT_EQ(session_.run("19", "1", 10, stop), CamRunEnd::Cancelled);
   EXPECT_EQ(session_.table().rowCount(), 5);
   EXPECT_FALSE(calls_.contains("EndRun"));
@@ -146,7 +136,7 @@ TEST_F(CamSessionTest, StopKeepsTheRowsSoFarWithoutEndRunOrDrawing) {
 TEST_F(CamSessionTest, LostSimulationEndsTheRunAsServerErrorKeepingTheRows) {
   start({}, {"--frames", "20"});
   pickExample();
-  StopAt killAt(5, [&] {
+  ActingLoop killAt(5, [&] {
     kill();
     return true;
   });

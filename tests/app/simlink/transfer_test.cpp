@@ -23,17 +23,6 @@ std::vector<std::pair<double, double>> ramp(int rows, double z1 = 360.0) {
   return zf;
 }
 
-// A loop control whose proceed runs a test's action at one step.
-class ActingLoop : public LoopControl {
- public:
-  ActingLoop(qint64 at, std::function<bool()> action) : at_(at), action_(std::move(action)) {}
-  bool proceed(qint64 done) override { return done != at_ || action_(); }
-
- private:
-  qint64 at_;
-  std::function<bool()> action_;
-};
-
 class RecordingStatus : public FrameStatusSink {
  public:
   void showStatus(const QList<StatusText>& texts) override { shown.append(texts); }

@@ -9,10 +9,12 @@
 #include <QLocale>
 #include <QStringList>
 
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "app/common/loop_control.h"
 #include "app/editor/drive_document.h"
 #include "app/shell/project_state.h"
 #include "app/simlink/simulation_link.h"
@@ -65,3 +67,15 @@ inline DriveRecord calculatedDrive(const QString& name, const QString& offset,
   drive.frameCount = static_cast<qint32>(zf.size());
   return drive;
 }
+
+// A loop control that runs a test's action when the loop is about to take step `at`; the
+// loop stops there when the action returns false.
+class ActingLoop : public LoopControl {
+ public:
+  ActingLoop(qint64 at, std::function<bool()> action) : at_(at), action_(std::move(action)) {}
+  bool proceed(qint64 done) override { return done != at_ || action_(); }
+
+ private:
+  qint64 at_;
+  std::function<bool()> action_;
+};
