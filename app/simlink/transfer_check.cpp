@@ -1,6 +1,7 @@
 #include "app/simlink/transfer_check.h"
 
 #include <algorithm>
+#include <optional>
 
 #include "app/common/number_text.h"
 #include "app/common/user_dialogs.h"

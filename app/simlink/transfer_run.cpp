@@ -69,6 +69,7 @@ TransferEnd runTransfer(SimulationLink& link, ProjectState& state, LoopControl& 
     showMessage(resString(kTextCalculateFirst), options.mainCaption);
     return TransferEnd::NotComputed;
   }
+  state.abortTransfer = false;
   link.ApplicationMember9();
   link.ApplicationMember14();
   link.JumpToFrame(0);

@@ -32,6 +32,7 @@ struct TransferOptions {
   std::function<void()> raiseMainWindow;
 };
 
+// Clears the abort flag first (the dialog's Cancel sets it again during the loop).
 // Throws SimulationError when the preparation fails (application members 9 and 14,
 // JumpToFrame(0), document member 27, CurrentFrame := 0), when EndRun fails, and when the
 // connection is lost (462) anywhere. Any other error inside the frame loop is skipped and
