@@ -8,7 +8,6 @@
 // - tabulating 10^6 points through IVelDrive::fderiv across the library boundary: a drive of
 //   10,000 segments against one of 10 (at most 3×, as inside the kernel).
 
-#include <dlfcn.h>
 #include <stdlib.h>
 
 #include <cstdio>
@@ -17,6 +16,7 @@
 #include <vector>
 
 #include "bench/bench_ratio.h"
+#include "bench/kernel_registration.h"
 #include "kernel/automation/veldrive_interfaces.h"
 #include "platform/com/activation.h"
 #include "platform/com/bstr.h"
@@ -84,13 +84,8 @@ BENCHMARK(BM_LibraryTabulate)->Arg(10)->Arg(10000)->Unit(benchmark::kMillisecond
 
 // Registers the library beside this program into a temporary registry and makes the server.
 bool createServer(const std::string& registry) {
-  setenv("KINETRA_REGISTRY", registry.c_str(), 1);
-  void* library = loadServerLibrary("libVelDrive.so", nullptr);
-  const auto registerServer =
-      library ? reinterpret_cast<DllRegisterServerFn>(dlsym(library, "DllRegisterServer"))
-              : nullptr;
   CLSID clsid{};
-  return registerServer && SUCCEEDED(registerServer()) &&
+  return registerKernelLibrary(registry) &&
          SUCCEEDED(CLSIDFromProgID("VelDriveServer.1", &clsid)) &&
          SUCCEEDED(CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IVelDriveServer,
                                     reinterpret_cast<void**>(&gServer)));

@@ -7,7 +7,6 @@
 #include "app/cam/cam_export.h"
 #include "app/cam/cam_session.h"
 #include "app/common/number_text.h"
-#include "app/shell/project_state.h"
 
 namespace {
 
@@ -47,37 +46,38 @@ int runCamCommand(const QStringList& args) {
       return kExitUsage;
     }
   }
-  SimulationLink link;
-  if (!attachSimulation(link)) return kExitFailed;
-  CamSession session(link);
-  return runAgainstSimulation([&] {
-    const std::vector<BodyEntry> bodies = session.BodyList();
-    const QString names[2] = {arguments.positional()[0], arguments.positional()[1]};
-    for (CamBody which : {CamBody::Roller, CamBody::Plate}) {
-      const QString& name = names[static_cast<int>(which)];
-      const std::optional<int> row = findBody(bodies, name);
-      if (!row) {
-        printError(QStringLiteral("the simulation has no body \"%1\"").arg(name));
-        return kExitFailed;
-      }
-      session.pickBody(which, row);
-    }
-    InterruptibleLoop loop;
-    const CamRunEnd end =
-        session.run(*arguments.option(QStringLiteral("--frames")),
-                    arguments.option(QStringLiteral("--multiplier")).value_or(QStringLiteral("1")),
-                    decimals, loop);
-    if (end == CamRunEnd::NotANumber)
-      printError(QStringLiteral("--frames and --multiplier take numbers"));
-    if (end != CamRunEnd::Completed) return kExitFailed;
-    const QString out = *arguments.option(QStringLiteral("--out"));
-    if (!writeCamFile(session.table(), out)) {
-      printError(QStringLiteral("cannot write %1").arg(out));
+  const ProjectState nothingToSave;
+  BatchSimulation sim(nothingToSave);
+  if (!sim.attach()) return kExitFailed;
+  CamSession session(sim.guard());
+  if (session.BodyList() != SimOutcome::Done) return sim.failed();
+  const QString names[2] = {arguments.positional()[0], arguments.positional()[1]};
+  for (CamBody which : {CamBody::Roller, CamBody::Plate}) {
+    const QString& name = names[static_cast<int>(which)];
+    const std::optional<int> row = findBody(session.bodies(), name);
+    if (!row) {
+      printError(QStringLiteral("the simulation has no body \"%1\"").arg(name));
       return kExitFailed;
     }
-    std::printf("%d points of %s in %s written to %s\n", session.table().rowCount(),
-                qUtf8Printable(session.bodyText(CamBody::Roller)),
-                qUtf8Printable(session.bodyText(CamBody::Plate)), qUtf8Printable(out));
-    return kExitOk;
-  });
+    if (session.pickBody(which, row) != SimOutcome::Done) return sim.failed();
+  }
+  InterruptibleLoop loop;
+  const CamRunEnd end =
+      session.run(*arguments.option(QStringLiteral("--frames")),
+                  arguments.option(QStringLiteral("--multiplier")).value_or(QStringLiteral("1")),
+                  decimals, loop);
+  if (end == CamRunEnd::Failed) return sim.failed();
+  if (end == CamRunEnd::NotANumber) {
+    printError(QStringLiteral("--frames and --multiplier take numbers"));
+  }
+  if (end != CamRunEnd::Completed) return kExitFailed;
+  const QString out = *arguments.option(QStringLiteral("--out"));
+  if (!writeCamFile(session.table(), out)) {
+    printError(QStringLiteral("cannot write %1").arg(out));
+    return kExitFailed;
+  }
+  std::printf("%d points of %s on %s written to %s\n", session.table().rowCount(),
+              qUtf8Printable(session.bodyText(CamBody::Roller)),
+              qUtf8Printable(session.bodyText(CamBody::Plate)), qUtf8Printable(out));
+  return kExitOk;
 }

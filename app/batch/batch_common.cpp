@@ -2,14 +2,7 @@
 
 #include <cstdio>
 
-#include "app/common/string_table.h"
-#include "app/common/user_dialogs.h"
-
-namespace {
-
-constexpr int kTextConnectionLost = 164;
-
-}  // namespace
+#include "app/shell/server_error.h"
 
 bool BatchArguments::parse(const QStringList& args, const QStringList& known, QString* error) {
   for (int i = 0; i < args.size(); ++i) {
@@ -38,25 +31,20 @@ std::optional<QString> BatchArguments::option(const QString& name) const {
   return values_[at];
 }
 
-bool attachSimulation(SimulationLink& link) {
-  if (link.AttachSimulation()) return true;
-  printError(QStringLiteral("cannot attach to motionsim: ") + link.attachError().description());
+BatchSimulation::BatchSimulation(const ProjectState& project)
+    : guard_(link_, [&project] { serverErrorRoutine(project); }) {}
+
+bool BatchSimulation::attach() {
+  if (link_.AttachSimulation()) return true;
+  printError(QStringLiteral("cannot attach to motionsim: ") + link_.attachError().description());
   return false;
 }
 
-int runAgainstSimulation(const std::function<int()>& op) {
-  int status = kExitFailed;
-  try {
-    status = op();
-  } catch (const SimulationError& e) {
-    if (e.isConnectionLost()) {
-      showMessage(resString(kTextConnectionLost), QStringLiteral("Server Fehler"));
-    } else {
-      printError(QStringLiteral("simulation error %1: %2").arg(e.number()).arg(e.description()));
-    }
-    return kExitFailed;
+int BatchSimulation::failed() const {
+  if (guard_.lastError() != motionsim::kErrConnectionLost) {
+    printError(QStringLiteral("the simulation failed with error %1").arg(guard_.lastError()));
   }
-  return status;
+  return kExitFailed;
 }
 
 void printError(const QString& text) {

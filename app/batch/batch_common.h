@@ -1,14 +1,14 @@
 #pragma once
-// What the subcommands of kinetra-batch share: exit statuses, options, the link to the
-// running motionsim and how a simulation operation's end is reported.
+// What the subcommands of kinetra-batch share: exit statuses, options, and the running
+// motionsim reached through the link and its guard.
 
 #include <QString>
 #include <QStringList>
 
-#include <functional>
 #include <optional>
 
-#include "app/simlink/simulation_link.h"
+#include "app/shell/project_state.h"
+#include "app/simlink/simulation_guard.h"
 
 inline constexpr int kExitOk = 0;
 inline constexpr int kExitFailed = 1;  // refused, cancelled, a simulation or file error
@@ -28,13 +28,23 @@ class BatchArguments {
   QStringList values_;
 };
 
-// Attaches to the running motionsim (its socket: $KINETRA_SIM_SOCKET, else the default);
-// prints why not on failure.
-bool attachSimulation(SimulationLink& link);
+// The running motionsim (its socket: $KINETRA_SIM_SOCKET, else the default) and the guard
+// every call goes through. A lost connection runs the program's server-error routine for
+// the project (message 164 on standard error; with no file dialog there is no backup).
+class BatchSimulation {
+ public:
+  explicit BatchSimulation(const ProjectState& project);
+  // Attaches; prints why not.
+  bool attach();
+  SimulationGuard& guard() { return guard_; }
+  // After an operation the guard ended: prints the error number unless the connection was
+  // lost (the routine has said so already) and returns kExitFailed.
+  int failed() const;
 
-// Runs op against the simulation. A lost connection shows message 164, any other error
-// its number and description; either gives kExitFailed. Otherwise op's own status.
-int runAgainstSimulation(const std::function<int()>& op);
+ private:
+  SimulationLink link_;
+  SimulationGuard guard_;
+};
 
 // "kinetra-batch: <text>" on standard error.
 void printError(const QString& text);

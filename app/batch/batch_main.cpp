@@ -44,7 +44,7 @@ int main(int argc, char** argv) {
   if (command == QStringLiteral("cam")) {
     status = runCamCommand(args);
   } else if (command == QStringLiteral("transfer")) {
-    status = runTransferCommand(args, ProjectSource{});
+    status = runTransferCommand(args);
   } else {
     printError(QStringLiteral("unknown command %1").arg(command));
     printUsage(stderr);

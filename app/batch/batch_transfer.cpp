@@ -4,6 +4,10 @@
 
 #include "app/batch/batch_common.h"
 #include "app/batch/console_dialogs.h"
+#include "app/common/kernel_client.h"
+#include "app/common/text_file.h"
+#include "app/editor/drive_calc.h"
+#include "app/shell/project_file.h"
 #include "app/simlink/transfer_check.h"
 #include "app/simlink/transfer_run.h"
 #include "app/simlink/value_log.h"
@@ -11,18 +15,47 @@
 namespace {
 
 void printCheck(const TransferCheck& check) {
-  auto state = [](bool ok) { return ok ? "ok" : "FAILED"; };
+  auto verdict = [](bool ok) { return ok ? "ok" : "FAILED"; };
   std::printf("%s\n", qUtf8Printable(check.caption));
-  std::printf("  frame rate: %s\n", state(check.frameRateOk));
-  std::printf("  offsets:    %s%s\n", state(check.offsetOk),
-              check.driveFault.isEmpty()
-                  ? ""
-                  : qUtf8Printable(QStringLiteral(" (") + check.driveFault + QLatin1Char(')')));
+  std::printf("  frame rate: %s\n", verdict(check.frameRateOk));
+  std::printf("  offsets:    %s", verdict(check.offsetOk));
+  if (!check.driveFault.isEmpty()) std::printf(" (%s)", qUtf8Printable(check.driveFault));
+  std::printf("\n");
   for (const QString& crossing : check.zeroCrossings) {
     std::printf("  reaches zero length: %s\n", qUtf8Printable(crossing));
   }
-  std::printf("  z ranges:   %s\n", state(check.zRangeOk));
+  std::printf("  z ranges:   %s\n", verdict(check.zRangeOk));
   std::printf("  frames:     %d\n", check.transferFrameCount);
+}
+
+// Reads the project file and calculates every drive; prints why not.
+bool loadAndCalculate(const QString& path, ProjectState& state) {
+  QString error;
+  const std::optional<QStringList> lines = readTextLines(path, &error);
+  if (!lines) {
+    printError(QStringLiteral("%1: %2").arg(path, error));
+    return false;
+  }
+  if (!readProjectFile(*lines, state).complete) {
+    printError(QStringLiteral("%1: the project file ends before its last drive").arg(path));
+    return false;
+  }
+  const std::optional<KernelClient> kernel = KernelClient::create(&error);
+  if (!kernel) {
+    printError(QStringLiteral("the kernel cannot be created: ") + error);
+    return false;
+  }
+  UnstoppableLoop loop;
+  for (DriveRecord& drive : state.drives()) {
+    const CalcOutcome outcome = DriveCalc(kernel->server(), *drive.document,
+                                          {drive.name, state.frameTime(), state.decimals()}, loop);
+    if (outcome.status != CalcStatus::Calculated) {
+      printError(QStringLiteral("drive %1 cannot be calculated").arg(drive.name));
+      return false;
+    }
+    drive.frameCount = outcome.frameCount;
+  }
+  return true;
 }
 
 }  // namespace
@@ -32,27 +65,32 @@ int transferProject(ProjectState& state, const QString& logDirectory) {
     if (state.drives().empty()) printError(QStringLiteral("the project has no drives"));
     return kExitFailed;
   }
-  SimulationLink link;
-  if (!attachSimulation(link)) return kExitFailed;
-  return runAgainstSimulation([&] {
-    printCheck(checkTransfer(link, state));
-    if (!logDirectory.isEmpty()) {
-      const FilesWritten logs = cmdWerteProtokol(state, logDirectory);
-      if (!logs.ok()) {
-        printError(logs.error);
-        return kExitFailed;
-      }
+  BatchSimulation sim(state);
+  if (!sim.attach()) return kExitFailed;
+  const std::optional<TransferCheck> check = checkTransfer(sim.guard(), state);
+  if (!check) return sim.failed();
+  printCheck(*check);
+  if (!logDirectory.isEmpty()) {
+    const FilesWritten logs = cmdWerteProtokol(state, logDirectory);
+    if (!logs.ok()) {
+      printError(logs.error);
+      return kExitFailed;
     }
-    InterruptibleLoop loop;
-    const TransferEnd end = runTransfer(link, state, loop);
-    if (end != TransferEnd::Completed) return kExitFailed;
-    std::printf("%d frames of %d drives transferred\n", state.transferFrameCount,
-                state.driveCount());
-    return kExitOk;
-  });
+  }
+  InterruptibleLoop loop;
+  switch (runTransfer(sim.guard(), state, loop)) {
+    case TransferEnd::Completed:
+      std::printf("%d frames of %d drives transferred\n", state.transferFrameCount,
+                  state.driveCount());
+      return kExitOk;
+    case TransferEnd::Failed: return sim.failed();
+    case TransferEnd::NotComputed:
+    case TransferEnd::Cancelled: break;
+  }
+  return kExitFailed;
 }
 
-int runTransferCommand(const QStringList& args, const ProjectSource& source) {
+int runTransferCommand(const QStringList& args) {
   BatchArguments arguments;
   QString error;
   if (!arguments.parse(args, {QStringLiteral("--log")}, &error) ||
@@ -60,21 +98,7 @@ int runTransferCommand(const QStringList& args, const ProjectSource& source) {
     printError(error.isEmpty() ? QStringLiteral("transfer needs PROJECT.idp [--log DIR]") : error);
     return kExitUsage;
   }
-  if (!source.read || !source.calculate) {
-    printError(QStringLiteral("this build cannot read and calculate projects"));
-    return kExitFailed;
-  }
   ProjectState state;
-  const QString path = arguments.positional()[0];
-  if (!source.read(path, state, &error)) {
-    printError(QStringLiteral("%1: %2").arg(path, error));
-    return kExitFailed;
-  }
-  for (DriveRecord& drive : state.drives()) {
-    if (!source.calculate(drive, state, &error)) {
-      printError(QStringLiteral("drive %1: %2").arg(drive.name, error));
-      return kExitFailed;
-    }
-  }
+  if (!loadAndCalculate(arguments.positional()[0], state)) return kExitFailed;
   return transferProject(state, arguments.option(QStringLiteral("--log")).value_or(QString()));
 }

@@ -56,15 +56,16 @@ KurveTexts CamSession::texts(qint32 transferFrameCount) {
   return t;
 }
 
-std::vector<BodyEntry> CamSession::BodyList() {
-  std::vector<BodyEntry> entries;
-  const qint32 count = link_.Count(link_.Bodies());
-  for (qint32 i = 1; i <= count; ++i) {
-    const SimRef body = link_.Bodies(i);
-    const qint32 id = link_.ID(body);
-    entries.push_back({generalText(id) + QLatin1Char('\t') + link_.Name(body), id});
-  }
-  return entries;
+SimOutcome CamSession::BodyList() {
+  bodies_.clear();
+  return guard_.run([&](SimulationLink& link) {
+    const qint32 count = link.Count(link.Bodies());
+    for (qint32 i = 1; i <= count; ++i) {
+      const SimRef body = link.Bodies(i);
+      const qint32 id = link.ID(body);
+      bodies_.push_back({generalText(id) + QLatin1Char('\t') + link.Name(body), id});
+    }
+  });
 }
 
 void CamSession::clearTableAndViews() {
@@ -73,24 +74,36 @@ void CamSession::clearTableAndViews() {
   KurveClear();
 }
 
-void CamSession::pickBody(CamBody which, std::optional<int> listRow) {
+SimOutcome CamSession::pickBody(CamBody which, std::optional<int> listRow) {
   clearTableAndViews();
-  if (!listRow) return;
-  const SimRef body = link_.Bodies(qint32{*listRow + 1});
-  const QString text = link_.Name(body) + QStringLiteral(" ID-") + generalText(link_.ID(body));
-  body_[index(which)] = body;
-  bodyText_[index(which)] = text;
+  if (!listRow) return SimOutcome::Done;
+  return guard_.run([&](SimulationLink& link) {
+    const SimRef body = link.Bodies(qint32{*listRow + 1});
+    const QString text = link.Name(body) + QStringLiteral(" ID-") + generalText(link.ID(body));
+    body_[index(which)] = body;
+    bodyText_[index(which)] = text;
+  });
 }
 
 CamRunEnd CamSession::run(const QString& frameText, const QString& multiplierText, int decimals,
                           LoopControl& loop, FrameStatusSink* status) {
+  CamRunEnd end = CamRunEnd::Failed;
+  guard_.run([&](SimulationLink& link) {
+    end = record(link, frameText, multiplierText, decimals, loop, status);
+  });
+  return end;
+}
+
+CamRunEnd CamSession::record(SimulationLink& link, const QString& frameText,
+                             const QString& multiplierText, int decimals, LoopControl& loop,
+                             FrameStatusSink* status) {
   if (bodyText(CamBody::Roller).isEmpty() || bodyText(CamBody::Plate).isEmpty()) {
     inputError();
     return CamRunEnd::Refused;
   }
   const std::optional<double> last = parseNumber(frameText);
   if (!last) return CamRunEnd::NotANumber;
-  const qint32 frames = link_.NumFrames();
+  const qint32 frames = link.NumFrames();
   // The last frame, taken as a whole number (halves to even), must be at least 1; the
   // text's own value must not pass the last frame the simulation holds.
   if (roundHalfEven(*last, 0) < 1.0 || *last > frames - 1.0) {
@@ -99,36 +112,35 @@ CamRunEnd CamSession::run(const QString& frameText, const QString& multiplierTex
   }
   const auto lastFrame = static_cast<qint32>(std::floor(*last));
 
-  link_.JumpToFrame(0);
+  link.JumpToFrame(0);
   clearTableAndViews();
   const std::optional<double> multiplier = parseNumber(multiplierText);
   if (!multiplier) return CamRunEnd::NotANumber;
   table_.reserve(lastFrame + 1);
-  loop.begin(lastFrame);
+  LoopRun run(loop, lastFrame);
   for (qint32 f = 0; f <= lastFrame; ++f) {
-    if (!loop.proceed(f)) {
-      loop.end();
+    if (!run.proceed(f)) {
+      run.end();
       showMessage(resString(kTextCancelled), productName(), MessageIcon::Critical);
       return CamRunEnd::Cancelled;
     }
-    recordFrame(f, *multiplier, decimals);
+    recordFrame(link, f, *multiplier, decimals);
     if (status != nullptr && status->statusDue()) {
-      status->showStatus(
-          {{1, frameStatusText(link_.CurrentFrame())},
-           {2, timeStatusText(table_.value(table_.rowCount() - 1, CamTable::kTime))}});
+      const double time = table_.value(table_.rowCount() - 1, CamTable::kTime);
+      status->showStatus({{1, frameStatusText(link.CurrentFrame())}, {2, timeStatusText(time)}});
     }
   }
-  loop.end();
-  link_.EndRun();
+  run.end();
+  link.EndRun();
   KurveScale();
   return CamRunEnd::Completed;
 }
 
-void CamSession::recordFrame(qint32 frame, double multiplier, int decimals) {
+void CamSession::recordFrame(SimulationLink& link, qint32 frame, double multiplier, int decimals) {
   // The roller's angles are read with its position and not used: only the plate's turn
   // matters.
   const SimulationLink::RecordedFrame recorded =
-      link_.RunToFrameAndRead(frame, {body_[index(CamBody::Roller)], body_[index(CamBody::Plate)]});
+      link.RunToFrameAndRead(frame, {body_[index(CamBody::Roller)], body_[index(CamBody::Plate)]});
   const auto& a = recorded.poses[0];
   const auto& b = recorded.poses[1];
   lastPoint_ = relativePoint({a[0], a[1], a[2]}, {b[0], b[1], b[2]}, {b[3], b[4], b[5]});
@@ -145,10 +157,15 @@ bool CamSession::Multiplikator(const QString& multiplierText) {
   return true;
 }
 
-QList<StatusText> CamSession::statusTexts() {
-  return {{6, QStringLiteral("Last computed frame=") + generalText(link_.NumFrames() - 1)},
-          {1, frameStatusText(link_.CurrentFrame())},
-          {2, timeStatusText(link_.CurrentTime())}};
+std::optional<QList<StatusText>> CamSession::statusTexts() {
+  std::optional<QList<StatusText>> texts;
+  guard_.run([&](SimulationLink& link) {
+    texts = QList<StatusText>{
+        {6, QStringLiteral("Last computed frame=") + generalText(link.NumFrames() - 1)},
+        {1, frameStatusText(link.CurrentFrame())},
+        {2, timeStatusText(link.CurrentTime())}};
+  });
+  return texts;
 }
 
 bool CamSession::WriteToFile() const {

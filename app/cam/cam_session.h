@@ -3,8 +3,9 @@
 // picked from it, the run that records the roller's path in the plate's frame into the cam
 // table, the multiplier, and the three plane views (scale, zoom, marker) the window draws.
 //
-// Members that call the simulation throw SimulationError and leave at their first error;
-// rows recorded until then stay. The window runs them through the simulation guard.
+// Every member that calls the simulation runs through the guard and leaves at its first
+// error (a lost connection has shown message 164 and saved the backup by then); rows
+// recorded until then stay.
 
 #include <QList>
 #include <QPointF>
@@ -19,7 +20,7 @@
 #include "app/cam/cam_table.h"
 #include "app/common/loop_control.h"
 #include "app/simlink/frame_status.h"
-#include "app/simlink/simulation_link.h"
+#include "app/simlink/simulation_guard.h"
 
 // Body A is the roller ("Rolle"), body B the plate ("Scheibe").
 enum class CamBody { Roller = 0, Plate = 1 };
@@ -54,20 +55,23 @@ enum class CamRunEnd {
   NotANumber,  // the frame or multiplier text is no number: the run ends without a message
   Cancelled,   // stopped by the loop control: message 159; the rows so far stay, no EndRun
   Completed,   // every frame recorded, EndRun called, the views scaled and drawn
+  Failed,      // a simulation call failed and the guard ended the run; the rows so far stay
 };
 
 class CamSession {
  public:
-  explicit CamSession(SimulationLink& link) : link_(link) {}
+  explicit CamSession(SimulationGuard& guard) : guard_(guard) {}
 
   // transferFrameCount: the frames of the last transfer (0: none).
   static KurveTexts texts(qint32 transferFrameCount);
 
-  // BodyList: every body of the simulation, in order.
-  std::vector<BodyEntry> BodyList();
+  // BodyList: lstBody read anew, every body of the simulation in order (after an error,
+  // the entries read until then).
+  SimOutcome BodyList();
+  const std::vector<BodyEntry>& bodies() const { return bodies_; }
   // cmdBodyA / cmdBodyB: clears table and views; with a list row selected, that body
   // becomes the roller or plate and its text is Name + " ID-" + ID.
-  void pickBody(CamBody which, std::optional<int> listRow);
+  SimOutcome pickBody(CamBody which, std::optional<int> listRow);
   const QString& bodyText(CamBody which) const { return bodyText_[index(which)]; }
 
   // cmdRun: records frames 0 .. frameText into the table with the multiplier and decimals.
@@ -83,8 +87,8 @@ class CamSession {
   bool Multiplikator(const QString& multiplierText);
 
   // Beschriftung's status panels: 6 "Last computed frame=" + (NumFrames - 1), 1 "Frame: "
-  // + CurrentFrame, 2 "Time: " + CurrentTime.
-  QList<StatusText> statusTexts();
+  // + CurrentFrame, 2 "Time: " + CurrentTime. Nothing when a call failed.
+  std::optional<QList<StatusText>> statusTexts();
 
   // mnuWritetofile and mnuKurveAktualisieren: enabled with two rows or more.
   bool exportEnabled() const { return table_.rowCount() >= 2; }
@@ -114,9 +118,12 @@ class CamSession {
  private:
   static int index(CamBody which) { return static_cast<int>(which); }
   void clearTableAndViews();
-  void recordFrame(qint32 frame, double multiplier, int decimals);
+  CamRunEnd record(SimulationLink& link, const QString& frameText, const QString& multiplierText,
+                   int decimals, LoopControl& loop, FrameStatusSink* status);
+  void recordFrame(SimulationLink& link, qint32 frame, double multiplier, int decimals);
 
-  SimulationLink& link_;
+  SimulationGuard& guard_;
+  std::vector<BodyEntry> bodies_;
   std::array<SimRef, 2> body_{};
   std::array<QString, 2> bodyText_;
   CamTable table_;

@@ -1,5 +1,6 @@
 #include "app/common/number_text.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -9,6 +10,10 @@ namespace {
 constexpr int kSignificantDigits = 15;
 // From 2^52 on every double is a whole number: there is nothing left to round.
 constexpr double kWholeFrom = 4503599627370496.0;
+// 10^0 … 10^15, each exact in a double. Rounding a result table rounds every cell, so the
+// scales are looked up rather than computed.
+constexpr double kPowersOfTen[kSignificantDigits + 1] = {
+    1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
 
 // "%.15G": 15 significant digits, trailing zeros dropped, "E+20" exponents.
 QString cText(double value) {
@@ -69,7 +74,7 @@ std::optional<double> parseNumber(const QString& text, const QLocale& locale) {
 double roundHalfEven(double value, int decimals) {
   if (!std::isfinite(value) || decimals < 0) return value;
   if (decimals > kSignificantDigits) decimals = kSignificantDigits;
-  const double scale = std::pow(10.0, decimals);  // exact for 10^0 … 10^15
+  const double scale = kPowersOfTen[decimals];
   const double scaled = value * scale;
   if (std::fabs(scaled) >= kWholeFrom) return value;
   // nearbyint rounds in the default mode: to nearest, ties to even.
@@ -78,9 +83,10 @@ double roundHalfEven(double value, int decimals) {
 
 double displayValue(double value, int decimals) {
   const double rounded = roundHalfEven(value, decimals);
-  if (rounded == 0.0 || !std::isfinite(rounded)) return rounded;
-  const int wholeDigits = static_cast<int>(std::floor(std::log10(std::fabs(rounded)))) + 1;
-  if (wholeDigits + decimals <= kSignificantDigits) return rounded;
+  if (!std::isfinite(rounded)) return rounded;
+  decimals = decimals < 0 ? 0 : std::min(decimals, kSignificantDigits);
+  // Whole digits + decimals within 15: |rounded| < 10^(15 − decimals).
+  if (std::fabs(rounded) < kPowersOfTen[kSignificantDigits - decimals]) return rounded;
   // More digits than the text shows: the cell stands for its 15-digit text.
   char buffer[40];
   std::snprintf(buffer, sizeof buffer, "%.*G", kSignificantDigits, rounded);

@@ -27,8 +27,12 @@ QString decodeCp1252(const QByteArray& bytes) {
 
 }  // namespace
 
+// Unbuffered: the lines are buffered here, and every write of the file must reach the disk
+// through QSaveFile's own write, which remembers a failure (a disk that fills, a file size
+// limit) and then refuses to replace the target. A failure while Qt flushed a buffer of its
+// own went unnoticed and a truncated file replaced the old one.
 TextFileWriter::TextFileWriter(const QString& path) : file_(path) {
-  open_ = file_.open(QIODevice::WriteOnly);
+  open_ = file_.open(QIODevice::WriteOnly | QIODevice::Unbuffered);
   failed_ = !open_;
 }
 
@@ -51,7 +55,7 @@ void TextFileWriter::flushBuffer() {
 bool TextFileWriter::commit() {
   if (!open_) return false;
   flushBuffer();
-  if (failed_) {
+  if (failed_ || file_.error() != QFileDevice::NoError) {
     file_.cancelWriting();
     open_ = false;
     return false;

@@ -139,12 +139,17 @@ TransferCheck evaluateTransfer(const std::vector<DriveRecord>& drives, bool fram
   return check;
 }
 
-TransferCheck checkTransfer(SimulationLink& link, ProjectState& state) {
+std::optional<TransferCheck> checkTransfer(SimulationGuard& guard, ProjectState& state) {
   state.abortTransfer = false;
   state.transferFrameCount = 0;
-  const bool frameRateOk = link.FrameRateProbe(state.frameTime());
-  link.JumpToFrame(0);
-  TransferCheck check = evaluateTransfer(state.drives(), frameRateOk);
+  std::optional<bool> frameRateOk;
+  guard.run([&](SimulationLink& link) {
+    const bool probe = link.FrameRateProbe(state.frameTime());
+    link.JumpToFrame(0);
+    frameRateOk = probe;
+  });
+  if (!frameRateOk) return std::nullopt;
+  TransferCheck check = evaluateTransfer(state.drives(), *frameRateOk);
   state.transferFrameCount = check.transferFrameCount;
   return check;
 }

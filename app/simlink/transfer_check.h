@@ -9,13 +9,14 @@
 #include <QString>
 #include <QStringList>
 
+#include <optional>
 #include <utility>
 #include <vector>
 
 #include "app/common/string_table.h"
 #include "app/shell/project_state.h"
 #include "app/simlink/frame_status.h"
-#include "app/simlink/simulation_link.h"
+#include "app/simlink/simulation_guard.h"
 
 enum class TransferCommand {
   NoDrives,     // nothing happens
@@ -59,8 +60,8 @@ QList<StatusText> transferCheckStatus();
 // The check of the drives given the frame-rate probe's result. Touches no simulation.
 TransferCheck evaluateTransfer(const std::vector<DriveRecord>& drives, bool frameRateOk);
 
-// The dialog's load: clears the abort flag and the transfer frame count, runs the frame-rate
-// probe (JumpToFrame 0, 1, CurrentTime, JumpToFrame 0), checks the drives and sets the
-// transfer frame count. Throws SimulationError when a call fails; the state is then reset
-// but holds no frame count.
-TransferCheck checkTransfer(SimulationLink& link, ProjectState& state);
+// The dialog's load, through the guard: clears the abort flag and the transfer frame count,
+// runs the frame-rate probe (JumpToFrame 0, 1, CurrentTime, JumpToFrame 0), checks the
+// drives and sets the transfer frame count. Nothing when a call failed (the guard has
+// dealt with it); the state is then reset but holds no frame count.
+std::optional<TransferCheck> checkTransfer(SimulationGuard& guard, ProjectState& state);

@@ -13,18 +13,6 @@ constexpr int kTextCalculateFirst = 158;
 constexpr int kTextCancelled = 159;
 constexpr int kTextTransferring = 169;
 
-// Runs one statement of the frame loop: its error is skipped, unless the connection is gone.
-template <class Statement>
-bool skipErrors(Statement&& statement) {
-  try {
-    statement();
-    return true;
-  } catch (const SimulationError& e) {
-    if (e.isConnectionLost()) throw;
-    return false;
-  }
-}
-
 // A drive as the loop plays it: its input, its values and how many frames it has.
 struct PlayedDrive {
   SimRef input;
@@ -37,7 +25,7 @@ std::vector<PlayedDrive> playedDrives(SimulationLink& link, const ProjectState& 
   std::vector<PlayedDrive> played;
   for (const DriveRecord& drive : state.drives()) {
     SimRef input;
-    if (!skipErrors([&] { input = link.Item(link.inputs(), drive.name); })) continue;
+    if (!skipSimulationError([&] { input = link.Item(link.inputs(), drive.name); })) continue;
     played.push_back({input, &driveResults(drive), driveOffset(drive),
                       playableFrames(drive, state.transferFrameCount)});
   }
@@ -46,30 +34,22 @@ std::vector<PlayedDrive> playedDrives(SimulationLink& link, const ProjectState& 
 
 void showFrameStatus(SimulationLink& link, FrameStatusSink& sink) {
   QList<StatusText> texts{{1, resString(kTextTransferring)}};
-  skipErrors([&] { texts.append({2, frameStatusText(link.CurrentFrame())}); });
-  skipErrors([&] { texts.append({3, timeStatusText(link.CurrentTime())}); });
+  skipSimulationError([&] { texts.append({2, frameStatusText(link.CurrentFrame())}); });
+  skipSimulationError([&] { texts.append({3, timeStatusText(link.CurrentTime())}); });
   sink.showStatus(texts);
 }
 
 void reportCancel(SimulationLink& link, ProjectState& state, const TransferOptions& options) {
   if (options.raiseMainWindow) options.raiseMainWindow();
   QString time;
-  skipErrors([&] { time = generalText(link.CurrentTime()); });
+  skipSimulationError([&] { time = generalText(link.CurrentTime()); });
   showMessage(resString(kTextCancelled) + QStringLiteral(" Time: ") + time,
               QString::fromLatin1(kProductName), MessageIcon::Critical);
   state.abortTransfer = false;
 }
 
-}  // namespace
-
-TransferEnd runTransfer(SimulationLink& link, ProjectState& state, LoopControl& loop,
-                        const TransferOptions& options) {
-  const std::vector<DriveRecord>& drives = state.drives();
-  if (!std::all_of(drives.begin(), drives.end(), isComputed)) {
-    showMessage(resString(kTextCalculateFirst), options.mainCaption);
-    return TransferEnd::NotComputed;
-  }
-  state.abortTransfer = false;
+TransferEnd play(SimulationLink& link, ProjectState& state, LoopControl& loop,
+                 const TransferOptions& options) {
   link.ApplicationMember9();
   link.ApplicationMember14();
   link.JumpToFrame(0);
@@ -78,10 +58,10 @@ TransferEnd runTransfer(SimulationLink& link, ProjectState& state, LoopControl& 
 
   const std::vector<PlayedDrive> played = playedDrives(link, state);
   const qint32 frames = state.transferFrameCount;
-  loop.begin(frames);
+  LoopRun run(loop, frames);
   for (qint32 f = 0; f < frames; ++f) {
-    if (!loop.proceed(f) || state.abortTransfer) {
-      loop.end();
+    if (!run.proceed(f) || state.abortTransfer) {
+      run.end();
       reportCancel(link, state, options);
       return TransferEnd::Cancelled;
     }
@@ -89,14 +69,29 @@ TransferEnd runTransfer(SimulationLink& link, ProjectState& state, LoopControl& 
     for (const PlayedDrive& drive : played) {
       if (f >= drive.frames) continue;
       const double value = drive.results->value(f, 1) + drive.offset;
-      skipErrors([&] { link.queueInputValue(drive.input, value); });
+      skipSimulationError([&] { link.queueInputValue(drive.input, value); });
     }
     if (options.status != nullptr && options.status->statusDue()) {
       showFrameStatus(link, *options.status);
     }
-    skipErrors([&] { link.RunToFrame(f); });
+    skipSimulationError([&] { link.RunToFrame(f); });
   }
-  loop.end();
+  run.end();
   link.EndRun();
   return TransferEnd::Completed;
+}
+
+}  // namespace
+
+TransferEnd runTransfer(SimulationGuard& guard, ProjectState& state, LoopControl& loop,
+                        const TransferOptions& options) {
+  const std::vector<DriveRecord>& drives = state.drives();
+  if (!std::all_of(drives.begin(), drives.end(), isComputed)) {
+    showMessage(resString(kTextCalculateFirst), options.mainCaption);
+    return TransferEnd::NotComputed;
+  }
+  state.abortTransfer = false;
+  TransferEnd end = TransferEnd::Failed;
+  guard.run([&](SimulationLink& link) { end = play(link, state, loop, options); });
+  return end;
 }

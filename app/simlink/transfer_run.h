@@ -16,12 +16,13 @@
 #include "app/common/string_table.h"
 #include "app/shell/project_state.h"
 #include "app/simlink/frame_status.h"
-#include "app/simlink/simulation_link.h"
+#include "app/simlink/simulation_guard.h"
 
 enum class TransferEnd {
   NotComputed,  // a drive has no results: message 158, nothing was sent
   Completed,    // every frame played, EndRun called
   Cancelled,    // stopped before a frame: message 159 with the simulation time, no EndRun
+  Failed,       // a simulation call failed and the guard ended the run (see lastError())
 };
 
 struct TransferOptions {
@@ -32,10 +33,10 @@ struct TransferOptions {
   std::function<void()> raiseMainWindow;
 };
 
-// Clears the abort flag first (the dialog's Cancel sets it again during the loop).
-// Throws SimulationError when the preparation fails (application members 9 and 14,
-// JumpToFrame(0), document member 27, CurrentFrame := 0), when EndRun fails, and when the
-// connection is lost (462) anywhere. Any other error inside the frame loop is skipped and
-// the loop carries on; an input whose name the simulation does not know is not played.
-TransferEnd runTransfer(SimulationLink& link, ProjectState& state, LoopControl& loop,
+// cmdTransfer's run, through the guard: the abort flag is cleared first. The preparation
+// (application members 9 and 14, JumpToFrame(0), document member 27, CurrentFrame := 0)
+// and EndRun end the run at their first error; inside the frame loop an error is skipped
+// and the loop carries on, but a lost connection (462) ends the run there. An input whose
+// name the simulation does not know is not played.
+TransferEnd runTransfer(SimulationGuard& guard, ProjectState& state, LoopControl& loop,
                         const TransferOptions& options = {});

@@ -28,6 +28,8 @@ std::string benchDocument() {
 struct Served {
   MotionsimProcess process;
   SimulationLink link;
+  SimulationGuard guard{link,
+                        [] { std::fprintf(stderr, "transfer_cam_bench: motionsim is gone\n"); }};
   bool ok = false;
 
   explicit Served(int frames) {
@@ -79,7 +81,7 @@ void BM_TransferRun(benchmark::State& state) {
   int round = 0;
   for (auto _ : state) {
     for (DriveRecord& drive : p.drives()) drive.document->offsetText = offsetOfRound(round);
-    if (runTransfer(served().link, p, loop, options) != TransferEnd::Completed) {
+    if (runTransfer(served().guard, p, loop, options) != TransferEnd::Completed) {
       return state.SkipWithError("transfer did not complete");
     }
     ++round;
@@ -111,8 +113,9 @@ void BM_BareLinkLoop(benchmark::State& state) {
 void BM_CamRecording(benchmark::State& state) {
   static Served sim(kFrames);
   if (!sim.ok) return state.SkipWithError("no simulation");
-  CamSession session(sim.link);
-  const std::vector<BodyEntry> bodies = session.BodyList();
+  CamSession session(sim.guard);
+  session.BodyList();
+  const std::vector<BodyEntry>& bodies = session.bodies();
   for (int row = 0; row < static_cast<int>(bodies.size()); ++row) {
     if (bodies[row].text.endsWith(QStringLiteral("\tRolle")))
       session.pickBody(CamBody::Roller, row);

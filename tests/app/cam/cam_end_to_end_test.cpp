@@ -1,19 +1,21 @@
-// The whole path: the example drive calculated by the kernel, played into the example
-// mechanism's "Hub" with actuator offset 10, the cam recorded back from "Rolle" on "Scheibe"
-// and exported. The roller stands 50 mm + Hub from the plate's axis, so the contour's radius
-// at every frame is 50 mm + offset + f(z) of that frame's z (frame 0 is the simulation's
-// start, computed before anything was played).
+// The whole path: the example drive typed into a drive's input table and calculated, played
+// into the example mechanism's "Hub" with actuator offset 10, the cam recorded back from
+// "Rolle" on "Scheibe" and exported. The roller stands 50 mm + Hub from the plate's axis, so
+// the contour's radius at every frame is 50 mm + offset + f(z) of that frame's z (frame 0 is
+// the simulation's start, computed before anything was played).
 #include <gtest/gtest.h>
 
-#include <QFile>
 #include <QTemporaryDir>
 
 #include <cmath>
 
 #include "app/cam/cam_export.h"
 #include "app/cam/cam_session.h"
+#include "app/common/kernel_client.h"
 #include "app/common/number_text.h"
+#include "app/common/string_table.h"
 #include "app/common/text_file.h"
+#include "app/editor/drive_calc.h"
 #include "app/simlink/transfer_check.h"
 #include "app/simlink/transfer_run.h"
 #include "tests/app/support/attached_simulation.h"
@@ -21,70 +23,66 @@
 
 namespace {
 
-constexpr int kDecimals = 10;
+constexpr int kEndMarker = 189;
 
-// The example drive tabulated over its z range in steps of dz, as a calculation fills the
-// result table.
-ResultTable calculateExample(double dz) {
-  ResultTable results;
-  KernelClient* kernel = RegisteredKernel::client();
-  if (kernel == nullptr) {
-    ADD_FAILURE() << RegisteredKernel::error().toStdString();
-    return results;
-  }
-  ComPtr<IVelDrive> drive;
-  EXPECT_EQ(kernel->server()->newDrive(toBstr("Hub").get(), drive.put()), S_OK);
+// examples/example_drive.txt as an input table: each line "Type", z0, f0 is a row, the last
+// one marks the end.
+InputTable exampleTable() {
+  InputTable table;
   const auto lines = readTextLines(KINETRA_SOURCE_DIR "/examples/example_drive.txt");
   EXPECT_TRUE(lines);
+  int row = 0;
   for (const QString& line : lines.value_or(QStringList())) {
     if (line.trimmed().isEmpty() || line.startsWith('#')) continue;
-    EXPECT_EQ(drive->put_segment(toBstr(line).get()), S_OK) << line.toStdString();
+    const QStringList fields = line.split(',');
+    EXPECT_EQ(fields.size(), 3) << line.toStdString();
+    if (row++ > 0) table.appendRow();
+    table.setCell(row, InputTable::kZ, fields.value(1).trimmed());
+    table.setCell(row, InputTable::kF, fields.value(2).trimmed());
+    table.setCell(row, InputTable::kLaw, fields.value(0).trimmed().remove('"'));
   }
-  LONG unsolved = -1;
-  drive->compile(&unsolved);
-  EXPECT_EQ(unsolved, 0);
-  double z0 = 0, z1 = 0;
-  drive->get_z0(&z0);
-  drive->get_z1(&z1);
-  for (int i = 0; z0 + i * dz <= z1 + 1e-9; ++i) {
-    const double z = z0 + i * dz;
-    double f[4];
-    drive->fderiv(z, &f[0], &f[1], &f[2], &f[3]);
-    ResultTable::Row row{z, f[0], f[1], f[2], f[3], f[1] * f[2], f[2] * f[3]};
-    for (double& v : row) v = displayValue(v, kDecimals);
-    results.appendRow(row);
-  }
-  return results;
+  table.setCell(row, InputTable::kLaw, resString(kEndMarker));
+  table.renumber();
+  return table;
 }
 
 using CamEndToEndTest = AttachedSimulation;
 
 TEST_F(CamEndToEndTest, RecordedContourIsFiftyMillimetresPlusOffsetPlusTheDrive) {
+  ASSERT_EQ(kernelRegistration().toStdString(), "");
+  QString error;
+  const std::optional<KernelClient> kernel = KernelClient::create(&error);
+  ASSERT_TRUE(kernel) << error.toStdString();
   start();
+
   ProjectState state;
   DriveRecord hub;
   hub.name = "Hub";
   hub.document->offsetText = "10";
-  hub.document->results = calculateExample(180 * state.frameTime());
-  hub.frameCount = hub.document->results.rowCount();
+  hub.document->input = exampleTable();
+  UnstoppableLoop loop;
+  const CalcOutcome calc = DriveCalc(kernel->server(), *hub.document,
+                                     {hub.name, state.frameTime(), state.decimals()}, loop);
+  ASSERT_EQ(calc.status, CalcStatus::Calculated);
+  hub.frameCount = calc.frameCount;
   ASSERT_EQ(hub.frameCount, 101);
   state.addDrive(hub);
 
   ASSERT_EQ(transferCommand(state), TransferCommand::OpenCheck);
-  const TransferCheck check = checkTransfer(link_, state);
-  EXPECT_TRUE(check.verdict) << check.caption.toStdString();
-  UnstoppableLoop loop;
-  ASSERT_EQ(runTransfer(link_, state, loop), TransferEnd::Completed);
+  const std::optional<TransferCheck> check = checkTransfer(guard_, state);
+  ASSERT_TRUE(check);
+  EXPECT_TRUE(check->verdict) << check->caption.toStdString();
+  ASSERT_EQ(runTransfer(guard_, state, loop), TransferEnd::Completed);
 
-  CamSession cam(link_);
-  const std::vector<BodyEntry> bodies = cam.BodyList();
-  ASSERT_EQ(bodies[2].text, "3\tRolle");
-  ASSERT_EQ(bodies[0].text, "1\tScheibe");
+  CamSession cam(guard_);
+  ASSERT_EQ(cam.BodyList(), SimOutcome::Done);
+  ASSERT_EQ(cam.bodies()[2].text, "3\tRolle");
+  ASSERT_EQ(cam.bodies()[0].text, "1\tScheibe");
   cam.pickBody(CamBody::Roller, 2);
   cam.pickBody(CamBody::Plate, 0);
   const qint32 last = link_.NumFrames() - 1;
   EXPECT_EQ(last, 100);
-  ASSERT_EQ(cam.run(generalText(last), "1", kDecimals, loop), CamRunEnd::Completed);
+  ASSERT_EQ(cam.run(generalText(last), "1", state.decimals(), loop), CamRunEnd::Completed);
 
   const CamTable& table = cam.table();
   const ResultTable& drive = hub.document->results;
@@ -99,6 +97,7 @@ TEST_F(CamEndToEndTest, RecordedContourIsFiftyMillimetresPlusOffsetPlusTheDrive)
   ASSERT_TRUE(writeCamFile(table, dir.filePath("cam.txt")));
   EXPECT_EQ(readTextLines(dir.filePath("cam.txt")).value_or(QStringList()).size(), 101);
   EXPECT_TRUE(dialogs_.messages.isEmpty());
+  EXPECT_EQ(serverErrors_, 0);
 }
 
 }  // namespace

@@ -21,7 +21,7 @@ class CamSessionTest : public AttachedSimulation {
     session_.pickBody(CamBody::Roller, 2);
     session_.pickBody(CamBody::Plate, 0);
   }
-  CamSession session_{link_};
+  CamSession session_{guard_};
   UnstoppableLoop loop_;
 };
 
@@ -48,8 +48,8 @@ TEST(CamGeometry, RelativePointIsTheRollerInThePlatesFrameInMillimetres) {
 
 TEST_F(CamSessionTest, BodyListAndPicksShowIdAndName) {
   start();
-  const std::vector<BodyEntry> bodies = session_.BodyList();
-  EXPECT_EQ(bodies,
+  ASSERT_EQ(session_.BodyList(), SimOutcome::Done);
+  EXPECT_EQ(session_.bodies(),
             (std::vector<BodyEntry>{{"1\tScheibe", 1}, {"2\tSchieber", 2}, {"3\tRolle", 3}}));
   pickExample();
   EXPECT_EQ(session_.bodyText(CamBody::Roller), "Rolle ID-3");
@@ -83,7 +83,7 @@ TEST_F(CamSessionTest, LastFrameMustLieWithinOneAndTheSimulationsLastFrame) {
   EXPECT_EQ(calls_.last(), "EndRun");
   EXPECT_TRUE(session_.isDrawn());
   EXPECT_EQ(
-      session_.statusTexts(),
+      session_.statusTexts().value_or(QList<StatusText>()),
       (QList<StatusText>{{6, "Last computed frame=99"}, {1, "Frame: 99"}, {2, "Time: 1.98"}}));
 }
 
@@ -140,8 +140,8 @@ TEST_F(CamSessionTest, LostSimulationEndsTheRunAsServerErrorKeepingTheRows) {
     kill();
     return true;
   });
-  EXPECT_EQ(runSimulationOperation([&] { session_.run("19", "1", 10, killAt); }),
-            SimOutcome::ServerError);
+  EXPECT_EQ(session_.run("19", "1", 10, killAt), CamRunEnd::Failed);
+  EXPECT_EQ(serverErrors_, 1);
   EXPECT_EQ(session_.table().rowCount(), 5);
 }
 

@@ -2,15 +2,11 @@
 
 #include <gtest/gtest.h>
 
-#include <QFile>
 #include <QTemporaryDir>
 
-namespace {
+#include "tests/app/support/file_bytes.h"
 
-QByteArray bytesOf(const QString& path) {
-  QFile file(path);
-  return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
+namespace {
 
 TEST(TextFile, WritesCrLfUtf8AndReadsItBack) {
   QTemporaryDir dir;
@@ -19,7 +15,7 @@ TEST(TextFile, WritesCrLfUtf8AndReadsItBack) {
   writer.writeLine(QString::fromUtf8("Anfangslänge"));
   writer.writeLine(" .02 ");
   ASSERT_TRUE(writer.commit());
-  EXPECT_EQ(bytesOf(path), QByteArray("Anfangsl\xC3\xA4nge\r\n .02 \r\n"));
+  EXPECT_EQ(fileBytes(path), QByteArray("Anfangsl\xC3\xA4nge\r\n .02 \r\n"));
   EXPECT_EQ(readTextLines(path), (QStringList{QString::fromUtf8("Anfangslänge"), " .02 "}));
 }
 
@@ -35,7 +31,7 @@ TEST(TextFile, AnUncommittedOrFailedSaveLeavesTheOldFile) {
     TextFileWriter abandoned(path);
     abandoned.writeLine("new");
   }  // never committed, e.g. an error half way
-  EXPECT_EQ(bytesOf(path), QByteArray("old\r\n"));
+  EXPECT_EQ(fileBytes(path), QByteArray("old\r\n"));
   TextFileWriter nowhere(dir.filePath("missing/dir/x.txt"));
   nowhere.writeLine("x");
   EXPECT_FALSE(nowhere.commit());

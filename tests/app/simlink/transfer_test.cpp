@@ -140,9 +140,10 @@ TEST_F(TransferTest, FrameRateProbeFailsOnATrillionthAndLeavesTheSimulationAtFra
   state.abortTransfer = true;
   for (double step : {0.02 + 1e-12, 0.02}) {
     state.setFrameTime(step);
-    const TransferCheck check = checkTransfer(link_, state);
-    EXPECT_EQ(check.frameRateOk, step == 0.02);
-    EXPECT_EQ(check.verdict, step == 0.02);
+    const std::optional<TransferCheck> check = checkTransfer(guard_, state);
+    ASSERT_TRUE(check);
+    EXPECT_EQ(check->frameRateOk, step == 0.02);
+    EXPECT_EQ(check->verdict, step == 0.02);
     EXPECT_EQ(link_.CurrentFrame(), 0);
     EXPECT_EQ(state.transferFrameCount, 5);
     EXPECT_FALSE(state.abortTransfer);
@@ -161,7 +162,7 @@ TEST_F(TransferTest, RunPlaysEveryDriveFramePerFrameAndShorterDrivesKeepTheirLas
   UnstoppableLoop loop;
   TransferOptions options;
   options.status = &status;
-  ASSERT_EQ(runTransfer(link_, state, loop, options), TransferEnd::Completed);
+  ASSERT_EQ(runTransfer(guard_, state, loop, options), TransferEnd::Completed);
 
   EXPECT_EQ(calls_.mid(0, 5), QStringList({"(member 9)", "(member 14)", "JumpToFrame",
                                            "(member 27)", "CurrentFrame"}));
@@ -205,7 +206,7 @@ TEST_F(TransferTest, EscapeOrCancelStopsBeforeTheNextFrameWithTheSimulationTime)
     TransferOptions options;
     options.raiseMainWindow = [&] { raised = dialogs_.messages.isEmpty(); };
     ActingLoop loop(3, c.atFrame3);
-    EXPECT_EQ(runTransfer(link_, state, loop, options), TransferEnd::Cancelled);
+    EXPECT_EQ(runTransfer(guard_, state, loop, options), TransferEnd::Cancelled);
     EXPECT_EQ(calls_.count("RunToFrame"), 3);
     EXPECT_FALSE(calls_.contains("EndRun"));
     EXPECT_TRUE(raised) << "the main window comes up before the message";
@@ -225,10 +226,9 @@ TEST_F(TransferTest, LostSimulationEndsTheRunAsServerError) {
     kill();
     return true;
   });
-  int number = 0;
-  EXPECT_EQ(runSimulationOperation([&] { runTransfer(link_, state, loop); }, &number),
-            SimOutcome::ServerError);
-  EXPECT_EQ(number, 462);
+  EXPECT_EQ(runTransfer(guard_, state, loop), TransferEnd::Failed);
+  EXPECT_EQ(guard_.lastError(), 462);
+  EXPECT_EQ(serverErrors_, 1);
   EXPECT_FALSE(calls_.contains("EndRun"));
 }
 

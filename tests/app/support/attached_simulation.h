@@ -1,8 +1,9 @@
 #pragma once
 // A test attached to a real motionsim of its own: start() launches it with a document and
 // attaches the link; every member call the link makes is recorded by name in calls_ (so a
-// test can see which members an operation called, in order); messages and dialogs go to the
-// scripted service. Number texts follow the C locale for the life of the test.
+// test can see which members an operation called, in order); the guard counts the runs of
+// its server-error routine; messages and dialogs go to the scripted service. Number texts
+// follow the C locale for the life of the test.
 
 #include <gtest/gtest.h>
 
@@ -17,7 +18,7 @@
 #include "app/common/loop_control.h"
 #include "app/editor/drive_document.h"
 #include "app/shell/project_state.h"
-#include "app/simlink/simulation_link.h"
+#include "app/simlink/simulation_guard.h"
 #include "tests/app/support/scripted_dialogs.h"
 #include "tests/simulator/motionsim_process.h"
 
@@ -49,6 +50,8 @@ class AttachedSimulation : public testing::Test {
 
   MotionsimProcess sim_;
   SimulationLink link_{kTimeoutMs};
+  int serverErrors_ = 0;
+  SimulationGuard guard_{link_, [this] { ++serverErrors_; }};
   ScriptedDialogs dialogs_;
   QStringList calls_;
 

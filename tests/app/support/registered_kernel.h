@@ -1,58 +1,61 @@
 #pragma once
-// The kernel for tests of the desktop program: libVelDrive.so (beside the test program)
-// registered into a temporary registry, as an installer would, and the program's one drive
-// server created through class activation. Made once per test program, on first use;
-// KINETRA_REGISTRY then points at the temporary registry for the rest of the run, so the
-// user's own registry is never touched.
+// The kernel as the program meets it: libVelDrive.so beside the test program registered by
+// kinetra-regsvr into a temporary registry (KINETRA_REGISTRY) once for the whole test
+// program, and for each test a drive server made by class activation (KernelClient::create).
+// Kernel messages reach the installed dialog service, as in the program.
+//
+//   class MyTest : public RegisteredKernel {};
+//   TEST_F(MyTest, X) { DriveEditor editor(doc, kernel()); ... server()->get_driveCount(&n); }
 
-#include <dlfcn.h>
-#include <stdlib.h>
+#include <gtest/gtest.h>
 
-#include <filesystem>
+#include <QCoreApplication>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+
 #include <optional>
-#include <string>
 
 #include "app/common/kernel_client.h"
-#include "platform/com/activation.h"
 
-class RegisteredKernel {
- public:
-  // The drive server, or null (with the reason in error()) when the kernel cannot be
-  // registered or created.
-  static KernelClient* client() { return instance().client_ ? &*instance().client_ : nullptr; }
-  static const QString& error() { return instance().error_; }
+// Registers the kernel on first use; the registry lives until the program ends. Empty when
+// registered, else what went wrong.
+inline const QString& kernelRegistration() {
+  static const QString error = []() -> QString {
+    static QTemporaryDir folder;
+    if (!folder.isValid()) return QStringLiteral("no temporary folder");
+    qputenv("KINETRA_REGISTRY", QFile::encodeName(folder.filePath(QStringLiteral("registry"))));
+    const QString bin = QCoreApplication::applicationDirPath();
+    QProcess regsvr;
+    regsvr.setWorkingDirectory(folder.path());
+    regsvr.start(bin + QStringLiteral("/kinetra-regsvr"), {QStringLiteral("libVelDrive.so")});
+    if (regsvr.waitForFinished(30000) && regsvr.exitStatus() == QProcess::NormalExit &&
+        regsvr.exitCode() == 0)
+      return {};
+    return QStringLiteral("kinetra-regsvr libVelDrive.so failed: ") + regsvr.errorString() +
+           QString::fromLocal8Bit(regsvr.readAllStandardError());
+  }();
+  return error;
+}
+
+class RegisteredKernel : public testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_EQ(kernelRegistration().toStdString(), "");
+    QString error;
+    kernel_ = KernelClient::create(&error);
+    ASSERT_TRUE(kernel_) << error.toStdString();
+    routeKernelMessagesToUser();
+  }
+
+  const KernelClient& kernel() const { return *kernel_; }
+  IVelDriveServer* server() const { return kernel_->server(); }
+  long serverDriveCount() const {
+    LONG count = -1;
+    kernel_->server()->get_driveCount(&count);
+    return count;
+  }
 
  private:
-  RegisteredKernel() {
-    char pattern[] = "/tmp/kinetra-app-kernel-XXXXXX";
-    if (mkdtemp(pattern) == nullptr) {
-      error_ = QStringLiteral("no temporary folder");
-      return;
-    }
-    folder_ = pattern;
-    setenv("KINETRA_REGISTRY", (folder_ + "/registry").c_str(), 1);
-    std::string why;
-    void* library = loadServerLibrary("libVelDrive.so", &why);
-    const auto registerServer =
-        library ? reinterpret_cast<DllRegisterServerFn>(dlsym(library, "DllRegisterServer"))
-                : nullptr;
-    if (registerServer == nullptr || FAILED(registerServer())) {
-      error_ = QStringLiteral("cannot register libVelDrive.so: ") + QString::fromStdString(why);
-      return;
-    }
-    client_ = KernelClient::create(&error_);
-  }
-  ~RegisteredKernel() {
-    client_.reset();
-    std::error_code ignored;
-    if (!folder_.empty()) std::filesystem::remove_all(folder_, ignored);
-  }
-  static RegisteredKernel& instance() {
-    static RegisteredKernel kernel;
-    return kernel;
-  }
-
-  std::string folder_;
-  std::optional<KernelClient> client_;
-  QString error_;
+  std::optional<KernelClient> kernel_;
 };
