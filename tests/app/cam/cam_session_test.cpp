@@ -46,16 +46,6 @@ TEST(CamGeometry, RelativePointIsTheRollerInThePlatesFrameInMillimetres) {
   }
 }
 
-TEST_F(CamSessionTest, BodyListAndPicksShowIdAndName) {
-  start();
-  ASSERT_EQ(session_.BodyList(), SimOutcome::Done);
-  EXPECT_EQ(session_.bodies(),
-            (std::vector<BodyEntry>{{"1\tScheibe", 1}, {"2\tSchieber", 2}, {"3\tRolle", 3}}));
-  pickExample();
-  EXPECT_EQ(session_.bodyText(CamBody::Roller), "Rolle ID-3");
-  EXPECT_EQ(session_.bodyText(CamBody::Plate), "Scheibe ID-1");
-}
-
 TEST_F(CamSessionTest, LastFrameMustLieWithinOneAndTheSimulationsLastFrame) {
   start({}, {"--frames", "100"});
   EXPECT_EQ(session_.run("99", "1", 10, loop_), CamRunEnd::Refused) << "no bodies picked";

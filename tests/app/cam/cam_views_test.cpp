@@ -79,8 +79,8 @@ TEST(CamViews, ReadOutNamesTheViewsAxesAndRoundsHalvesToEven) {
                         Case{1, {0.125, 0.375}, "Z= 0.12 | Y= -0.38 | R= 0.395"},
                         Case{2, {-3, 4}, "X= -3 | Z= 4 | R= 5"}}) {
     const ReadOut r = readOut(c.view, c.at);
-    EXPECT_EQ(r.toolTip, c.toolTip);
     EXPECT_EQ(r.horizontal + " | " + r.vertical + " | " + r.radius, c.toolTip);
+    EXPECT_EQ(r.toolTip, c.toolTip);
   }
   QLocale::setDefault(saved);
 }
