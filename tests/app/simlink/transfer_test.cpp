@@ -33,32 +33,22 @@ using TransferTest = AttachedSimulation;
 
 TEST_F(TransferTest, CommandRefusesUncomputedDrivesAndDoubledNamesWithoutNamingADrive) {
   struct Case {
-    std::vector<DriveRecord> drives;
     TransferCommand expected;
     int text;  // 0: no message
     MessageIcon icon;
     QString title;
+    std::vector<DriveRecord> drives;
   };
-  DriveRecord uncomputed;
-  uncomputed.name = "B";
+  const DriveRecord a = calculatedDrive("A", "1", ramp(3));
+  const std::vector<DriveRecord> uncomputed{a, DriveRecord()};
+  const std::vector<DriveRecord> doubled{a, calculatedDrive("B", "1", ramp(3)),
+                                         calculatedDrive("A", "2", ramp(3))};
+  const std::vector<DriveRecord> caseDiffers{a, calculatedDrive("a", "1", ramp(3))};
   const Case cases[] = {
-      {{}, TransferCommand::NoDrives, 0, MessageIcon::None, ""},
-      {{calculatedDrive("A", "1", ramp(3)), uncomputed},
-       TransferCommand::NotComputed,
-       158,
-       MessageIcon::Exclamation,
-       "Kinetra"},
-      {{calculatedDrive("A", "1", ramp(3)), calculatedDrive("B", "1", ramp(3)),
-        calculatedDrive("A", "2", ramp(3))},
-       TransferCommand::DoubledName,
-       176,
-       MessageIcon::Critical,
-       resString(101)},
-      {{calculatedDrive("A", "1", ramp(3)), calculatedDrive("a", "1", ramp(3))},
-       TransferCommand::OpenCheck,
-       0,
-       MessageIcon::None,
-       ""},
+      {TransferCommand::NoDrives, 0, MessageIcon::None, "", {}},
+      {TransferCommand::NotComputed, 158, MessageIcon::Exclamation, "Kinetra", uncomputed},
+      {TransferCommand::DoubledName, 176, MessageIcon::Critical, resString(101), doubled},
+      {TransferCommand::OpenCheck, 0, MessageIcon::None, "", caseDiffers},
   };
   for (const Case& c : cases) {
     ProjectState state;
@@ -76,38 +66,27 @@ TEST_F(TransferTest, CommandRefusesUncomputedDrivesAndDoubledNamesWithoutNamingA
 TEST_F(TransferTest, CheckVerdictsCompareTheTablesExactly) {
   struct Case {
     const char* what;
-    std::vector<DriveRecord> drives;
     bool offsetOk, zRangeOk;
     QString driveFault;
     QStringList crossings;
+    std::vector<DriveRecord> drives;
   };
+  const std::vector<DriveRecord> sound{calculatedDrive("A", "10", ramp(4)),
+                                       calculatedDrive("B", "2", ramp(7))};
+  const std::vector<DriveRecord> offsetZero{calculatedDrive("A", "1", ramp(3)),
+                                            calculatedDrive("B", "0", ramp(3)),
+                                            calculatedDrive("C", "0", ramp(3))};
+  const std::vector<DriveRecord> reachesZero{
+      calculatedDrive("A", "5", {{0, 0}, {3.6, -4}, {7.2, -5}, {10.8, -6}, {360, 0}})};
+  const std::vector<DriveRecord> endsDiffer{calculatedDrive("A", "1", ramp(3)),
+                                            calculatedDrive("B", "1", ramp(3, 360.0001))};
+  const std::vector<DriveRecord> startsLate{calculatedDrive("A", "1", {{0.5, 1}, {360, 1}})};
   const Case cases[] = {
-      {"sound",
-       {calculatedDrive("A", "10", ramp(4)), calculatedDrive("B", "2", ramp(7))},
-       true,
-       true,
-       "",
-       {}},
-      {"offset text 0, never at zero length",
-       {calculatedDrive("A", "1", ramp(3)), calculatedDrive("B", "0", ramp(3)),
-        calculatedDrive("C", "0", ramp(3))},
-       false,
-       true,
-       "B",
-       {}},
-      {"offset 5 reaching -5 exactly",
-       {calculatedDrive("A", "5", {{0, 0}, {3.6, -4}, {7.2, -5}, {10.8, -6}, {360, 0}})},
-       true,
-       true,
-       "",
-       {"A\t z= 7.2"}},
-      {"ends 360 and 360.0001",
-       {calculatedDrive("A", "1", ramp(3)), calculatedDrive("B", "1", ramp(3, 360.0001))},
-       true,
-       false,
-       "",
-       {}},
-      {"start at 0.5", {calculatedDrive("A", "1", {{0.5, 1}, {360, 1}})}, true, false, "", {}},
+      {"sound", true, true, "", {}, sound},
+      {"offset text 0, never at zero length", false, true, "B", {}, offsetZero},
+      {"offset 5 reaching -5 exactly", true, true, "", {"A\t z= 7.2"}, reachesZero},
+      {"ends 360 and 360.0001", true, false, "", {}, endsDiffer},
+      {"start at 0.5", true, false, "", {}, startsLate},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -121,11 +100,11 @@ TEST_F(TransferTest, CheckVerdictsCompareTheTablesExactly) {
     EXPECT_EQ(check.transferFirst, verdict);
     EXPECT_EQ(check.caption, verdict ? QString("Kinetra OK") : "Kinetra " + resString(170));
   }
-  const TransferCheck sound = evaluateTransfer(cases[0].drives, false);
-  EXPECT_FALSE(sound.verdict) << "a failed frame-rate probe fails the verdict";
-  EXPECT_EQ(sound.transferFrameCount, 7) << "the largest frame count";
-  ASSERT_EQ(sound.tree.size(), 8u);
-  const std::vector<TransferCheckNode> second(sound.tree.begin() + 4, sound.tree.end());
+  const TransferCheck unprobed = evaluateTransfer(sound, false);
+  EXPECT_FALSE(unprobed.verdict) << "a failed frame-rate probe fails the verdict";
+  EXPECT_EQ(unprobed.transferFrameCount, 7) << "the largest frame count";
+  ASSERT_EQ(unprobed.tree.size(), 8u);
+  const std::vector<TransferCheckNode> second(unprobed.tree.begin() + 4, unprobed.tree.end());
   EXPECT_EQ(second, (std::vector<TransferCheckNode>{
                         {"Eintag1", "", "B"},
                         {"Eintrag11", "Eintag1", resString(108) + " 2"},
