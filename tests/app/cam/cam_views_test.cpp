@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include "app/cam/cam_drawing.h"
 #include "app/cam/cam_export.h"
 #include "app/cam/cam_geometry.h"
 #include "app/cam/cam_session.h"
@@ -54,6 +55,29 @@ TEST(CamViews, ExtentFiftyGivesViewsOfPlusMinus62Point5AndLabelsAt50AndMinus56Po
     EXPECT_EQ(d.marker->centre, last[v]);
     EXPECT_EQ(d.marker->radius, 125.0 / 80);
   }
+}
+
+TEST(CamViews, DrawingListHoldsAxesLabelsRedCurveBlueClosingLineAndMarker) {
+  const CamTable table = tableOf({{0, 10, -20, 5, 0}, {1, 50, 30, -40, 0.02}});
+  Drawing drawing;
+  fillDrawing(drawCamView(0, scaledView(50), 50, table, 0), drawing);
+  EXPECT_EQ(drawing.scale(), (UserScale{-62.5, -62.5, 125, 125}));
+  using K = ItemKind;
+  const std::vector<std::pair<ItemKind, quint32>> expected = {
+      {K::Line, kBlack},          {K::Line, kBlack},         {K::Text, kBlack},
+      {K::Text, kBlack},          {K::Text, kBlack},         {K::Text, kBlack},
+      {K::Curve, rgb(255, 0, 0)}, {K::Line, rgb(0, 0, 255)}, {K::Circle, kCamMarkerColor}};
+  ASSERT_EQ(drawing.items().size(), expected.size());
+  for (std::size_t i = 0; i < expected.size(); ++i) {
+    EXPECT_EQ(drawing.items()[i].kind, expected[i].first) << i;
+    EXPECT_EQ(drawing.items()[i].pen.rgb, expected[i].second) << i;
+  }
+  EXPECT_EQ(drawing.items()[3].p1, QPointF(-56.25, 0));
+  EXPECT_EQ(drawing.items()[6].curve.size(), 2u);
+  // A view with nothing to show keeps its scale and draws nothing.
+  fillDrawing(CamDrawing{}, drawing);
+  EXPECT_EQ(drawing.scale().width, 125);
+  EXPECT_TRUE(drawing.items().empty());
 }
 
 TEST(CamViews, LeftClicksZoomInAroundThePointRightClicksOut) {
