@@ -4,11 +4,11 @@
 #include "app/common/string_table.h"
 #include "app/common/text_file.h"
 #include "app/common/user_dialogs.h"
+#include "app/shell/file_commands.h"
 
 namespace {
 
 constexpr int kTextCam = 133;
-constexpr int kTextCamSpline = 146;
 
 QString pointText(const CamTable& table, int row) {
   return signedText(table.value(row, CamTable::kX)) + QLatin1Char('\t') +
@@ -20,11 +20,6 @@ QString pointText(const CamTable& table, int row) {
 
 QString camFileProposal(const QString& bodyAText, const QString& bodyBText) {
   return resString(kTextCam) + QLatin1Char(' ') + bodyAText + QLatin1Char(' ') + bodyBText;
-}
-
-QString curveFilter() {
-  return QStringLiteral("*.txt (") + QString::fromLatin1(kProductName) + QLatin1Char(' ') +
-         resString(kTextCamSpline) + QStringLiteral(")|*.txt");
 }
 
 bool writeCamFile(const CamTable& table, const QString& path) {
@@ -40,7 +35,7 @@ bool writeCamFile(const CamTable& table, const QString& path) {
 
 bool WriteToFile(const CamTable& table, const QString& bodyAText, const QString& bodyBText) {
   FileRequest request;
-  request.filter = curveFilter();
+  request.filter = fileFilter(FileKind::Curve);
   request.proposedName = camFileProposal(bodyAText, bodyBText);
   request.overwritePrompt = true;
   const std::optional<QString> path = userDialogs().saveFileName(request);

@@ -12,13 +12,11 @@
 
 // The proposed file name: "Kurve" + " " + roller text + " " + plate text.
 QString camFileProposal(const QString& bodyAText, const QString& bodyBText);
-// The file filter of the program's text exports: "*.txt (Kinetra Kurven-Spline)|*.txt".
-QString curveFilter();
 
 // Writes the table to path; false (and the target unchanged) when the table is empty or
 // the file cannot be written.
 bool writeCamFile(const CamTable& table, const QString& path);
 
-// WriteToFile: asks for the file in the save dialog (overwrite prompt, curve filter, the
-// proposal, the current directory) and writes it. False when cancelled or not written.
+// WriteToFile: asks for the file in the save dialog (overwrite prompt, the program's curve
+// filter, the proposal, the current directory) and writes it. False when cancelled or not written.
 bool WriteToFile(const CamTable& table, const QString& bodyAText, const QString& bodyBText);

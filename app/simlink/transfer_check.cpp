@@ -5,6 +5,7 @@
 
 #include "app/common/number_text.h"
 #include "app/common/user_dialogs.h"
+#include "app/shell/main_window_logic.h"
 #include "app/simlink/drive_values.h"
 
 namespace {
@@ -17,7 +18,6 @@ constexpr int kTextExport = 150;
 constexpr int kTextOverview = 151;
 constexpr int kTextZRange = 152;
 constexpr int kTextZeroLength = 153;
-constexpr int kTextCalculateFirst = 158;
 constexpr int kTextTransfer = 169;
 constexpr int kTextWarning = 170;
 constexpr int kTextDoubledName = 176;
@@ -72,10 +72,7 @@ bool zRangesAgree(const std::vector<DriveRecord>& drives) {
 TransferCommand transferCommand(const ProjectState& state, const QString& mainCaption) {
   const std::vector<DriveRecord>& drives = state.drives();
   if (drives.empty()) return TransferCommand::NoDrives;
-  if (!std::all_of(drives.begin(), drives.end(), isComputed)) {
-    showMessage(resString(kTextCalculateFirst), mainCaption, MessageIcon::Exclamation);
-    return TransferCommand::NotComputed;
-  }
+  if (!requireCalculatedDrives(state, mainCaption)) return TransferCommand::NotComputed;
   for (std::size_t i = 0; i < drives.size(); ++i) {
     for (std::size_t j = i + 1; j < drives.size(); ++j) {
       if (drives[i].name == drives[j].name) {
