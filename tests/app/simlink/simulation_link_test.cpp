@@ -88,6 +88,24 @@ TEST_F(SimulationLinkTest, QueuedPutsTakeEffectInOrderAndDropOnlyTheirOwnErrors)
   expectError(9, [&] { link_.Bodies(qint32{9}); });
 }
 
+// Calls sent together are answered in order even when one fails, so the stream stays in
+// step with the calls.
+TEST_F(SimulationLinkTest, FrameReadTogetherMatchesTheSingleCallsAndSurvivesAFailedCall) {
+  startExample({"--frames", "5"});
+  attach();
+  const std::vector<SimRef> bodies{link_.Bodies(qint32{3}), link_.Bodies(qint32{1})};
+  expectError(5, [&] { link_.RunToFrameAndRead(-1, bodies); });
+  const SimulationLink::RecordedFrame frame = link_.RunToFrameAndRead(3, bodies);
+  EXPECT_EQ(link_.CurrentFrame(), 3);
+  EXPECT_EQ(frame.time, link_.CurrentTime());
+  ASSERT_EQ(frame.poses.size(), 2u);
+  for (std::size_t b = 0; b < 2; ++b) {
+    std::array<double, 6> single;
+    link_.GetPosition(bodies[b], single[0], single[1], single[2], single[3], single[4], single[5]);
+    EXPECT_EQ(frame.poses[b], single);
+  }
+}
+
 // Attach fails without a simulator, without a document and while another link is attached;
 // it succeeds once one runs, also at the path the environment names.
 TEST_F(SimulationLinkTest, AttachNeedsASimulatorWithADocumentAndNoOtherClient) {
