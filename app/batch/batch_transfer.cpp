@@ -1,5 +1,7 @@
 #include "app/batch/batch_transfer.h"
 
+#include <QDir>
+
 #include <cstdio>
 
 #include "app/batch/batch_calc.h"
@@ -42,6 +44,10 @@ int transferProject(ProjectState& state, const QString& logDirectory) {
   if (!check) return sim.failed();
   printCheck(*check);
   if (!logDirectory.isEmpty()) {
+    if (!QDir().mkpath(logDirectory)) {
+      printError(QStringLiteral("%1: the folder cannot be created").arg(logDirectory));
+      return kExitFailed;
+    }
     const FilesWritten logs = cmdWerteProtokol(state, logDirectory);
     if (!logs.ok()) {
       printError(logs.error);
