@@ -458,7 +458,8 @@ void MDIMain::showHelpContents() {}
 void MDIMain::showHelpIndex() {}
 
 void MDIMain::closeEvent(QCloseEvent* event) {
-  if (!queryCloseMain(project_)) {
+  // A running project calculation ends first (Escape stops each drive's).
+  if (calculating_ || !queryCloseMain(project_)) {
     event->ignore();
     return;
   }

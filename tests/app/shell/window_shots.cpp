@@ -2,7 +2,7 @@
 // the registered kernel must be there), then saves a picture of the main window, each of its
 // menus opened, and each of its dialogs to OUTDIR/<objectName>.png, and ends. Dialogs are
 // answered by script, so nothing waits for a person. scripts/screenshots.sh runs it under
-// Xvfb.
+// Xvfb. mnuProjektCalc.png shows the main window after its project was calculated.
 #include <QApplication>
 #include <QDir>
 #include <QMenu>
@@ -60,6 +60,9 @@ int main(int argc, char** argv) {
   if (!program) return 1;
   MDIMain& main = program->mainWindow();
   save(&main, main.objectName());
+  // The project calculated, as "Projekt Rechnen" leaves it.
+  main.mnuProjektCalc();
+  save(&main, QStringLiteral("mnuProjektCalc"));
 
   for (QAction* item : main.menuBar()->actions()) {
     if (!item->menu() || !item->isVisible()) continue;
