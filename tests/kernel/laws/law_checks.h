@@ -94,10 +94,6 @@ struct LawCase {
   double extremeTol = 1e-4;  // of the magnitude; published rounded figures need more
   std::vector<Peak> peaks{};
   std::function<double(double)> reference{};  // f by another construction, if any
-  Factory rebuildFrom{};                      // a law that setting rebuildCodes turns into this one
-  std::vector<ValueType> rebuildCodes{};
-  bool ignoresOthers = true;  // every code outside settable returns 0, changes nothing
-  std::vector<ValueType> settable{};
   void derivatives(Extreme e) { extremes[1] = extremes[2] = extremes[3] = e; }
   friend void PrintTo(const LawCase& c, std::ostream* os) { *os << c.label; }
 };
@@ -130,25 +126,16 @@ std::string label(const char* law, const T&... parts) {
   return os.str() + ")";
 }
 
-// Collects standard output, where trace lines go while no debug monitor runs (kDrvModTrapez
-// traces every evaluation). Other lines (failures reported meanwhile) are passed on at the
-// end unless text() took them.
+// Keeps standard output, where trace lines go while no debug monitor runs (kDrvModTrapez
+// traces every evaluation), and passes on the other lines (failures reported meanwhile).
 class StdoutCapture {
  public:
   StdoutCapture() { testing::internal::CaptureStdout(); }
   ~StdoutCapture() {
-    if (taken_) return;
     std::istringstream lines(testing::internal::GetCapturedStdout());
     for (std::string line; std::getline(lines, line);)
       if (line.rfind("lam(", 0) != 0) std::printf("%s\n", line.c_str());
   }
-  std::string text() {
-    taken_ = true;
-    return testing::internal::GetCapturedStdout();
-  }
-
- private:
-  bool taken_ = false;
 };
 
 class LawProperties : public testing::TestWithParam<LawCase> {
@@ -157,15 +144,5 @@ class LawProperties : public testing::TestWithParam<LawCase> {
 class LawSetter : public testing::TestWithParam<SetterCase> {
   StdoutCapture quiet_;
 };
-
-// a and b agree in derivatives 0 .. last at 41 points of [0, 1].
-inline void expectSameCurve(kBaseDrive& a, kBaseDrive& b, double relTol, int last = 3) {
-  for (int k = 0; k <= last; ++k) {
-    const double tol = relTol * magnitude(b, k);
-    for (int i = 0; i <= 40; ++i)
-      EXPECT_NEAR(at(a, i / 40.0)[k], at(b, i / 40.0)[k], tol)
-          << "f" << k << "(" << i / 40.0 << ")";
-  }
-}
 
 }  // namespace lawchecks

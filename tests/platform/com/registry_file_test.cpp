@@ -82,17 +82,6 @@ TEST_F(RegistryFile, DamagedFileIsReportedAndNeverOverwritten) {
   EXPECT_EQ(hresultFromRegistryError(ERROR_REGISTRY_CORRUPT), REGDB_E_READREGDB);
 }
 
-TEST_F(RegistryFile, UnchangedStoreIsNotRewritten) {
-  ASSERT_EQ(registryUpdate([](RegistryStore& s) { return s.createKey("HKEY_CURRENT_USER\\x"); }),
-            ERROR_SUCCESS);
-  struct stat before, after;
-  ::stat(registryPath().c_str(), &before);
-  ASSERT_EQ(registryUpdate([](RegistryStore& s) { return s.createKey("HKEY_CURRENT_USER\\X"); }),
-            ERROR_SUCCESS);
-  ::stat(registryPath().c_str(), &after);
-  EXPECT_EQ(before.st_ino, after.st_ino);
-}
-
 // Writers that run at the same time must not lose each other's changes: every
 // read-modify-write holds the file lock.
 TEST_F(RegistryFile, ConcurrentWritersLoseNothing) {
