@@ -16,6 +16,7 @@
 #include <QLineEdit>
 #include <QMdiSubWindow>
 #include <QPainter>
+#include <QPointer>
 #include <QPrinter>
 #include <QProgressBar>
 #include <QPushButton>
@@ -56,6 +57,10 @@ constexpr int kHeightTwips = 11160;
 constexpr int kPrintLeftTwips = 400;
 constexpr int kPrintTopTwips = 1000;
 constexpr int kTwipsPerInch = 1440;
+// Input rows the window shows at first.
+constexpr int kShownInputRows = 7;
+// About the height of the toolbar and the status bar together.
+constexpr int kToolbarAndStatusHeight = 90;
 
 // Texts of the string table.
 constexpr int kValuesText = 114;
@@ -133,7 +138,9 @@ class NumberColumnDelegate : public QStyledItemDelegate {
     header.textAlignment = Qt::AlignCenter;
     header.orientation = Qt::Vertical;
     const QStyle* style = option.widget ? option.widget->style() : QApplication::style();
+    painter->save();  // the header style leaves its clip behind
     style->drawControl(QStyle::CE_Header, &header, painter, option.widget);
+    painter->restore();
   }
 };
 
@@ -233,6 +240,15 @@ frmChild::frmChild(ProjectState& project, int windowNumber, const KernelClient& 
   splitter->addWidget(buildResults());
   splitter->setStretchFactor(0, 2);
   splitter->setStretchFactor(1, 5);
+  // The input table starts with room for a drive of a few segments; the graphs take the rest.
+  const int rowHeight = flgEingabe_->verticalHeader()->defaultSectionSize();
+  flgEingabe_->setMinimumHeight(4 * rowHeight);
+  const int tableHeight =
+      flgEingabe_->horizontalHeader()->sizeHint().height() + kShownInputRows * rowHeight +
+      style()->pixelMetric(QStyle::PM_ScrollBarExtent) + 2 * flgEingabe_->frameWidth();
+  const int inputHeight =
+      splitter->widget(0)->minimumSizeHint().height() - flgEingabe_->minimumHeight() + tableHeight;
+  splitter->setSizes({inputHeight, sizeHint().height() - inputHeight - kToolbarAndStatusHeight});
   buildStatusBar();
 
   auto* layout = new QVBoxLayout(this);
@@ -260,6 +276,10 @@ void frmChild::buildToolbar() {
   tbrDrive_->setObjectName(QStringLiteral("tbrDrive"));
   tbrDrive_->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
   tbrDrive_->setIconSize(QSize(22, 22));
+  // Captions a little smaller than the text, so that all ten buttons fit the window's width.
+  QFont captions = tbrDrive_->font();
+  captions.setPointSizeF(captions.pointSizeF() * 0.9);
+  tbrDrive_->setFont(captions);
   for (const ToolButton& button : kToolButtons) {
     const int before = button.index - 1;
     if (std::find(std::begin(kSeparators), std::end(kSeparators), before) != std::end(kSeparators))
@@ -289,6 +309,7 @@ QWidget* frmChild::buildInputArea() {
   txtEdit_->setObjectName(QStringLiteral("txtEdit"));
   txtEdit_->setFont(flgEingabe_->font());
   txtEdit_->setFrame(false);
+  txtEdit_->setStyleSheet(QStringLiteral("QLineEdit { border: 1px solid palette(highlight); }"));
   txtEdit_->setAlignment(Qt::AlignCenter);
   txtEdit_->hide();
   txtEdit_->installEventFilter(this);
@@ -360,7 +381,6 @@ QWidget* frmChild::buildSettingsRow() {
   row->setObjectName(QStringLiteral("fraEinstellungen"));
   auto* layout = new QHBoxLayout(row);
   layout->setContentsMargins(0, 0, 0, 0);
-  layout->addWidget(chkPeriodisch_, 0, Qt::AlignBottom);
   layout->addWidget(
       frameAround(QStringLiteral("fraAnfLaenge"), resString(kOffsetText), txtAnfLaenge_));
   layout->addWidget(
@@ -368,7 +388,11 @@ QWidget* frmChild::buildSettingsRow() {
   layout->addWidget(frameAround(QStringLiteral("fraKurvenGeschwindigkeit"),
                                 resString(kCamSpeedText), txtKurvenGeschwindigkeit_));
   layout->addWidget(frameAround(QStringLiteral("fraBemerkung"), resString(kNoteText), note), 1);
-  layout->addWidget(cmdBerechnung_, 0, Qt::AlignBottom);
+  auto* switches = new QVBoxLayout;
+  switches->setSpacing(4);
+  switches->addWidget(chkPeriodisch_);
+  switches->addWidget(cmdBerechnung_);
+  layout->addLayout(switches);
 
   connect(chkPeriodisch_, &QCheckBox::clicked, this, [this](bool checked) {
     document().periodic = checked;
@@ -467,9 +491,11 @@ void frmChild::buildStatusBar() {
   panels_[kNumberPanel]->setMinimumWidth(20);
   panels_[kNumberPanel]->setAlignment(Qt::AlignCenter);
   panels_[kNumberPanel]->setToolTip(QStringLiteral("#"));
+  panels_[kZPanel]->setMinimumWidth(150);
+  panels_[kValuePanel]->setMinimumWidth(150);
   bar->addWidget(panels_[kIdPanel]);
-  bar->addWidget(panels_[kZPanel], 2);
-  bar->addWidget(panels_[kValuePanel], 3);
+  bar->addWidget(panels_[kZPanel]);
+  bar->addWidget(panels_[kValuePanel], 1);
   progress_ = new QProgressBar;
   progress_->setObjectName(QStringLiteral("prbRechnen"));
   progress_->setMaximumWidth(120);
@@ -516,6 +542,10 @@ void frmChild::connectEditor() {
 
 DriveRecord& frmChild::record() { return project_.drives().at(windowNumber_); }
 
+bool frmChild::hasRecord() const {
+  return windowNumber_ >= 0 && windowNumber_ < project_.driveCount();
+}
+
 void frmChild::setWindowNumber(int number) {
   windowNumber_ = number;
   setStatusPanel(kNumberPanel, QString::number(number));
@@ -538,7 +568,7 @@ void frmChild::refreshFromDocument() {
   txtAnfLaenge_->setText(doc.offsetText);
   txtKurvenGeschwindigkeit_->setText(doc.camSpeedText);
   showDriveColor();
-  if (windowNumber_ < project_.driveCount()) {
+  if (hasRecord()) {
     setWindowTitle(record().name);
     editor_.setCaption(record().name);
   }
@@ -642,7 +672,7 @@ void frmChild::onTableChanged() {
 void frmChild::onCalculationNeeded() {
   showCalculationState();
   project_.ProjektGeaendert();
-  record().changed = true;
+  if (hasRecord()) record().changed = true;
 }
 
 void frmChild::onResultsChanged() {
@@ -733,6 +763,8 @@ bool frmChild::camSpeedEvent(QEvent* event) {
   return false;
 }
 
+void frmChild::showInputTable() { cmdBerechnung_->setChecked(false); }
+
 void frmChild::mnuGrad() { editor_.mnuGrad(); }
 
 void frmChild::mnuBogen() { editor_.mnuBogen(); }
@@ -757,10 +789,13 @@ void frmChild::tbrDriveButtonClick(const QString& key) {
   } else if (key == QString::fromUtf8("Löschen")) {
     clearResults();
   } else if (key == QLatin1String("Delline")) {
+    showInputTable();
     editor_.DelLine();
   } else if (key == QLatin1String("newline")) {
+    showInputTable();
     editor_.NewLine();
   } else if (key == QLatin1String("Sort")) {
+    showInputTable();
     editor_.EingabeSort();
   } else if (key == QLatin1String("DriveColor")) {
     SetDriveColor();
@@ -780,6 +815,7 @@ void frmChild::DriveCalc() {
 
   // The calculation lets window events through for its progress and Escape; nothing else of
   // this window may run meanwhile.
+  const QPointer<QWidget> focused = focusWidget();
   tbrDrive_->setEnabled(false);
   inputStack_->parentWidget()->setEnabled(false);
   setStatusPanel(kCountPanel, editor_.caption());
@@ -791,12 +827,13 @@ void frmChild::DriveCalc() {
   }
   tbrDrive_->setEnabled(true);
   inputStack_->parentWidget()->setEnabled(true);
+  if (focused) focused->setFocus();
 
   if (outcome.clearedResults()) clearGraphs();
   if (outcome.status == CalcStatus::Calculated) {
     setStatusPanel(kCountPanel, resString(kValuesText) + QStringLiteral(": ") +
                                     QString::number(outcome.frameCount));
-    record().frameCount = outcome.frameCount;
+    if (hasRecord()) record().frameCount = outcome.frameCount;
     lblCountServer_->setText(QString::number(outcome.serverDriveCount));
     fitResultColumns();
     drawGraphs();
@@ -833,7 +870,7 @@ bool frmChild::queryClose(bool byUser) {
 
 void frmChild::closeEvent(QCloseEvent* event) {
   // The closing question is asked once: the main window may have asked it already.
-  const bool asked = windowNumber_ < project_.driveCount() && record().closed;
+  const bool asked = hasRecord() && record().closed;
   if (calculating_ || (!asked && !queryClose(true)))
     event->ignore();
   else
@@ -845,7 +882,10 @@ void frmChild::closeEvent(QCloseEvent* event) {
 
 bool frmChild::event(QEvent* event) {
   switch (event->type()) {
-    case QEvent::WindowActivate: onActivated(); break;
+    case QEvent::WindowActivate:
+      // Inside the main window the frame tells (below); a window of its own is told here.
+      if (isWindow()) onActivated();
+      break;
     case QEvent::ParentChange:
       if (auto* frame = qobject_cast<QMdiSubWindow*>(parentWidget())) {
         connect(frame, &QMdiSubWindow::windowStateChanged, this,
@@ -860,8 +900,7 @@ bool frmChild::event(QEvent* event) {
 }
 
 void frmChild::onActivated() {
-  if (windowNumber_ < project_.driveCount())
-    setStatusPanel(kIdPanel, QStringLiteral("ID: ") + QString::number(record().id));
+  if (hasRecord()) setStatusPanel(kIdPanel, QStringLiteral("ID: ") + QString::number(record().id));
   setStatusPanel(kNumberPanel, QString::number(windowNumber_));
   emit activatedWindow(windowNumber_);
 }

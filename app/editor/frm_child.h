@@ -146,6 +146,9 @@ class frmChild : public QWidget {
   void scrollResultsTo(int topGridRow);
   bool hasCurves() const { return curves_.rowCount() > 0; }
 
+  bool hasRecord() const;
+  // The input table in place of the segment table, for the toolbar's row commands.
+  void showInputTable();
   void onActivated();
   void showCalculationState();
   void showDriveColor();

@@ -6,6 +6,8 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QSignalSpy>
@@ -303,6 +305,28 @@ TEST_F(FrmChildTest, ClosingAChangedDriveAsksOnce) {
   EXPECT_TRUE(window_->close());
   EXPECT_EQ(dialogs_.messages.size(), 2);
   EXPECT_TRUE(project_.drives()[0].closed);
+}
+
+TEST_F(FrmChildTest, ActivationInTheMainWindowShowsTheRecordsIdAndTheNumber) {
+  DriveRecord second;
+  second.name = "Nocke";
+  second.id = 12;
+  project_.addDrive(second);
+  QMdiArea area;
+  QMdiSubWindow* first = area.addSubWindow(new frmChild(project_, 0, kernel()));
+  auto* other = new frmChild(project_, 1, kernel());
+  QMdiSubWindow* frame = area.addSubWindow(other);
+  area.show();
+  QSignalSpy activated(other, &frmChild::activatedWindow);
+  area.setActiveSubWindow(first);
+  area.setActiveSubWindow(frame);
+  ASSERT_EQ(activated.size(), 1);
+  EXPECT_EQ(activated[0][0].toInt(), 1);
+  EXPECT_EQ(frame->windowTitle(), "Nocke");
+  EXPECT_EQ(other->statusPanelText(1), "ID: 12");
+  EXPECT_EQ(other->statusPanelText(6), "1");
+  other->setWindowNumber(0);  // a window before it has closed
+  EXPECT_EQ(other->statusPanelText(6), "0");
 }
 
 }  // namespace
