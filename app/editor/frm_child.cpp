@@ -144,16 +144,29 @@ class NumberColumnDelegate : public QStyledItemDelegate {
   }
 };
 
-// The law list: tells when the user picks a law from its open pop-up, which takes the law
-// as Enter does.
+// The law list: a law picked from its open pop-up is taken as Enter takes it.
 class LawList : public QComboBox {
  public:
-  using QComboBox::QComboBox;
-  std::function<void()> popupOpened;
+  explicit LawList(QWidget* parent) : QComboBox(parent) {
+    connect(this, &QComboBox::activated, this, [this] {
+      if (!fromPopup_) return;  // a step with the arrow keys
+      fromPopup_ = false;
+      if (pickedFromPopup) pickedFromPopup();
+    });
+  }
+  std::function<void()> pickedFromPopup;
   void showPopup() override {
-    if (popupOpened) popupOpened();
+    fromPopup_ = true;
     QComboBox::showPopup();
   }
+  void hidePopup() override {
+    QComboBox::hidePopup();
+    // A pick is announced right after the pop-up hides; a pop-up closed without one is over.
+    QTimer::singleShot(0, this, [this] { fromPopup_ = false; });
+  }
+
+ private:
+  bool fromPopup_ = false;
 };
 
 // The table views' common form: fixed row heights (a table of a million rows scrolls without
@@ -315,7 +328,7 @@ QWidget* frmChild::buildInputArea() {
   txtEdit_->installEventFilter(this);
 
   auto* lawList = new LawList(flgEingabe_->viewport());
-  lawList->popupOpened = [this] { lawPopupShown_ = true; };
+  lawList->pickedFromPopup = [this] { editor_.lawListKeyDown(Qt::Key_Return); };
   cboDriveList_ = lawList;
   cboDriveList_->setObjectName(QStringLiteral("cboDriveList"));
   cboDriveList_->setFont(flgEingabe_->font());
@@ -368,10 +381,10 @@ QWidget* frmChild::buildSettingsRow() {
   txtKurvenGeschwindigkeit_->installEventFilter(this);
 
   // The note shows what the current parameter column means.
-  auto* note = new QLabel;
-  note->setObjectName(QStringLiteral("lblBemerkung"));
-  note->setMinimumWidth(80);
-  note->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  lblBemerkung_ = new QLabel;
+  lblBemerkung_->setObjectName(QStringLiteral("lblBemerkung"));
+  lblBemerkung_->setMinimumWidth(80);
+  lblBemerkung_->setTextInteractionFlags(Qt::TextSelectableByMouse);
 
   cmdBerechnung_ = new QPushButton(QStringLiteral("Berechnung zeigen"));
   cmdBerechnung_->setObjectName(QStringLiteral("cmdBerechnung"));
@@ -387,7 +400,8 @@ QWidget* frmChild::buildSettingsRow() {
       frameAround(QStringLiteral("fraDriveColor"), resString(kColorText), txtDriveColor_));
   layout->addWidget(frameAround(QStringLiteral("fraKurvenGeschwindigkeit"),
                                 resString(kCamSpeedText), txtKurvenGeschwindigkeit_));
-  layout->addWidget(frameAround(QStringLiteral("fraBemerkung"), resString(kNoteText), note), 1);
+  layout->addWidget(
+      frameAround(QStringLiteral("fraBemerkung"), resString(kNoteText), lblBemerkung_), 1);
   auto* switches = new QVBoxLayout;
   switches->setSpacing(4);
   switches->addWidget(chkPeriodisch_);
@@ -530,11 +544,6 @@ void frmChild::connectEditor() {
           &frmChild::placeOverlay);
   connect(txtEdit_, &QLineEdit::textChanged, &editor_, &DriveEditor::setEditorText);
   connect(cboDriveList_, &QComboBox::currentIndexChanged, &editor_, &DriveEditor::setLawIndex);
-  connect(cboDriveList_, &QComboBox::activated, this, [this] {
-    if (!lawPopupShown_) return;
-    lawPopupShown_ = false;
-    editor_.lawListKeyDown(Qt::Key_Return);
-  });
 }
 
 // ---------------------------------------------------------------------------------------
@@ -614,10 +623,9 @@ void frmChild::showCursor() {
   flgEingabe_->selectionModel()->setCurrentIndex(cell, QItemSelectionModel::ClearAndSelect);
   flgEingabe_->scrollTo(cell);
   const int column = editor_.column() - InputTable::kFirstParameter;
-  auto* note = findChild<QLabel*>(QStringLiteral("lblBemerkung"));
-  note->setText(column >= 0 && column < static_cast<int>(kParameterColumns.size())
-                    ? QString::fromUtf8(kParameterColumns[column].description)
-                    : QString());
+  lblBemerkung_->setText(column >= 0 && column < static_cast<int>(kParameterColumns.size())
+                             ? QString::fromUtf8(kParameterColumns[column].description)
+                             : QString());
 }
 
 void frmChild::placeOverlay() {
@@ -651,7 +659,6 @@ void frmChild::showOverlay() {
       cboDriveList_->hide();
       break;
     case DriveEditor::Overlay::Law:
-      lawPopupShown_ = false;
       cboDriveList_->setCurrentIndex(editor_.lawIndex());
       placeOverlay();
       cboDriveList_->show();
@@ -683,8 +690,8 @@ void frmChild::onResultsChanged() {
 bool frmChild::eventFilter(QObject* watched, QEvent* event) {
   if (watched == flgEingabe_) return gridEvent(event) || QWidget::eventFilter(watched, event);
   if (watched == flgEingabe_->viewport()) return gridMouseEvent(event);
-  if (watched == txtEdit_) return textEditorEvent(event);
-  if (watched == cboDriveList_) return lawListEvent(event);
+  if (watched == txtEdit_) return overlayKeyEvent(event, &DriveEditor::editorKeyDown);
+  if (watched == cboDriveList_) return overlayKeyEvent(event, &DriveEditor::lawListKeyDown);
   if (watched == txtKurvenGeschwindigkeit_) return camSpeedEvent(event);
   if (watched == txtAnfLaenge_ && event->type() == QEvent::FocusIn) {
     // After the click that focused it has placed the caret.
@@ -731,22 +738,15 @@ bool frmChild::gridMouseEvent(QEvent* event) {
   return true;
 }
 
-bool frmChild::textEditorEvent(QEvent* event) {
-  const auto* key = static_cast<QKeyEvent*>(event);
-  if (event->type() == QEvent::ShortcutOverride && key->key() == Qt::Key_Escape) {
-    event->accept();
-    return true;
-  }
-  return event->type() == QEvent::KeyPress && editor_.editorKeyDown(key->key());
-}
-
-bool frmChild::lawListEvent(QEvent* event) {
-  const auto* key = static_cast<QKeyEvent*>(event);
-  if (event->type() == QEvent::ShortcutOverride && key->key() == Qt::Key_Escape) {
-    event->accept();
-    return true;
-  }
-  return event->type() == QEvent::KeyPress && editor_.lawListKeyDown(key->key());
+bool frmChild::overlayKeyEvent(QEvent* event, bool (DriveEditor::*keyDown)(int)) {
+  const bool press = event->type() == QEvent::KeyPress;
+  if (!press && event->type() != QEvent::ShortcutOverride) return false;
+  const int key = static_cast<QKeyEvent*>(event)->key();
+  if (press) return (editor_.*keyDown)(key);
+  // Escape belongs to the editor, not to a shortcut of the main window.
+  if (key != Qt::Key_Escape) return false;
+  event->accept();
+  return true;
 }
 
 bool frmChild::camSpeedEvent(QEvent* event) {
