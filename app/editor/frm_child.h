@@ -68,7 +68,9 @@ class frmChild : public QWidget {
   void DriveCalc();
   bool isCalculating() const { return calculating_; }
   // The closing question (text 118 when the user closes a changed drive). False keeps the
-  // window open; never closes while calculating.
+  // window open; never closes while calculating. A close event (the frame's close button)
+  // asks it as the user's close unless the record is marked closed already (the main window
+  // asked); what follows the close (driveWindowClosed, SetChildNumbers) is the main window's.
   bool queryClose(bool byUser);
 
   // The conversion pop-up's items act on the current cell.
