@@ -16,6 +16,7 @@
 #include <QLineEdit>
 #include <QMdiSubWindow>
 #include <QPainter>
+#include <QPointer>
 #include <QPrinter>
 #include <QProgressBar>
 #include <QPushButton>
@@ -56,6 +57,10 @@ constexpr int kHeightTwips = 11160;
 constexpr int kPrintLeftTwips = 400;
 constexpr int kPrintTopTwips = 1000;
 constexpr int kTwipsPerInch = 1440;
+// Input rows the window shows at first.
+constexpr int kShownInputRows = 7;
+// About the height of the toolbar and the status bar together.
+constexpr int kToolbarAndStatusHeight = 90;
 
 // Texts of the string table.
 constexpr int kValuesText = 114;
@@ -133,20 +138,35 @@ class NumberColumnDelegate : public QStyledItemDelegate {
     header.textAlignment = Qt::AlignCenter;
     header.orientation = Qt::Vertical;
     const QStyle* style = option.widget ? option.widget->style() : QApplication::style();
+    painter->save();  // the header style leaves its clip behind
     style->drawControl(QStyle::CE_Header, &header, painter, option.widget);
+    painter->restore();
   }
 };
 
-// The law list: tells when the user picks a law from its open pop-up, which takes the law
-// as Enter does.
+// The law list: a law picked from its open pop-up is taken as Enter takes it.
 class LawList : public QComboBox {
  public:
-  using QComboBox::QComboBox;
-  std::function<void()> popupOpened;
+  explicit LawList(QWidget* parent) : QComboBox(parent) {
+    connect(this, &QComboBox::activated, this, [this] {
+      if (!fromPopup_) return;  // a step with the arrow keys
+      fromPopup_ = false;
+      if (pickedFromPopup) pickedFromPopup();
+    });
+  }
+  std::function<void()> pickedFromPopup;
   void showPopup() override {
-    if (popupOpened) popupOpened();
+    fromPopup_ = true;
     QComboBox::showPopup();
   }
+  void hidePopup() override {
+    QComboBox::hidePopup();
+    // A pick is announced right after the pop-up hides; a pop-up closed without one is over.
+    QTimer::singleShot(0, this, [this] { fromPopup_ = false; });
+  }
+
+ private:
+  bool fromPopup_ = false;
 };
 
 // The table views' common form: fixed row heights (a table of a million rows scrolls without
@@ -233,6 +253,15 @@ frmChild::frmChild(ProjectState& project, int windowNumber, const KernelClient& 
   splitter->addWidget(buildResults());
   splitter->setStretchFactor(0, 2);
   splitter->setStretchFactor(1, 5);
+  // The input table starts with room for a drive of a few segments; the graphs take the rest.
+  const int rowHeight = flgEingabe_->verticalHeader()->defaultSectionSize();
+  flgEingabe_->setMinimumHeight(4 * rowHeight);
+  const int tableHeight =
+      flgEingabe_->horizontalHeader()->sizeHint().height() + kShownInputRows * rowHeight +
+      style()->pixelMetric(QStyle::PM_ScrollBarExtent) + 2 * flgEingabe_->frameWidth();
+  const int inputHeight =
+      splitter->widget(0)->minimumSizeHint().height() - flgEingabe_->minimumHeight() + tableHeight;
+  splitter->setSizes({inputHeight, sizeHint().height() - inputHeight - kToolbarAndStatusHeight});
   buildStatusBar();
 
   auto* layout = new QVBoxLayout(this);
@@ -260,6 +289,10 @@ void frmChild::buildToolbar() {
   tbrDrive_->setObjectName(QStringLiteral("tbrDrive"));
   tbrDrive_->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
   tbrDrive_->setIconSize(QSize(22, 22));
+  // Captions a little smaller than the text, so that all ten buttons fit the window's width.
+  QFont captions = tbrDrive_->font();
+  captions.setPointSizeF(captions.pointSizeF() * 0.9);
+  tbrDrive_->setFont(captions);
   for (const ToolButton& button : kToolButtons) {
     const int before = button.index - 1;
     if (std::find(std::begin(kSeparators), std::end(kSeparators), before) != std::end(kSeparators))
@@ -289,12 +322,13 @@ QWidget* frmChild::buildInputArea() {
   txtEdit_->setObjectName(QStringLiteral("txtEdit"));
   txtEdit_->setFont(flgEingabe_->font());
   txtEdit_->setFrame(false);
+  txtEdit_->setStyleSheet(QStringLiteral("QLineEdit { border: 1px solid palette(highlight); }"));
   txtEdit_->setAlignment(Qt::AlignCenter);
   txtEdit_->hide();
   txtEdit_->installEventFilter(this);
 
   auto* lawList = new LawList(flgEingabe_->viewport());
-  lawList->popupOpened = [this] { lawPopupShown_ = true; };
+  lawList->pickedFromPopup = [this] { editor_.lawListKeyDown(Qt::Key_Return); };
   cboDriveList_ = lawList;
   cboDriveList_->setObjectName(QStringLiteral("cboDriveList"));
   cboDriveList_->setFont(flgEingabe_->font());
@@ -347,10 +381,10 @@ QWidget* frmChild::buildSettingsRow() {
   txtKurvenGeschwindigkeit_->installEventFilter(this);
 
   // The note shows what the current parameter column means.
-  auto* note = new QLabel;
-  note->setObjectName(QStringLiteral("lblBemerkung"));
-  note->setMinimumWidth(80);
-  note->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  lblBemerkung_ = new QLabel;
+  lblBemerkung_->setObjectName(QStringLiteral("lblBemerkung"));
+  lblBemerkung_->setMinimumWidth(80);
+  lblBemerkung_->setTextInteractionFlags(Qt::TextSelectableByMouse);
 
   cmdBerechnung_ = new QPushButton(QStringLiteral("Berechnung zeigen"));
   cmdBerechnung_->setObjectName(QStringLiteral("cmdBerechnung"));
@@ -360,15 +394,19 @@ QWidget* frmChild::buildSettingsRow() {
   row->setObjectName(QStringLiteral("fraEinstellungen"));
   auto* layout = new QHBoxLayout(row);
   layout->setContentsMargins(0, 0, 0, 0);
-  layout->addWidget(chkPeriodisch_, 0, Qt::AlignBottom);
   layout->addWidget(
       frameAround(QStringLiteral("fraAnfLaenge"), resString(kOffsetText), txtAnfLaenge_));
   layout->addWidget(
       frameAround(QStringLiteral("fraDriveColor"), resString(kColorText), txtDriveColor_));
   layout->addWidget(frameAround(QStringLiteral("fraKurvenGeschwindigkeit"),
                                 resString(kCamSpeedText), txtKurvenGeschwindigkeit_));
-  layout->addWidget(frameAround(QStringLiteral("fraBemerkung"), resString(kNoteText), note), 1);
-  layout->addWidget(cmdBerechnung_, 0, Qt::AlignBottom);
+  layout->addWidget(
+      frameAround(QStringLiteral("fraBemerkung"), resString(kNoteText), lblBemerkung_), 1);
+  auto* switches = new QVBoxLayout;
+  switches->setSpacing(4);
+  switches->addWidget(chkPeriodisch_);
+  switches->addWidget(cmdBerechnung_);
+  layout->addLayout(switches);
 
   connect(chkPeriodisch_, &QCheckBox::clicked, this, [this](bool checked) {
     document().periodic = checked;
@@ -467,9 +505,11 @@ void frmChild::buildStatusBar() {
   panels_[kNumberPanel]->setMinimumWidth(20);
   panels_[kNumberPanel]->setAlignment(Qt::AlignCenter);
   panels_[kNumberPanel]->setToolTip(QStringLiteral("#"));
+  panels_[kZPanel]->setMinimumWidth(150);
+  panels_[kValuePanel]->setMinimumWidth(150);
   bar->addWidget(panels_[kIdPanel]);
-  bar->addWidget(panels_[kZPanel], 2);
-  bar->addWidget(panels_[kValuePanel], 3);
+  bar->addWidget(panels_[kZPanel]);
+  bar->addWidget(panels_[kValuePanel], 1);
   progress_ = new QProgressBar;
   progress_->setObjectName(QStringLiteral("prbRechnen"));
   progress_->setMaximumWidth(120);
@@ -504,17 +544,16 @@ void frmChild::connectEditor() {
           &frmChild::placeOverlay);
   connect(txtEdit_, &QLineEdit::textChanged, &editor_, &DriveEditor::setEditorText);
   connect(cboDriveList_, &QComboBox::currentIndexChanged, &editor_, &DriveEditor::setLawIndex);
-  connect(cboDriveList_, &QComboBox::activated, this, [this] {
-    if (!lawPopupShown_) return;
-    lawPopupShown_ = false;
-    editor_.lawListKeyDown(Qt::Key_Return);
-  });
 }
 
 // ---------------------------------------------------------------------------------------
 // The record and the document
 
 DriveRecord& frmChild::record() { return project_.drives().at(windowNumber_); }
+
+bool frmChild::hasRecord() const {
+  return windowNumber_ >= 0 && windowNumber_ < project_.driveCount();
+}
 
 void frmChild::setWindowNumber(int number) {
   windowNumber_ = number;
@@ -538,7 +577,7 @@ void frmChild::refreshFromDocument() {
   txtAnfLaenge_->setText(doc.offsetText);
   txtKurvenGeschwindigkeit_->setText(doc.camSpeedText);
   showDriveColor();
-  if (windowNumber_ < project_.driveCount()) {
+  if (hasRecord()) {
     setWindowTitle(record().name);
     editor_.setCaption(record().name);
   }
@@ -584,10 +623,9 @@ void frmChild::showCursor() {
   flgEingabe_->selectionModel()->setCurrentIndex(cell, QItemSelectionModel::ClearAndSelect);
   flgEingabe_->scrollTo(cell);
   const int column = editor_.column() - InputTable::kFirstParameter;
-  auto* note = findChild<QLabel*>(QStringLiteral("lblBemerkung"));
-  note->setText(column >= 0 && column < static_cast<int>(kParameterColumns.size())
-                    ? QString::fromUtf8(kParameterColumns[column].description)
-                    : QString());
+  lblBemerkung_->setText(column >= 0 && column < static_cast<int>(kParameterColumns.size())
+                             ? QString::fromUtf8(kParameterColumns[column].description)
+                             : QString());
 }
 
 void frmChild::placeOverlay() {
@@ -621,7 +659,6 @@ void frmChild::showOverlay() {
       cboDriveList_->hide();
       break;
     case DriveEditor::Overlay::Law:
-      lawPopupShown_ = false;
       cboDriveList_->setCurrentIndex(editor_.lawIndex());
       placeOverlay();
       cboDriveList_->show();
@@ -642,7 +679,7 @@ void frmChild::onTableChanged() {
 void frmChild::onCalculationNeeded() {
   showCalculationState();
   project_.ProjektGeaendert();
-  record().changed = true;
+  if (hasRecord()) record().changed = true;
 }
 
 void frmChild::onResultsChanged() {
@@ -653,8 +690,8 @@ void frmChild::onResultsChanged() {
 bool frmChild::eventFilter(QObject* watched, QEvent* event) {
   if (watched == flgEingabe_) return gridEvent(event) || QWidget::eventFilter(watched, event);
   if (watched == flgEingabe_->viewport()) return gridMouseEvent(event);
-  if (watched == txtEdit_) return textEditorEvent(event);
-  if (watched == cboDriveList_) return lawListEvent(event);
+  if (watched == txtEdit_) return overlayKeyEvent(event, &DriveEditor::editorKeyDown);
+  if (watched == cboDriveList_) return overlayKeyEvent(event, &DriveEditor::lawListKeyDown);
   if (watched == txtKurvenGeschwindigkeit_) return camSpeedEvent(event);
   if (watched == txtAnfLaenge_ && event->type() == QEvent::FocusIn) {
     // After the click that focused it has placed the caret.
@@ -701,22 +738,15 @@ bool frmChild::gridMouseEvent(QEvent* event) {
   return true;
 }
 
-bool frmChild::textEditorEvent(QEvent* event) {
-  const auto* key = static_cast<QKeyEvent*>(event);
-  if (event->type() == QEvent::ShortcutOverride && key->key() == Qt::Key_Escape) {
-    event->accept();
-    return true;
-  }
-  return event->type() == QEvent::KeyPress && editor_.editorKeyDown(key->key());
-}
-
-bool frmChild::lawListEvent(QEvent* event) {
-  const auto* key = static_cast<QKeyEvent*>(event);
-  if (event->type() == QEvent::ShortcutOverride && key->key() == Qt::Key_Escape) {
-    event->accept();
-    return true;
-  }
-  return event->type() == QEvent::KeyPress && editor_.lawListKeyDown(key->key());
+bool frmChild::overlayKeyEvent(QEvent* event, bool (DriveEditor::*keyDown)(int)) {
+  const bool press = event->type() == QEvent::KeyPress;
+  if (!press && event->type() != QEvent::ShortcutOverride) return false;
+  const int key = static_cast<QKeyEvent*>(event)->key();
+  if (press) return (editor_.*keyDown)(key);
+  // Escape belongs to the editor, not to a shortcut of the main window.
+  if (key != Qt::Key_Escape) return false;
+  event->accept();
+  return true;
 }
 
 bool frmChild::camSpeedEvent(QEvent* event) {
@@ -732,6 +762,8 @@ bool frmChild::camSpeedEvent(QEvent* event) {
   });
   return false;
 }
+
+void frmChild::showInputTable() { cmdBerechnung_->setChecked(false); }
 
 void frmChild::mnuGrad() { editor_.mnuGrad(); }
 
@@ -757,10 +789,13 @@ void frmChild::tbrDriveButtonClick(const QString& key) {
   } else if (key == QString::fromUtf8("Löschen")) {
     clearResults();
   } else if (key == QLatin1String("Delline")) {
+    showInputTable();
     editor_.DelLine();
   } else if (key == QLatin1String("newline")) {
+    showInputTable();
     editor_.NewLine();
   } else if (key == QLatin1String("Sort")) {
+    showInputTable();
     editor_.EingabeSort();
   } else if (key == QLatin1String("DriveColor")) {
     SetDriveColor();
@@ -780,6 +815,7 @@ void frmChild::DriveCalc() {
 
   // The calculation lets window events through for its progress and Escape; nothing else of
   // this window may run meanwhile.
+  const QPointer<QWidget> focused = focusWidget();
   tbrDrive_->setEnabled(false);
   inputStack_->parentWidget()->setEnabled(false);
   setStatusPanel(kCountPanel, editor_.caption());
@@ -791,12 +827,13 @@ void frmChild::DriveCalc() {
   }
   tbrDrive_->setEnabled(true);
   inputStack_->parentWidget()->setEnabled(true);
+  if (focused) focused->setFocus();
 
   if (outcome.clearedResults()) clearGraphs();
   if (outcome.status == CalcStatus::Calculated) {
     setStatusPanel(kCountPanel, resString(kValuesText) + QStringLiteral(": ") +
                                     QString::number(outcome.frameCount));
-    record().frameCount = outcome.frameCount;
+    if (hasRecord()) record().frameCount = outcome.frameCount;
     lblCountServer_->setText(QString::number(outcome.serverDriveCount));
     fitResultColumns();
     drawGraphs();
@@ -833,7 +870,7 @@ bool frmChild::queryClose(bool byUser) {
 
 void frmChild::closeEvent(QCloseEvent* event) {
   // The closing question is asked once: the main window may have asked it already.
-  const bool asked = windowNumber_ < project_.driveCount() && record().closed;
+  const bool asked = hasRecord() && record().closed;
   if (calculating_ || (!asked && !queryClose(true)))
     event->ignore();
   else
@@ -845,7 +882,10 @@ void frmChild::closeEvent(QCloseEvent* event) {
 
 bool frmChild::event(QEvent* event) {
   switch (event->type()) {
-    case QEvent::WindowActivate: onActivated(); break;
+    case QEvent::WindowActivate:
+      // Inside the main window the frame tells (below); a window of its own is told here.
+      if (isWindow()) onActivated();
+      break;
     case QEvent::ParentChange:
       if (auto* frame = qobject_cast<QMdiSubWindow*>(parentWidget())) {
         connect(frame, &QMdiSubWindow::windowStateChanged, this,
@@ -860,8 +900,7 @@ bool frmChild::event(QEvent* event) {
 }
 
 void frmChild::onActivated() {
-  if (windowNumber_ < project_.driveCount())
-    setStatusPanel(kIdPanel, QStringLiteral("ID: ") + QString::number(record().id));
+  if (hasRecord()) setStatusPanel(kIdPanel, QStringLiteral("ID: ") + QString::number(record().id));
   setStatusPanel(kNumberPanel, QString::number(windowNumber_));
   emit activatedWindow(windowNumber_);
 }

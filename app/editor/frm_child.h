@@ -68,7 +68,9 @@ class frmChild : public QWidget {
   void DriveCalc();
   bool isCalculating() const { return calculating_; }
   // The closing question (text 118 when the user closes a changed drive). False keeps the
-  // window open; never closes while calculating.
+  // window open; never closes while calculating. A close event (the frame's close button)
+  // asks it as the user's close unless the record is marked closed already (the main window
+  // asked); what follows the close (driveWindowClosed, SetChildNumbers) is the main window's.
   bool queryClose(bool byUser);
 
   // The conversion pop-up's items act on the current cell.
@@ -90,7 +92,8 @@ class frmChild : public QWidget {
   // Hides every cursor line of the graphs.
   void MouseLineOff();
 
-  // The status bar's panel (1 … 6).
+  // The text of the status bar's panel 1 … 6; for panel 5, the picture's file name
+  // (kPictureSaved or kPictureChanged).
   QString statusPanelText(int panel) const;
   // The result table's selected row in grid numbering (the read-out's row), from 2.
   int selectedRow() const { return selectedRow_; }
@@ -129,8 +132,8 @@ class frmChild : public QWidget {
   // Events of the input table and its overlay editors; true when used up.
   bool gridEvent(QEvent* event);
   bool gridMouseEvent(QEvent* event);
-  bool textEditorEvent(QEvent* event);
-  bool lawListEvent(QEvent* event);
+  // txtEdit's and cboDriveList's keys, handed to the editor's keyDown for that overlay.
+  bool overlayKeyEvent(QEvent* event, bool (DriveEditor::*keyDown)(int));
   bool camSpeedEvent(QEvent* event);
 
   // The graphs.
@@ -146,6 +149,9 @@ class frmChild : public QWidget {
   void scrollResultsTo(int topGridRow);
   bool hasCurves() const { return curves_.rowCount() > 0; }
 
+  bool hasRecord() const;
+  // The input table in place of the segment table, for the toolbar's row commands.
+  void showInputTable();
   void onActivated();
   void showCalculationState();
   void showDriveColor();
@@ -171,7 +177,7 @@ class frmChild : public QWidget {
   QLineEdit* txtAnfLaenge_ = nullptr;
   QLineEdit* txtDriveColor_ = nullptr;
   QLineEdit* txtKurvenGeschwindigkeit_ = nullptr;
-  QLineEdit* txtBemerkung_ = nullptr;
+  QLabel* lblBemerkung_ = nullptr;  // what the current parameter column means
   QPushButton* cmdBerechnung_ = nullptr;
   QTabWidget* results_ = nullptr;
   QTableView* flgAusgabe_ = nullptr;
@@ -188,5 +194,4 @@ class frmChild : public QWidget {
   int selectedRow_ = 2;
   bool syncing_ = false;      // the view follows the editor: its own moves are not events
   bool calculating_ = false;  // DriveCalc runs (its loop lets window events through)
-  bool lawPopupShown_ = false;
 };

@@ -6,12 +6,15 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <QToolBar>
 
 #include <memory>
@@ -135,15 +138,38 @@ TEST_F(FrmChildTest, ADriveTypedWithTheKeyboardCalculatesToItsResultRows) {
   EXPECT_EQ(input().rowCount(), 7);
   EXPECT_EQ(input().cell(6, InputTable::kF), "7");
 
+  // Calc while a cell is being typed into: the typed text takes part (it used to be left out).
   QSignalSpy calculated(window_.get(), &frmChild::calculated);
   EXPECT_FALSE(window_->toolbarButton(12)->isEnabled());
+  QTest::keyClick(grid(), Qt::Key_Right);
+  QTest::keyClick(grid(), '0');
   window_->tbrDriveButtonClick("Calc");
-  EXPECT_EQ(resultRows(), 101);
+  EXPECT_EQ(input().cell(6, InputTable::kF), "0");
+  ASSERT_EQ(resultRows(), 101);
+  EXPECT_EQ(window_->document().results.value(100, 1), 0.0);
   EXPECT_EQ(calculated.size(), 1);
   EXPECT_EQ(window_->statusPanelText(4), "Werte: 101");
   EXPECT_EQ(window_->statusPanelText(5), kPictureSaved);
   EXPECT_EQ(project_.drives()[0].frameCount, 101);
   EXPECT_TRUE(window_->toolbarButton(12)->isEnabled());
+  EXPECT_TRUE(dialogs_.messages.isEmpty());
+}
+
+TEST_F(FrmChildTest, WhileCalculatingTheWindowNeitherClosesNorCalculatesAgain) {
+  // Closing the window from inside the calculation's event rounds destroyed it under the
+  // running loop.
+  show(kCamDrive);
+  window_->document().camSpeedText = "1";  // 18001 frames: the loop lets events through
+  project_.drives()[0].changed = true;
+  dialogs_.answers = {MessageAnswer::No};
+  QTimer::singleShot(0, window_.get(), [this] {
+    EXPECT_TRUE(window_->isCalculating());
+    EXPECT_FALSE(window_->close());
+    window_->tbrDriveButtonClick("Calc");
+  });
+  window_->DriveCalc();
+  EXPECT_EQ(resultRows(), 18001);
+  EXPECT_TRUE(window_->isVisible());
   EXPECT_TRUE(dialogs_.messages.isEmpty());
 }
 
@@ -303,6 +329,28 @@ TEST_F(FrmChildTest, ClosingAChangedDriveAsksOnce) {
   EXPECT_TRUE(window_->close());
   EXPECT_EQ(dialogs_.messages.size(), 2);
   EXPECT_TRUE(project_.drives()[0].closed);
+}
+
+TEST_F(FrmChildTest, ActivationInTheMainWindowShowsTheRecordsIdAndTheNumber) {
+  DriveRecord second;
+  second.name = "Nocke";
+  second.id = 12;
+  project_.addDrive(second);
+  QMdiArea area;
+  QMdiSubWindow* first = area.addSubWindow(new frmChild(project_, 0, kernel()));
+  auto* other = new frmChild(project_, 1, kernel());
+  QMdiSubWindow* frame = area.addSubWindow(other);
+  area.show();
+  QSignalSpy activated(other, &frmChild::activatedWindow);
+  area.setActiveSubWindow(first);
+  area.setActiveSubWindow(frame);
+  ASSERT_EQ(activated.size(), 1);
+  EXPECT_EQ(activated[0][0].toInt(), 1);
+  EXPECT_EQ(frame->windowTitle(), "Nocke");
+  EXPECT_EQ(other->statusPanelText(1), "ID: 12");
+  EXPECT_EQ(other->statusPanelText(6), "1");
+  other->setWindowNumber(0);  // a window before it has closed
+  EXPECT_EQ(other->statusPanelText(6), "0");
 }
 
 }  // namespace
