@@ -1,37 +1,45 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, and runs the demonstration: the motion laws' values, a
-# drive tabulated by the veldrive batch tool, and the cam mechanism loaded into the motion
-# simulator.
+# Installs what is missing, builds, registers the kernel as an installer would, and runs the
+# demonstration: motionsim with the example mechanism and kinetra with the demo project.
+# Without a display the demo project runs through kinetra-batch instead (calculated,
+# transferred into motionsim, its cam recorded) and the files it writes are listed.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
 cmake -S . -B build -G Ninja
 cmake --build build -j "$(nproc)"
+bin=build/bin
 
-echo "== Motion laws"
-build/bin/veldrive-demo
+# The kernel is registered into the user's registry ($KINETRA_REGISTRY, else
+# ~/.config/kinetra/registry), where kinetra finds it by its class name.
+"$bin/kinetra-regsvr" "$bin/libVelDrive.so"
 
-echo
-echo "== A drive tabulated by veldrive (examples/example_drive.txt, every 10 degrees)"
-# The kernel is registered into a registry of its own for the demonstration, so the
-# user's registry stays untouched.
-registry_dir=$(mktemp -d)
-export KINETRA_REGISTRY="$registry_dir/registry"
-build/bin/kinetra-regsvr build/bin/libVelDrive.so
-printf 'z\tf\tfd\tfdd\tfddd\n'
-build/bin/veldrive --step 10 examples/example_drive.txt
-rm -rf "$registry_dir"
-unset KINETRA_REGISTRY
+# motionsim serves the example mechanism at its default socket unless one already runs there.
+simulator=
+cleanup() { [ -n "$simulator" ] && kill "$simulator" 2>/dev/null || true; }
+trap cleanup EXIT
+"$bin/motionsim" examples/cam_mechanism.msim >/tmp/kinetra-motionsim-$$.log 2>&1 &
+simulator=$!
+sleep 1
+if ! kill -0 "$simulator" 2>/dev/null; then
+  simulator=
+  echo "motionsim: $(cat /tmp/kinetra-motionsim-$$.log) (using the one that runs)"
+fi
+rm -f /tmp/kinetra-motionsim-$$.log
 
-if [ -x build/bin/motionsim ]; then
+if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
+  echo "== kinetra with examples/demo.idp (Projekt > Projekt Rechnen calculates it)"
+  "$bin/kinetra" examples/demo.idp
+else
+  out=out/demo
+  mkdir -p "$out"
+  echo "== No display: the demo project through kinetra-batch"
+  "$bin/kinetra-batch" calc examples/demo.idp --out "$out"
+  "$bin/kinetra-batch" transfer examples/demo.idp --log "$out/logs"
+  "$bin/kinetra-batch" cam Rolle Scheibe --frames 100 --out "$out/cam.txt"
   echo
-  echo "== Motion simulator with the cam mechanism (20 frames)"
-  socket_dir=$(mktemp -d)
-  KINETRA_SIM_SOCKET="$socket_dir/motionsim.sock" timeout 5 build/bin/motionsim --frames 20 \
-    examples/cam_mechanism.msim &
-  sim=$!
-  sleep 1
-  kill "$sim" 2>/dev/null || true
-  wait "$sim" 2>/dev/null || true
-  rm -rf "$socket_dir"
+  echo "Files written:"
+  echo "  $out/<drive>.txt     each drive's result table (z, f, f', f'', f''', f'·f'', f''·f''')"
+  echo "  $out/logs/<drive>.txt  the values played into motionsim, frame by frame"
+  echo "  $out/cam.txt         the cam contour recorded from Rolle on Scheibe"
 fi
