@@ -21,6 +21,7 @@
 
 #include "app/cam/cam_drawing.h"
 #include "app/cam/cam_table_model.h"
+#include "app/common/string_table.h"
 #include "app/common/window_loop.h"
 #include "app/editor/table_models.h"
 #include "app/graph/canvas.h"
@@ -59,6 +60,12 @@ class SquareHolder : public QWidget {
  private:
   QWidget* child_;
 };
+
+// The multiplier's frame has no text of the string table.
+QString multiplierTitle() {
+  return currentLanguage() == Language::German ? QStringLiteral("Multiplikator")
+                                               : QStringLiteral("Multiplier");
+}
 
 // A line edit in its titled frame.
 QLineEdit* framedLine(QVBoxLayout* column, const QString& frameName, const QString& title,
@@ -182,9 +189,8 @@ QWidget* frmKurve::buildControls(const KurveTexts& texts) {
 
   txtFrame_ = framedLine(column, QStringLiteral("fraFrame"), texts.frameFrame,
                          QStringLiteral("txtFrame"), texts.frameText);
-  txtMultiplikator_ =
-      framedLine(column, QStringLiteral("fraMultiplikator"), QStringLiteral("Multiplikator"),
-                 QStringLiteral("txtMultiplikator"), QStringLiteral("1"));
+  txtMultiplikator_ = framedLine(column, QStringLiteral("fraMultiplikator"), multiplierTitle(),
+                                 QStringLiteral("txtMultiplikator"), QStringLiteral("1"));
   txtMultiplikator_->installEventFilter(this);
 
   cmdRun_ = new QPushButton(texts.runButton);

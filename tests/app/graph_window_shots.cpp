@@ -1,4 +1,4 @@
-// graph_window_shots OUTDIR: pictures of the project graph and the cam window as a person
+// graph_window_shots OUTDIR [de|en]: pictures of the project graph and the cam window as a person
 // sees them, for looking at (run it under Xvfb, e.g. xvfb-run -a -s "-screen 0 1600x1000x24").
 // It registers the kernel into a temporary registry, starts motionsim with the example
 // mechanism, calculates the example drive "Hub" and a second drive, plays "Hub" into the
@@ -77,13 +77,15 @@ bool calculate(const KernelClient& kernel, ProjectState& project, DriveRecord re
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
   if (argc < 2) {
-    std::fprintf(stderr, "usage: graph_window_shots OUTDIR\n");
+    std::fprintf(stderr, "usage: graph_window_shots OUTDIR [de|en]\n");
     return 2;
   }
   out = QDir(QString::fromLocal8Bit(argv[1]));
   out.mkpath(QStringLiteral("."));
-  setLanguage(Language::German);
-  QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+  const bool english = argc > 2 && QByteArray(argv[2]) == "en";
+  setLanguage(english ? Language::English : Language::German);
+  QLocale::setDefault(english ? QLocale(QLocale::English, QLocale::UnitedStates)
+                              : QLocale(QLocale::German, QLocale::Germany));
   ScriptedDialogs dialogs;
 
   if (!kernelRegistration().isEmpty()) {
