@@ -9,6 +9,8 @@
 #include <QStatusBar>
 #include <QTest>
 
+#include <functional>
+
 #include "app/graph/canvas.h"
 #include "app/shell/project_state.h"
 #include "tests/app/graph/graph_test_support.h"
@@ -79,11 +81,17 @@ TEST_F(FrmGrafikTest, DragEitherWayZoomsIntoTheSameRectangleAndRightButtonRestor
   EXPECT_EQ(panel(1)->drawing().scale(), normal);
   EXPECT_EQ(window_->statusPanelText(4), "NOR.");
 
-  drag(1, lowerRight, upperLeft);
-  EXPECT_EQ(panel(1)->drawing().scale(), zoomed);
-  window_->findChild<QAction*>("mnuGrafikAktualisieren")->trigger();
-  EXPECT_EQ(panel(1)->drawing().scale(), normal);
-  EXPECT_EQ(window_->statusPanelText(4), "NOR.");
+  // The other way round; then "Aktualisieren", and a resize, each back to the normal view.
+  using Restore = std::function<void()>;
+  for (const Restore& restore :
+       {Restore([&] { window_->findChild<QAction*>("mnuGrafikAktualisieren")->trigger(); }),
+        Restore([&] { window_->resize(window_->size() + QSize(40, 30)); })}) {
+    drag(1, lowerRight, upperLeft);
+    EXPECT_EQ(panel(1)->drawing().scale(), zoomed);
+    restore();
+    EXPECT_EQ(panel(1)->drawing().scale(), normal);
+    EXPECT_EQ(window_->statusPanelText(4), "NOR.");
+  }
 }
 
 TEST_F(FrmGrafikTest, CursorLinesInEveryPanelUntilTheStatusBarIsClicked) {
