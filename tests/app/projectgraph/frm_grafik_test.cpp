@@ -112,16 +112,4 @@ TEST_F(FrmGrafikTest, CursorLinesInEveryPanelUntilTheStatusBarIsClicked) {
   for (int k = 0; k < kProjectPanelCount; ++k) EXPECT_FALSE(panel(k)->horizontalCursor()) << k;
 }
 
-TEST_F(FrmGrafikTest, OneProjectGraphAtATime) {
-  QWidget main;
-  frmGrafik* first = openProjectGraph(project_, &main);
-  EXPECT_EQ(openProjectGraph(project_, &main), first);
-  first->close();  // deleted on close
-  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-  frmGrafik* second = openProjectGraph(project_, &main);
-  EXPECT_EQ(main.findChildren<frmGrafik*>().size(), 1);
-  second->close();
-  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-}
-
 }  // namespace
