@@ -12,11 +12,13 @@
 
 #include <algorithm>
 
+#include "app/cam/frm_kurve.h"
 #include "app/common/kernel_client.h"
 #include "app/common/string_table.h"
 #include "app/common/user_dialogs.h"
 #include "app/editor/frm_child.h"
 #include "app/editor/table_models.h"
+#include "app/projectgraph/frm_grafik.h"
 #include "app/resources/resource_paths.h"
 #include "app/shell/file_commands.h"
 #include "app/shell/frm_info.h"
@@ -345,7 +347,7 @@ void MDIMain::mnuProjektGrafik() {
   if (requireCalculatedDrives(project_, windowTitle())) openProjectGraph();
 }
 
-void MDIMain::openProjectGraph() {}
+void MDIMain::openProjectGraph() { ::openProjectGraph(project_, this); }
 
 // ---- simulation menu
 
@@ -367,7 +369,7 @@ void MDIMain::mnuNew() {
 
 void MDIMain::openTransfer() {}
 
-void MDIMain::openCam() {}
+void MDIMain::openCam() { ::openCam(project_, guard_, this); }
 
 void MDIMain::mnutest() {
   bool equal = true;

@@ -65,12 +65,13 @@ class MDIMain : public QMainWindow {
   void mnuOptions();
   void mnuInfo();
 
-  // Opened by the windows still to come: the project graph (mnuProjektGrafik once every
-  // drive is calculated), the transfer (mnuTransfer), the cam window (mnuKurve), and the
-  // help window (contents, index).
+  // The project graph frmGrafik (mnuProjektGrafik once every drive is calculated) and the
+  // cam window frmKurve (mnuKurve), one of each, raised when open.
   void openProjectGraph();
-  void openTransfer();
   void openCam();
+  // Opened by the windows still to come: the transfer (mnuTransfer) and the help window
+  // (contents, index).
+  void openTransfer();
   void showHelpContents();
   void showHelpIndex();
 

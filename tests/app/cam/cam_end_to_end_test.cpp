@@ -13,38 +13,15 @@
 #include "app/cam/cam_session.h"
 #include "app/common/kernel_client.h"
 #include "app/common/number_text.h"
-#include "app/common/string_table.h"
 #include "app/common/text_file.h"
 #include "app/editor/drive_calc.h"
 #include "app/simlink/transfer_check.h"
 #include "app/simlink/transfer_run.h"
 #include "tests/app/support/attached_simulation.h"
+#include "tests/app/support/example_drive.h"
 #include "tests/app/support/registered_kernel.h"
 
 namespace {
-
-constexpr int kEndMarker = 189;
-
-// examples/example_drive.txt as an input table: each line "Type", z0, f0 is a row, the last
-// one marks the end.
-InputTable exampleTable() {
-  InputTable table;
-  const auto lines = readTextLines(KINETRA_SOURCE_DIR "/examples/example_drive.txt");
-  EXPECT_TRUE(lines);
-  int row = 0;
-  for (const QString& line : lines.value_or(QStringList())) {
-    if (line.trimmed().isEmpty() || line.startsWith('#')) continue;
-    const QStringList fields = line.split(',');
-    EXPECT_EQ(fields.size(), 3) << line.toStdString();
-    if (row++ > 0) table.appendRow();
-    table.setCell(row, InputTable::kZ, fields.value(1).trimmed());
-    table.setCell(row, InputTable::kF, fields.value(2).trimmed());
-    table.setCell(row, InputTable::kLaw, fields.value(0).trimmed().remove('"'));
-  }
-  table.setCell(row, InputTable::kLaw, resString(kEndMarker));
-  table.renumber();
-  return table;
-}
 
 using CamEndToEndTest = AttachedSimulation;
 

@@ -12,8 +12,11 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "app/cam/frm_kurve.h"
 #include "app/common/text_file.h"
 #include "app/editor/frm_child.h"
+#include "app/graph/canvas.h"
+#include "app/projectgraph/frm_grafik.h"
 #include "app/resources/resource_paths.h"
 #include "app/shell/file_commands.h"
 #include "app/shell/frm_input.h"
@@ -127,6 +130,22 @@ TEST_F(MdiMain, ProjectMenuOffersOpenWithoutDrivesAndGraphOnlyWhenAllAreCalculat
   EXPECT_EQ(enabled(), (std::vector<bool>{false, true, false, true}));
   giveResults(main().driveWindow(1)->document());
   EXPECT_EQ(enabled(), (std::vector<bool>{false, true, true, true}));
+}
+
+TEST_F(MdiMain, ProjectGraphAndCamWindowOpenOnceEach) {
+  addDrives({"Hub", "Rolle"});
+  for (int i = 0; i < 2; ++i) giveResults(main().driveWindow(i)->document());
+  for (int i = 0; i < 2; ++i) {
+    item("mnuProjektGrafik")->trigger();
+    item("mnuKurve")->trigger();
+  }
+  ASSERT_EQ(main().findChildren<frmGrafik*>().size(), 1);
+  ASSERT_EQ(main().findChildren<frmKurve*>().size(), 1);
+  const Drawing& f = main().findChild<frmGrafik*>()->picGrafik(0)->drawing();
+  EXPECT_EQ(std::count_if(f.items().begin(), f.items().end(),
+                          [](const DrawItem& d) { return d.kind == ItemKind::Curve; }),
+            2);
+  EXPECT_EQ(main().findChild<QListWidget*>("lstBody")->count(), 6);
 }
 
 TEST_F(MdiMain, TwentyFiveFramesPerSecondInTheOptionsShowInPanel4) {

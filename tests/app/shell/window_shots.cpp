@@ -2,20 +2,33 @@
 // the registered kernel must be there), then saves a picture of the main window, each of its
 // menus opened, and each of its dialogs to OUTDIR/<objectName>.png, and ends. Dialogs are
 // answered by script, so nothing waits for a person. scripts/screenshots.sh runs it under
-// Xvfb. mnuProjektCalc.png shows the main window after its project was calculated.
+// Xvfb. mnuProjektCalc.png shows the main window after its project was calculated. With a
+// project whose drives are bound to the example mechanism (examples/demo.idp), the project
+// graph (frmGrafik.png, frmGrafik_zoom.png with panel 1 zoomed) and the cam window after the
+// project was played and the cam recorded from "Rolle" on "Scheibe" (frmKurve.png) follow.
 #include <QApplication>
 #include <QDir>
+#include <QLineEdit>
+#include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPushButton>
+#include <QTableView>
 #include <QTest>
 
 #include <cstdio>
+#include <utility>
 
+#include "app/cam/frm_kurve.h"
+#include "app/graph/canvas.h"
+#include "app/projectgraph/frm_grafik.h"
 #include "app/shell/frm_info.h"
 #include "app/shell/frm_input.h"
 #include "app/shell/frm_options.h"
 #include "app/shell/mdi_main.h"
 #include "app/shell/startup.h"
+#include "app/simlink/transfer_check.h"
+#include "app/simlink/transfer_run.h"
 #include "tests/app/support/scripted_dialogs.h"
 
 namespace {
@@ -36,6 +49,45 @@ void saveDialog(Args&&... args) {
   Dialog dialog(std::forward<Args>(args)...);
   dialog.show();
   save(&dialog, dialog.objectName());
+}
+
+// The project graph with the cursor on panel 0, then panel 1 zoomed by a drag.
+void saveProjectGraph(MDIMain& main) {
+  main.openProjectGraph();
+  auto* graph = main.findChild<frmGrafik*>();
+  QTest::qWait(200);
+  QTest::mouseMove(graph->picGrafik(0), graph->picGrafik(0)->rect().center());
+  save(graph, graph->objectName());
+  Canvas* panel = graph->picGrafik(1);
+  const QPoint from(panel->width() / 5, panel->height() / 6);
+  const QPoint to(panel->width() / 2, panel->height() / 2);
+  QTest::mousePress(panel, Qt::LeftButton, {}, from);
+  QTest::mouseMove(panel, to);
+  QTest::mouseRelease(panel, Qt::LeftButton, {}, to);
+  save(graph, graph->objectName() + QStringLiteral("_zoom"));
+  graph->close();
+}
+
+// The project played into the simulation, the cam recorded from "Rolle" on "Scheibe" over
+// every frame, a row marked and the mouse on the X-Y view.
+void saveCamWindow(MDIMain& main, ProjectState& project, SimulationGuard& guard) {
+  UnstoppableLoop loop;
+  if (!checkTransfer(guard, project) || runTransfer(guard, project, loop) != TransferEnd::Completed)
+    return;
+  main.openCam();
+  auto* cam = main.findChild<frmKurve*>();
+  auto* bodies = cam->findChild<QListWidget*>(QStringLiteral("lstBody"));
+  for (const auto& [name, button] : {std::pair{"Rolle", "cmdBodyA"}, {"Scheibe", "cmdBodyB"}}) {
+    for (int row = 0; row < bodies->count(); ++row)
+      if (bodies->item(row)->text().section('\t', 1) == QLatin1String(name))
+        bodies->setCurrentRow(row);
+    cam->findChild<QPushButton*>(QLatin1String(button))->click();
+  }
+  cam->Run();
+  cam->findChild<QTableView*>(QStringLiteral("flgKurve"))->selectRow(30);
+  QTest::mouseMove(cam->picKurve(0), cam->picKurve(0)->rect().center() + QPoint(40, -30));
+  save(cam, cam->objectName());
+  cam->close();
 }
 
 }  // namespace
@@ -63,6 +115,10 @@ int main(int argc, char** argv) {
   // The project calculated, as "Projekt Rechnen" leaves it.
   main.mnuProjektCalc();
   save(&main, QStringLiteral("mnuProjektCalc"));
+  if (program->project().driveCount() > 0) {
+    saveProjectGraph(main);
+    saveCamWindow(main, program->project(), program->guard());
+  }
 
   for (QAction* item : main.menuBar()->actions()) {
     if (!item->menu() || !item->isVisible()) continue;

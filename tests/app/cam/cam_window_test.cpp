@@ -1,0 +1,157 @@
+// The cam window against a real motionsim with the example mechanism (100 frames), driven
+// through its own buttons, fields, menu and views.
+#include "app/cam/frm_kurve.h"
+
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "app/common/string_table.h"
+#include "app/common/text_file.h"
+#include "app/graph/canvas.h"
+#include "tests/app/support/attached_simulation.h"
+
+namespace {
+
+class CamWindowTest : public AttachedSimulation {
+ protected:
+  void open() {
+    start({}, {"--frames", "100"});
+    window_.emplace(project_, guard_);
+    window_->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&*window_));
+  }
+  template <class T>
+  T* child(const char* name) const {
+    T* found = window_->findChild<T*>(QString::fromLatin1(name));
+    EXPECT_NE(found, nullptr) << name;
+    return found;
+  }
+  // The example: list position 2 is "Rolle", 0 is "Scheibe".
+  void pickExample() {
+    child<QListWidget>("lstBody")->setCurrentRow(2);
+    QTest::mouseClick(child<QPushButton>("cmdBodyA"), Qt::LeftButton);
+    child<QListWidget>("lstBody")->setCurrentRow(0);
+    QTest::mouseClick(child<QPushButton>("cmdBodyB"), Qt::LeftButton);
+  }
+  void runTo(const char* frame) {
+    child<QLineEdit>("txtFrame")->setText(frame);
+    QTest::mouseClick(child<QPushButton>("cmdRun"), Qt::LeftButton);
+  }
+  int rows() const { return child<QTableView>("flgKurve")->model()->rowCount(); }
+  QString cell(int row, int column) const {
+    const QAbstractItemModel* model = child<QTableView>("flgKurve")->model();
+    return model->data(model->index(row, column)).toString();
+  }
+  // The items of one kind in view v's drawing.
+  std::vector<DrawItem> items(int v, ItemKind kind) const {
+    std::vector<DrawItem> found;
+    for (const DrawItem& item : window_->picKurve(v)->drawing().items())
+      if (item.kind == kind) found.push_back(item);
+    return found;
+  }
+  bool menuItemEnabled(const char* name) {
+    emit child<QMenu>("mnuKurve")->aboutToShow();
+    return child<QAction>(name)->isEnabled();
+  }
+
+  ProjectState project_;
+  std::optional<frmKurve> window_;
+};
+
+TEST_F(CamWindowTest, RunThroughTheButtonsRecordsDrawsScalesAndExports) {
+  open();
+  EXPECT_EQ(child<QListWidget>("lstBody")->item(2)->text(), "3\tRolle");
+  EXPECT_EQ(window_->statusPanelText(6), "Last computed frame=99");
+  EXPECT_FALSE(menuItemEnabled("mnuWritetofile"));
+  EXPECT_FALSE(menuItemEnabled("mnuKurveAktualisieren"));
+  pickExample();
+  EXPECT_EQ(child<QLineEdit>("txtBodyA")->text(), "Rolle ID-3");
+  EXPECT_EQ(child<QLineEdit>("txtBodyB")->text(), "Scheibe ID-1");
+
+  for (const char* refused : {"0", "100"}) {
+    runTo(refused);
+    EXPECT_EQ(rows(), 0) << refused;
+  }
+  ASSERT_EQ(dialogs_.messages.size(), 2);
+  EXPECT_EQ(dialogs_.messages[1].text, resString(168));
+
+  // Enter in txtFrame hands the focus to cmdRun and runs.
+  child<QLineEdit>("txtFrame")->setText("99");
+  QTest::keyClick(child<QLineEdit>("txtFrame"), Qt::Key_Return);
+  ASSERT_EQ(rows(), 100);
+  EXPECT_TRUE(child<QPushButton>("cmdRun")->hasFocus());
+  EXPECT_EQ(cell(99, 0), "99");
+  EXPECT_EQ(child<QTableView>("flgKurve")->model()->headerData(4, Qt::Horizontal), "time");
+  EXPECT_TRUE(menuItemEnabled("mnuWritetofile"));
+  EXPECT_TRUE(menuItemEnabled("mnuKurveAktualisieren"));
+  for (int v = 0; v < kCamViews; ++v) {
+    ASSERT_EQ(items(v, ItemKind::Curve).size(), 1u) << v;
+    EXPECT_EQ(items(v, ItemKind::Curve)[0].curve.size(), 100u) << v;
+    EXPECT_EQ(items(v, ItemKind::Text).size(), 4u) << v;
+  }
+
+  // The multiplier double-clicked twice: four times the points, the frames as they were.
+  const double x = cell(50, 1).toDouble();
+  child<QLineEdit>("txtMultiplikator")->setText("2");
+  for (int i = 0; i < 2; ++i)
+    QTest::mouseDClick(child<QLineEdit>("txtMultiplikator"), Qt::LeftButton);
+  EXPECT_DOUBLE_EQ(cell(50, 1).toDouble(), 4 * x);
+  EXPECT_EQ(cell(50, 0), "50");
+  EXPECT_DOUBLE_EQ(window_->picKurve(1)->drawing().scale().width,
+                   2.5 * window_->session().table().extent());
+
+  // Two left clicks zoom in by 4 around the point, a right click out by 2.
+  Canvas* xy = window_->picKurve(0);
+  const double width = xy->drawing().scale().width;
+  const QPoint at(xy->width() / 3, xy->height() / 4);
+  const QPointF centre = xy->toUser(at);
+  for (Qt::MouseButton button : {Qt::LeftButton, Qt::LeftButton, Qt::RightButton})
+    QTest::mouseClick(xy, button, {}, xy->toWidget(centre).toPoint());
+  EXPECT_NEAR(xy->drawing().scale().width, width / 2, 1e-9 * width);
+  EXPECT_NEAR(xy->drawing().scale().left + width / 4, centre.x(), 1e-3 * width);
+
+  // The read-out under the mouse, the marker of the selected row.
+  QTest::mouseMove(xy, at);
+  EXPECT_TRUE(window_->statusPanelText(3).startsWith("X= "));
+  EXPECT_TRUE(window_->statusPanelText(5).startsWith("R= "));
+  EXPECT_TRUE(xy->toolTip().contains(" | Y= "));
+  child<QTableView>("flgKurve")->selectRow(10);
+  for (int v = 0; v < kCamViews; ++v) EXPECT_EQ(items(v, ItemKind::Circle).size(), 1u) << v;
+
+  QTemporaryDir dir;
+  dialogs_.saveNames.push_back(dir.filePath("cam.txt"));
+  child<QAction>("mnuWritetofile")->trigger();
+  EXPECT_EQ(dialogs_.fileRequests.last().proposedName, resString(133) + " Rolle ID-3 Scheibe ID-1");
+  const QStringList lines = readTextLines(dir.filePath("cam.txt")).value_or(QStringList());
+  ASSERT_EQ(lines.size(), 100);
+  EXPECT_TRUE(lines[0].endsWith("\tSpline closed"));
+  EXPECT_EQ(dialogs_.messages.size(), 2);
+}
+
+TEST_F(CamWindowTest, EscapeStopsTheRunKeepingTheRowsSoFar) {
+  open();
+  pickExample();
+  QProgressBar* bar = child<QProgressBar>("prbKurve");
+  QObject::connect(bar, &QProgressBar::valueChanged, [&](int value) {
+    if (value == 5) QTest::keyClick(&*window_, Qt::Key_Escape);
+  });
+  runTo("99");
+  EXPECT_EQ(rows(), 5);
+  ASSERT_EQ(dialogs_.messages.size(), 1);
+  EXPECT_EQ(dialogs_.messages[0].text, resString(159));
+  EXPECT_FALSE(calls_.contains("EndRun"));
+  EXPECT_TRUE(items(0, ItemKind::Curve).empty()) << "nothing drawn after a stop";
+  EXPECT_FALSE(window_->isRunning());
+  EXPECT_TRUE(bar->isHidden());
+}
+
+}  // namespace
