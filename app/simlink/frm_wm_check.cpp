@@ -24,6 +24,7 @@
 namespace {
 
 constexpr int kPictureSide = 20;
+constexpr int kButtonWidth = 120;
 
 // The three checks, each shown by one of two pictures in the same place.
 struct CheckPictures {
@@ -53,6 +54,7 @@ QLabel* label(const char* name, QWidget* parent) {
 QPushButton* button(const char* name, QWidget* parent) {
   auto* widget = new QPushButton(parent);
   widget->setObjectName(QLatin1String(name));
+  widget->setMinimumWidth(kButtonWidth);
   return widget;
 }
 
@@ -176,6 +178,7 @@ void frmWMCheck::buildWindow() {
 
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(body, 1);
+  layout->addSpacing(4);
   layout->addLayout(buttons);
   layout->addWidget(progress_);
   layout->addWidget(status);
