@@ -57,7 +57,10 @@ bool sendParameters(IVelDriveSeg* segment, const InputTable::Row& cells) {
 
 QString endMarker() { return resString(kEndMarkerText); }
 
-bool isEndMarker(const QString& lawCell) { return lawCell == endMarker(); }
+bool isEndMarker(const QString& lawCell) {
+  return lawCell == resString(kEndMarkerText, Language::German) ||
+         lawCell == resString(kEndMarkerText, Language::English);
+}
 
 QString segmentTypeOf(const QString& lawCell) {
   return isEndMarker(lawCell) ? QStringLiteral("Linear") : lawCell;

@@ -11,8 +11,9 @@
 #include "kernel/automation/veldrive_interfaces.h"
 #include "platform/com/com_ptr.h"
 
-// The kernel type a law cell asks for: "Linear" for the end marker (text 189 in the current
-// language), else the cell's text. Another language's end marker is just an unknown name.
+// The kernel type a law cell asks for: "Linear" for the end marker, else the cell's text.
+// The end marker is written in the current language (text 189) and recognised in either, so
+// a drive saved under the other language still calculates.
 QString endMarker();
 bool isEndMarker(const QString& lawCell);
 QString segmentTypeOf(const QString& lawCell);

@@ -116,7 +116,7 @@ TEST(DocumentReader, LoadsTheExampleAndReportsAMissingFileWithoutALine) {
   ASSERT_TRUE(
       loadDocument(std::string(KINETRA_SOURCE_DIR) + "/examples/cam_mechanism.msim", m, error))
       << error.line << ": " << error.message;
-  EXPECT_EQ(m.bodies.size(), 3u);
+  EXPECT_EQ(m.bodies.size(), 6u);
   EXPECT_FALSE(loadDocument("/nonexistent/dir/none.msim", m, error));
   EXPECT_EQ(error.line, 0);
   EXPECT_FALSE(loadDocument("/tmp", m, error));

@@ -76,8 +76,8 @@ TEST_F(CamEndToEndTest, RecordedContourIsFiftyMillimetresPlusOffsetPlusTheDrive)
 
   CamSession cam(guard_);
   ASSERT_EQ(cam.BodyList(), SimOutcome::Done);
-  ASSERT_EQ(cam.bodies(),
-            (std::vector<BodyEntry>{{"1\tScheibe", 1}, {"2\tSchieber", 2}, {"3\tRolle", 3}}));
+  ASSERT_EQ(cam.bodies().size(), 6u);
+  EXPECT_EQ(cam.bodies()[2], (BodyEntry{"3\tRolle", 3}));
   cam.pickBody(CamBody::Roller, 2);
   cam.pickBody(CamBody::Plate, 0);
   EXPECT_EQ(cam.bodyText(CamBody::Roller), "Rolle ID-3");

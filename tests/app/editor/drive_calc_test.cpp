@@ -66,7 +66,8 @@ TEST_F(DriveCalcTest, OneTurnAt180PerSecondGives101FramesOfASinglePrecisionStep)
 TEST_F(DriveCalcTest, CellsAreRoundedHalfToEvenToTheDecimalsSetting) {
   // f = z / 8 in steps of 1 at 2 decimals: 0.125 shows as 0.12, 0.375 as 0.38.
   document_.camSpeedText = "50";
-  ASSERT_EQ(calc({{"0", "0", "Linear"}, {"8", "1", "ENDE"}}, 0.02, 2), CalcStatus::Calculated);
+  // Mended: an end row written under the other language ("END") used to be refused.
+  ASSERT_EQ(calc({{"0", "0", "Linear"}, {"8", "1", "END"}}, 0.02, 2), CalcStatus::Calculated);
   const ResultModel model(document_.results);
   ASSERT_EQ(model.rowCount(), 9);
   for (const auto& [row, column, text] : {std::tuple{1, 1, "0.12"}, {3, 1, "0.38"}, {1, 2, "0.12"}})
@@ -77,7 +78,7 @@ TEST_F(DriveCalcTest, BadInputShowsMessage168AndLeavesNoResultsAndNoDrive) {
   const QStringList end = {"10", "1", "ENDE"};
   const std::pair<std::vector<QStringList>, const char*> cases[] = {
       {{{"0", "0", "Sinus"}, end}, "180"},
-      {{{"0", "0", "Linear"}, {"10", "1", "END"}}, "180"},
+      {{{"0", "0", "Linear"}, {"10", "1", "Ende"}}, "180"},
       {{{"0", "0", "Linear"}, {"x", "1", "ENDE"}}, "180"},
       {{{"0", "", "Linear"}, end}, "180"},
       {{{"0", "0", "Linear"}, end}, "0"},

@@ -47,7 +47,7 @@ TEST_F(DriveEditorTest, SelDriveMarksTheLawsValuesAndAppendsARowAfterTheLastLaw)
 TEST_F(DriveEditorTest, SelDriveOnABadRowShowsMessage168AndChangesNothing) {
   for (const QStringList& row : std::vector<QStringList>{{"0", "0", "Bogus", "7"},
                                                          {"0", "0", "", "7"},
-                                                         {"0", "0", "END", "7"},
+                                                         {"0", "0", "Ende", "7"},
                                                          {"a", "0", "Sine", "7"},
                                                          {"0", "1,5", "ModSine", "7"}}) {
     SCOPED_TRACE(row.join('|').toStdString());

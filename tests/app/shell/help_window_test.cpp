@@ -1,0 +1,161 @@
+#include "app/shell/help_window.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QRegularExpression>
+#include <QSet>
+#include <QTest>
+#include <QTextBrowser>
+#include <QTreeWidget>
+
+namespace {
+
+const Language kLanguages[] = {Language::German, Language::English};
+
+QString fileText(const QString& path) {
+  QFile file(path);
+  return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+}
+
+QStringList captures(const QString& text, const QString& pattern) {
+  QStringList found;
+  for (const auto& match : QRegularExpression(pattern).globalMatch(text)) {
+    found << match.captured(1);
+  }
+  return found;
+}
+
+// Why a link from a page in folder fails, or nothing when it resolves: "page.html#anchor",
+// "#anchor" (same page) and "../manual.css" must name a compiled-in file and an anchor in it.
+std::string brokenLink(const QString& folder, const QString& fromPage, const QString& link) {
+  if (link.contains(QLatin1Char(':'))) return "points outside the manual";
+  const QString file = link.section(QLatin1Char('#'), 0, 0);
+  const QString anchor = link.section(QLatin1Char('#'), 1);
+  const QString path =
+      QDir::cleanPath(folder + QLatin1Char('/') + (file.isEmpty() ? fromPage : file));
+  if (!QFile::exists(path)) return "no file " + path.toStdString();
+  if (anchor.isEmpty()) return {};
+  const QStringList anchors = captures(fileText(path), QStringLiteral(R"((?:id|name)="([^"]+)\")"));
+  return anchors.contains(anchor) ? std::string() : "no anchor in " + path.toStdString();
+}
+
+TEST(Manual, BothLanguagesHoldTheSamePagesAndEveryTargetAndLinkResolves) {
+  QSet<QString> pagesOf[2];
+  for (int l = 0; l < 2; ++l) {
+    const Language language = kLanguages[l];
+    const QString folder = manualFolder(language);
+    const QStringList pages = QDir(folder).entryList({QStringLiteral("*.html")}, QDir::Files);
+    pagesOf[l] = QSet<QString>(pages.begin(), pages.end());
+    const HelpCatalog catalog = loadHelpCatalog(language);
+    ASSERT_GT(catalog.contents.size(), 10) << folder.toStdString();
+    ASSERT_GT(catalog.index.size(), 50) << folder.toStdString();
+    QStringList targets;
+    for (const HelpTopic& topic : catalog.contents) targets << topic.target;
+    for (const HelpKeyword& keyword : catalog.index) targets << keyword.target;
+    for (const QString& target : targets) {
+      EXPECT_EQ(brokenLink(folder, QString(), target), "") << target.toStdString();
+    }
+    for (const QString& page : pages) {
+      const QString html = fileText(folder + QLatin1Char('/') + page);
+      EXPECT_TRUE(html.contains(QStringLiteral("<title>"))) << page.toStdString();
+      for (const QString& link : captures(html, QStringLiteral(R"((?:href|src)="([^"]*)\")"))) {
+        EXPECT_EQ(brokenLink(folder, page, link), "")
+            << page.toStdString() << " → " << link.toStdString();
+      }
+    }
+  }
+  EXPECT_EQ(pagesOf[0], pagesOf[1]);
+}
+
+TEST(Manual, IndexFilterIgnoresCaseAndAccentsAndNeedsEveryWord) {
+  const QList<HelpKeyword> index = {{QStringLiteral("Übertragung"), QStringLiteral("a.html")},
+                                    {QStringLiteral("Lambda"), QStringLiteral("b.html")},
+                                    {QStringLiteral("Ca, Lambda folgt"), QStringLiteral("c.html")}};
+  const struct {
+    const char* text;
+    QList<int> matches;
+  } cases[] = {{"", {0, 1, 2}}, {"UBERT", {0}}, {"lambda", {1, 2}}, {" ca  lam", {2}}, {"x", {}}};
+  for (const auto& c : cases) {
+    EXPECT_EQ(filterIndex(index, QString::fromUtf8(c.text)), c.matches) << c.text;
+  }
+}
+
+// The program's one help window, in a given language, dropped again at the end.
+class HelpWindowTest : public testing::Test {
+ protected:
+  void SetUp() override { before_ = currentLanguage(); }
+  void TearDown() override {
+    delete HelpWindow::instance();
+    setLanguage(before_);
+  }
+  template <class T>
+  T* child(const char* name) {
+    T* widget = HelpWindow::instance()->findChild<T*>(QString::fromLatin1(name));
+    EXPECT_NE(widget, nullptr) << name;
+    return widget;
+  }
+  std::string shownPage() {
+    return child<QTextBrowser>("brwHelpPage")
+        ->source()
+        .path()
+        .section(QLatin1Char('/'), -2)
+        .toStdString();
+  }
+  std::string markedTopic() {
+    return child<QTreeWidget>("tvwHelpContents")->currentItem()->text(0).toStdString();
+  }
+
+ private:
+  Language before_ = Language::English;
+};
+
+TEST_F(HelpWindowTest, TypingNarrowsTheIndexAndEnterOpensTheEntrysPage) {
+  setLanguage(Language::German);
+  HelpWindow::instance()->showIndex();
+  auto* filter = child<QLineEdit>("txtHelpFilter");
+  auto* list = child<QListWidget>("lstHelpIndex");
+  auto visible = [list] {
+    QStringList shown;
+    for (int i = 0; i < list->count(); ++i) {
+      if (!list->item(i)->isHidden()) shown << list->item(i)->text();
+    }
+    return shown;
+  };
+  const qsizetype all = visible().size();
+  // Typed without the accent, as on a keyboard without umlauts.
+  QTest::keyClicks(filter, QStringLiteral("ubertr"));
+  const QStringList narrowed = visible();
+  ASSERT_FALSE(narrowed.isEmpty());
+  EXPECT_LT(narrowed.size(), all);
+  for (const QString& keyword : narrowed) {
+    EXPECT_TRUE(keyword.contains(QStringLiteral("bertr"), Qt::CaseInsensitive))
+        << keyword.toStdString();
+  }
+  QTest::keyClick(filter, Qt::Key_Return);
+  EXPECT_EQ(shownPage(), "de/transfer.html");
+}
+
+TEST_F(HelpWindowTest, ContentsOpenTheirPagesInTheProgramsLanguage) {
+  setLanguage(Language::English);
+  HelpWindow::instance()->showContents();
+  EXPECT_EQ(shownPage(), "en/index.html");
+  auto* tree = child<QTreeWidget>("tvwHelpContents");
+  QTreeWidgetItem* laws = tree->findItems(QStringLiteral("Motion laws"), Qt::MatchExactly).value(0);
+  ASSERT_NE(laws, nullptr);
+  QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, tree->visualItemRect(laws).center());
+  EXPECT_EQ(shownPage(), "en/laws.html");
+  // A page opened from elsewhere (a link, the index) marks its entry in the contents.
+  HelpWindow::instance()->showPage(QStringLiteral("parameters.html#values"));
+  EXPECT_EQ(markedTopic(), "Parameters and characteristic values");
+
+  setLanguage(Language::German);
+  HelpWindow::instance()->showPage(QStringLiteral("laws.html#marks"));
+  EXPECT_EQ(shownPage(), "de/laws.html");
+  EXPECT_EQ(markedTopic(), "Bewegungsgesetze");
+}
+
+}  // namespace

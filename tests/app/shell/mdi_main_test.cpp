@@ -1,0 +1,204 @@
+#include "app/shell/mdi_main.h"
+
+#include <gtest/gtest.h>
+
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "app/common/text_file.h"
+#include "app/editor/frm_child.h"
+#include "app/resources/resource_paths.h"
+#include "app/shell/file_commands.h"
+#include "app/shell/frm_input.h"
+#include "tests/app/shell/sample_project.h"
+#include "tests/app/shell/started_program.h"
+
+namespace {
+
+class MdiMain : public StartedProgram {
+ protected:
+  void SetUp() override {
+    StartedProgram::SetUp();
+    if (HasFatalFailure()) return;
+    program_ = start(options());
+    ASSERT_TRUE(program_);
+  }
+  void TearDown() override { program_.reset(); }
+
+  MDIMain& main() { return program_->mainWindow(); }
+  ProjectState& project() { return program_->project(); }
+  template <class T = QAction>
+  T* item(const char* name) {
+    T* found = main().findChild<T*>(QLatin1String(name));
+    EXPECT_TRUE(found) << name;
+    return found;
+  }
+  // Opens a menu as a user does and closes it again.
+  void openMenu(const char* name) {
+    QMenu* menu = item<QMenu>(name);
+    menu->popup(main().mapToGlobal(QPoint(10, 10)));
+    menu->close();
+  }
+  void addDrives(const QStringList& names) {
+    for (const QString& name : names) {
+      main().openDriveWindow(project().addDrive(sampleRecord(name, 0, 2, 1)));
+    }
+  }
+
+  LocaleScope german_{QLocale::German};
+  std::unique_ptr<KinetraProgram> program_;
+};
+
+TEST(MdiMainMenus, EveryItemCarriesItsNameAndCaptionInBothLanguages) {
+  struct Row {
+    const char* name;
+    const char* german;
+    const char* english;
+  };
+  const Row rows[] = {
+      {"mnuProjekt", "Projekt", "Project"},
+      {"mnuProjektOpen", "Projekt Öffnen", "Project Open"},
+      {"mnuProjektSave", "Projekt Speichern", "Project Save"},
+      {"mnuDruckerSetup", "Drucker &Einrichten", "&Printer Setup"},
+      {"mnuProjektCalc", "Projekt Rechnen", "Project Calculate"},
+      {"mnuProjektGrafik", "Projekt Grafik", "Project Meter"},
+      {"mnuProjektClose", "Beenden", "Exit"},
+      {"mnuWorkingModel", " &motionsim", " &motionsim"},
+      {"mnuNew", "Neuen Antrieb holen", "Get Drive"},
+      {"mnuTransfer", "Antrieb(e) übertragen", "Transfer"},
+      {"mnuKurve", "Kurve berechnen", "Get Cam"},
+      {"mnutest", "Frames / sec", "Frames / sec"},
+      {"mnuAdams", "&Adams", "&Adams"},
+      {"mnuFenster", "Fenster", "Window"},
+      {"mnuTileVertical", "Nebeneinander", "Tile Horizontal"},
+      {"mnuTileHorizontal", "Untereinander", "Tile Vertical"},
+      {"mnuCascade", "Überlappend", "Cascade"},
+      {"mnuArrangeIcons", "Symbole anordnen", "Arrange Symbols"},
+      {"mnuOptions", "Optionen", "Options"},
+      {"mnuHelp", "&?", "&?"},
+      {"mnuHelpInhalt", "Inhalt", "Inhalt"},
+      {"mnuHelpIndex", "Index", "Index"},
+      {"mnuInfo", "&Info", "&Info"},
+      {"mnuUmrechnung", "Umrechnung", "Umrechnung"},
+      {"mnuGrad", "Grad", "Degree"},
+      {"mnuBogen", "Bogenmaß", "Rad"},
+  };
+  ASSERT_EQ(kernelRegistration().toStdString(), "");
+  const std::optional<KernelClient> kernel = KernelClient::create();
+  ASSERT_TRUE(kernel);
+  ProjectState project;
+  SimulationLink unattached;
+  SimulationGuard guard(unattached, {});
+  for (const QLocale::Language language : {QLocale::German, QLocale::English}) {
+    LocaleScope scope(language);
+    for (const bool exchangeMenu : {false, true}) {
+      MDIMain main(project, *kernel, guard, exchangeMenu);
+      for (const Row& row : rows) {
+        const QAction* action = main.findChild<QAction*>(QLatin1String(row.name));
+        ASSERT_TRUE(action) << row.name;
+        EXPECT_EQ(action->text(), language == QLocale::German ? row.german : row.english);
+      }
+      EXPECT_EQ(main.findChild<QAction*>("mnuAdams")->isVisible(), exchangeMenu);
+      // The conversion pop-up belongs to the drive windows' f cells, not the menu bar.
+      EXPECT_FALSE(main.menuBar()->actions().contains(main.findChild<QAction*>("mnuUmrechnung")));
+    }
+  }
+}
+
+TEST_F(MdiMain, ProjectMenuOffersOpenWithoutDrivesAndGraphOnlyWhenAllAreCalculated) {
+  const char* const items[] = {"mnuProjektOpen", "mnuProjektCalc", "mnuProjektGrafik",
+                               "mnuProjektSave"};
+  auto enabled = [&] {
+    openMenu("mnuProjekt");
+    std::vector<bool> states;
+    for (const char* name : items) states.push_back(item(name)->isEnabled());
+    return states;
+  };
+  EXPECT_EQ(enabled(), (std::vector<bool>{true, false, false, false}));
+  addDrives({"Hub", "Rolle"});
+  giveResults(main().driveWindow(0)->document());
+  EXPECT_EQ(enabled(), (std::vector<bool>{false, true, false, true}));
+  giveResults(main().driveWindow(1)->document());
+  EXPECT_EQ(enabled(), (std::vector<bool>{false, true, true, true}));
+}
+
+TEST_F(MdiMain, TwentyFiveFramesPerSecondInTheOptionsShowInPanel4) {
+  EXPECT_EQ(main().panelText(4), "Frames 50/s");
+  whenModal([](QWidget* dialog) {
+    ASSERT_TRUE(dialog);
+    ASSERT_EQ(dialog->objectName(), "frmOptions");
+    auto* step = dialog->findChild<QLineEdit*>("txtStep");
+    EXPECT_EQ(step->text(), "50");
+    step->setText("25");
+    QTest::mouseClick(dialog->findChild<QPushButton*>("cmdClose"), Qt::LeftButton);
+  });
+  item("mnuOptions")->trigger();
+  EXPECT_EQ(project().frameTime(), 0.04);
+  EXPECT_EQ(main().panelText(4), "Frames 25/s");
+  EXPECT_EQ(main().statePicture(), kPictureChanged);
+
+  // motionsim runs at 50 frames a second: the probe now differs.
+  item("mnutest")->trigger();
+  ASSERT_EQ(dialogs_.messages.size(), 1);
+  EXPECT_EQ(dialogs_.messages[0].text, resString(163));
+  EXPECT_EQ(dialogs_.messages[0].title, "Frames / sec");
+}
+
+TEST_F(MdiMain, ClosingWindow1Of012LeavesWindows0And1) {
+  addDrives({"A", "B", "C"});
+  QMdiSubWindow* second = main().mdiArea()->subWindowList(QMdiArea::CreationOrder).at(1);
+  EXPECT_TRUE(second->close());
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+
+  ASSERT_EQ(main().driveWindowCount(), 2);
+  const char* const names[] = {"A", "C"};
+  for (int i = 0; i < 2; ++i) {
+    EXPECT_EQ(main().driveWindow(i)->windowNumber(), i);
+    EXPECT_EQ(main().driveWindow(i)->record().name, names[i]);
+    EXPECT_EQ(project().drives()[i].name, names[i]);
+  }
+  EXPECT_EQ(main().panelText(5), "Antriebe: 2");
+  EXPECT_EQ(main().windowTitle(), "Kinetra");
+}
+
+TEST_F(MdiMain, TheInputChooserBindsAnInputAndALostSimulatorGives164AndABackup) {
+  item("mnuNew")->trigger();
+  frmInput* chooser = main().inputChooser();
+  ASSERT_TRUE(chooser);
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(chooser));
+  auto* inputs = chooser->findChild<QListWidget*>("lstWMInput");
+  ASSERT_EQ(inputs->count(), 1);
+  EXPECT_EQ(inputs->item(0)->text(), "Hub");
+  const QRect hub = inputs->visualItemRect(inputs->item(0));
+  // A user's double click: a click, then a second press that arrives as a double click.
+  QTest::mouseClick(inputs->viewport(), Qt::LeftButton, {}, hub.center());
+  QTest::mouseDClick(inputs->viewport(), Qt::LeftButton, {}, hub.center());
+  ASSERT_EQ(main().driveWindowCount(), 1);
+  EXPECT_EQ(main().driveWindow(0)->record().name, "Hub");
+  EXPECT_EQ(chooser->findChild<QListWidget*>("lstDriveInput")->count(), 1);
+  EXPECT_EQ(main().panelText(5), "Antriebe: 1");
+
+  addDrives({"Rolle", "Scheibe"});
+  QTemporaryDir dir;
+  const QString backup = dir.filePath("backup.idp");
+  dialogs_.saveNames = {backup};
+  sim_.signal(SIGKILL);
+  sim_.waitExit();
+  QTest::mouseClick(chooser->findChild<QPushButton*>("cmdInputAktuali"), Qt::LeftButton);
+
+  ASSERT_EQ(dialogs_.messages.size(), 1);
+  EXPECT_EQ(dialogs_.messages[0].text, "Die Verbindung zu motionsim wurde unterbrochen");
+  ProjectState reopened;
+  EXPECT_EQ(openProjectFile(reopened, backup).outcome, FileOutcome::Done);
+  ASSERT_EQ(reopened.driveCount(), 3);
+  for (int i = 0; i < 3; ++i) EXPECT_EQ(reopened.drives()[i].name, project().drives()[i].name);
+}
+
+}  // namespace

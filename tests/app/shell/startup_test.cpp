@@ -1,0 +1,138 @@
+#include "app/shell/startup.h"
+
+#include <gtest/gtest.h>
+
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QTemporaryDir>
+
+#include "app/editor/frm_child.h"
+#include "app/shell/project_file.h"
+#include "tests/app/shell/sample_project.h"
+#include "tests/app/shell/started_program.h"
+
+namespace {
+
+TEST(StartOptions, ArgumentsGiveLanguageMenuAndProjectOrSayWhatIsWrong) {
+  struct Case {
+    QStringList arguments;
+    bool valid;
+    std::optional<Language> language;
+    bool exchangeMenu;
+    QString projectFile;
+  };
+  const Case cases[] = {
+      {{}, true, std::nullopt, false, ""},
+      {{"--lang", "de", "a.idp"}, true, Language::German, false, "a.idp"},
+      {{"--lang=en", "--exchange-menu"}, true, Language::English, true, ""},
+      {{"--lang", "fr"}, false, std::nullopt, false, ""},
+      {{"--screenshot", "x.png"}, false, std::nullopt, false, ""},
+      {{"a.idp", "b.idp"}, false, std::nullopt, false, ""},
+  };
+  for (const Case& c : cases) {
+    QString error;
+    const std::optional<StartOptions> options =
+        parseArguments(QStringList{"kinetra"} + c.arguments, &error);
+    SCOPED_TRACE(c.arguments.join(' ').toStdString());
+    ASSERT_EQ(options.has_value(), c.valid);
+    EXPECT_EQ(error.isEmpty(), c.valid);
+    if (!options) continue;
+    EXPECT_EQ(options->language, c.language);
+    EXPECT_EQ(options->exchangeMenu, c.exchangeMenu);
+    EXPECT_EQ(options->projectFile, c.projectFile);
+  }
+}
+
+using StartUp = StartedProgram;
+
+// Message 157's OK tries the attach again: here motionsim starts while the box is open.
+class StartingSimulatorDialogs : public ScriptedDialogs {
+ public:
+  explicit StartingSimulatorDialogs(std::function<void()> startSimulator)
+      : startSimulator_(std::move(startSimulator)) {}
+  MessageAnswer ask(const Message& message) override {
+    if (messages.size() == 1) startSimulator_();  // the second question: start it now
+    return ScriptedDialogs::ask(message);
+  }
+
+ private:
+  std::function<void()> startSimulator_;
+};
+
+TEST_F(StartUp, Message157OkTriesAgainUntilMotionsimAnswers) {
+  LocaleScope german(QLocale::German);
+  MotionsimProcess later;
+  StartingSimulatorDialogs dialogs(
+      [&] { ASSERT_TRUE(later.start({MotionsimProcess::example()})) << later.output(); });
+  dialogs.answers = {MessageAnswer::Ok, MessageAnswer::Ok};
+  StartOptions startOptions = options();
+  startOptions.socketPath = QString::fromStdString(later.socketPath());
+
+  const std::unique_ptr<KinetraProgram> program = start(startOptions);
+  ASSERT_TRUE(program);
+  ASSERT_EQ(dialogs.messages.size(), 2);
+  for (const Message& m : dialogs.messages) {
+    EXPECT_EQ(m.text, "Es ist kein motionsim geladen !");
+    EXPECT_EQ(m.title, "motionsim nicht geladen");
+    EXPECT_EQ(m.icon, MessageIcon::Critical);
+    EXPECT_EQ(m.buttons, MessageButtons::OkCancel);
+  }
+  EXPECT_TRUE(program->mainWindow().isVisible());
+  EXPECT_EQ(program->mainWindow().panelText(2), "cam_mechanism.msim");
+}
+
+TEST_F(StartUp, Message157CancelEndsWithoutAMainWindow) {
+  StartOptions startOptions = options();
+  startOptions.socketPath = QString::fromStdString(sim_.dir() + "/nobody.sock");
+  dialogs_.answers = {MessageAnswer::Cancel};
+  EXPECT_FALSE(start(startOptions));
+  EXPECT_EQ(exitCode_, 0);
+  ASSERT_EQ(dialogs_.messages.size(), 1);
+  EXPECT_EQ(dialogs_.messages[0].text, resString(157));
+  for (QWidget* window : QApplication::topLevelWidgets())
+    EXPECT_FALSE(qobject_cast<MDIMain*>(window)) << "a main window was made";
+}
+
+TEST_F(StartUp, Message187WhenTheKernelIsNotRegistered) {
+  LocaleScope english(QLocale::English);
+  QTemporaryDir empty;
+  const QByteArray registry = qgetenv("KINETRA_REGISTRY");
+  qputenv("KINETRA_REGISTRY", QFile::encodeName(empty.filePath("registry")));
+  const std::unique_ptr<KinetraProgram> program = start(options());
+  qputenv("KINETRA_REGISTRY", registry);
+
+  EXPECT_FALSE(program);
+  EXPECT_EQ(exitCode_, 1);
+  ASSERT_EQ(dialogs_.messages.size(), 1);
+  EXPECT_EQ(dialogs_.messages[0].text,
+            "Error while loading the Kinetra-Kernel! Please register the Kernel in the "
+            "System-Path (kinetra-regsvr libVelDrive.so)");
+  EXPECT_EQ(dialogs_.messages[0].icon, MessageIcon::Critical);
+}
+
+TEST_F(StartUp, AProjectOnTheCommandLineOpensItsDriveWindows) {
+  LocaleScope german(QLocale::German);
+  QTemporaryDir dir;
+  ProjectState saved;
+  fillTwoDrives(saved);
+  saved.setFrameTime(0.04);
+  StartOptions startOptions = options();
+  startOptions.projectFile = dir.filePath("two.idp");
+  ASSERT_TRUE(writeTextFile(startOptions.projectFile, projectFileLines(saved)));
+
+  const std::unique_ptr<KinetraProgram> program = start(startOptions);
+  ASSERT_TRUE(program);
+  MDIMain& main = program->mainWindow();
+  ASSERT_EQ(main.driveWindowCount(), 2);
+  EXPECT_EQ(main.mdiArea()->subWindowList().size(), 2);
+  for (int i = 0; i < 2; ++i) {
+    EXPECT_EQ(main.driveWindow(i)->windowNumber(), i);
+    EXPECT_EQ(main.driveWindow(i)->record().name, saved.drives()[i].name);
+  }
+  EXPECT_EQ(main.windowTitle(), "Kinetra  " + startOptions.projectFile);
+  EXPECT_EQ(main.panelText(4), "Frames 25/s");
+  EXPECT_EQ(main.panelText(5), "Antriebe: 2");
+  EXPECT_FALSE(program->project().isChanged());
+}
+
+}  // namespace
