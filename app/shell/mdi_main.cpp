@@ -25,6 +25,7 @@
 #include "app/shell/main_window_logic.h"
 #include "app/shell/options.h"
 #include "app/shell/project_state.h"
+#include "app/simlink/simlink_commands.h"
 #include "app/simlink/simulation_guard.h"
 
 namespace {
@@ -169,8 +170,9 @@ void MDIMain::buildMenus(bool exchangeMenu) {
   connect(simulation, &QMenu::aboutToShow, this, &MDIMain::mnuWorkingModelOpening);
 
   QMenu* adams = addMenu(nullptr, "mnuAdams");
-  addItem(adams, "mnuAdamsGet", nullptr)->setEnabled(false);
-  addItem(adams, "mnuAdamsPush", nullptr)->setEnabled(false);
+  connectExchangeMenu(adams, addItem(adams, "mnuAdamsGet", nullptr),
+                      addItem(adams, "mnuAdamsPush", nullptr), project_,
+                      [this](int number) { openDriveWindow(number); });
   adams->menuAction()->setVisible(exchangeMenu);
 
   windowMenu_ = addMenu(nullptr, "mnuFenster");
@@ -364,7 +366,9 @@ void MDIMain::mnuNew() {
   input_->activateWindow();
 }
 
-void MDIMain::openTransfer() {}
+void MDIMain::openTransfer() {
+  if (::openTransfer(project_, guard_, this)) camItem_->setEnabled(true);
+}
 
 void MDIMain::openCam() {}
 

@@ -65,11 +65,11 @@ class MDIMain : public QMainWindow {
   void mnuOptions();
   void mnuInfo();
 
-  // Opened by the windows still to come: the project graph (mnuProjektGrafik once every
-  // drive is calculated), the transfer (mnuTransfer), the cam window (mnuKurve), and the
-  // help window (contents, index).
-  void openProjectGraph();
+  // mnuTransfer: the transfer command with its check dialog; a transfer enables mnuKurve.
   void openTransfer();
+  // Opened by the windows still to come: the project graph (mnuProjektGrafik once every
+  // drive is calculated), the cam window (mnuKurve), and the help window (contents, index).
+  void openProjectGraph();
   void openCam();
   void showHelpContents();
   void showHelpIndex();

@@ -3,65 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
-#include <QApplication>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QMenu>
-#include <QPushButton>
 #include <QTemporaryDir>
-#include <QTest>
-#include <QTimer>
 
 #include "app/simlink/exchange_files.h"
-#include "app/simlink/frm_wm_check.h"
 #include "tests/app/support/attached_simulation.h"
 
 namespace {
-
-using TransferCommandTest = AttachedSimulation;
-
-// Clicks a button of the modal dialog once it is up; gives up (closing it) after a while, so
-// the test cannot hang on it.
-void clickInModal(const char* name) {
-  auto* poll = new QTimer;
-  auto* deadline = new QElapsedTimer;
-  deadline->start();
-  QObject::connect(poll, &QTimer::timeout, [poll, deadline, name] {
-    QWidget* modal = QApplication::activeModalWidget();
-    if (modal == nullptr && deadline->elapsed() < 5000) return;
-    if (modal != nullptr) {
-      auto* target = modal->findChild<QPushButton*>(QLatin1String(name));
-      if (target) target->click();
-      if (modal->isVisible()) modal->close();
-    }
-    poll->deleteLater();
-    delete deadline;
-  });
-  poll->start(10);
-}
-
-TEST_F(TransferCommandTest, RefusesUncomputedDrivesElseRunsTheModalCheck) {
-  start(kTwoSliders);
-  QWidget mainWindow;
-  mainWindow.setWindowTitle("Kinetra - demo.idp");
-  ProjectState state;
-  DriveRecord uncomputed;
-  uncomputed.name = "Hub";
-  state.addDrive(uncomputed);
-  EXPECT_FALSE(openTransfer(state, guard_, &mainWindow));
-  ASSERT_EQ(dialogs_.messages.size(), 1);
-  EXPECT_EQ(dialogs_.messages[0].text, resString(158));
-  EXPECT_EQ(dialogs_.messages[0].title, "Kinetra - demo.idp");
-  EXPECT_TRUE(calls_.isEmpty()) << "no check without results";
-
-  state.drives()[0] = calculatedDrive("Hub", "10", ramp(5));
-  clickInModal("cmdCancel");
-  EXPECT_FALSE(openTransfer(state, guard_, &mainWindow));
-  EXPECT_EQ(calls_.count("RunToFrame"), 0);
-  clickInModal("cmdTransfer");
-  EXPECT_TRUE(openTransfer(state, guard_, &mainWindow));
-  EXPECT_EQ(calls_.count("RunToFrame"), 5);
-}
 
 TEST(ExchangeMenuTest, ItemsFollowTheProjectAndEveryListedNameGetsAWindow) {
   QTemporaryDir dir;
