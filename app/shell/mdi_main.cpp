@@ -22,6 +22,7 @@
 #include "app/shell/frm_info.h"
 #include "app/shell/frm_input.h"
 #include "app/shell/frm_options.h"
+#include "app/shell/help_window.h"
 #include "app/shell/main_window_logic.h"
 #include "app/shell/options.h"
 #include "app/shell/project_state.h"
@@ -457,9 +458,9 @@ void MDIMain::mnuInfo() {
   dialog.exec();
 }
 
-void MDIMain::showHelpContents() {}
+void MDIMain::showHelpContents() { HelpWindow::instance()->showContents(); }
 
-void MDIMain::showHelpIndex() {}
+void MDIMain::showHelpIndex() { HelpWindow::instance()->showIndex(); }
 
 void MDIMain::closeEvent(QCloseEvent* event) {
   // A running project calculation ends first (Escape stops each drive's).
