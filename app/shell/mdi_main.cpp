@@ -28,6 +28,7 @@
 #include "app/shell/main_window_logic.h"
 #include "app/shell/options.h"
 #include "app/shell/project_state.h"
+#include "app/simlink/simlink_commands.h"
 #include "app/simlink/simulation_guard.h"
 
 namespace {
@@ -172,8 +173,9 @@ void MDIMain::buildMenus(bool exchangeMenu) {
   connect(simulation, &QMenu::aboutToShow, this, &MDIMain::mnuWorkingModelOpening);
 
   QMenu* adams = addMenu(nullptr, "mnuAdams");
-  addItem(adams, "mnuAdamsGet", nullptr)->setEnabled(false);
-  addItem(adams, "mnuAdamsPush", nullptr)->setEnabled(false);
+  connectExchangeMenu(adams, addItem(adams, "mnuAdamsGet", nullptr),
+                      addItem(adams, "mnuAdamsPush", nullptr), project_,
+                      [this](int number) { openDriveWindow(number); });
   adams->menuAction()->setVisible(exchangeMenu);
 
   windowMenu_ = addMenu(nullptr, "mnuFenster");
@@ -367,7 +369,9 @@ void MDIMain::mnuNew() {
   input_->activateWindow();
 }
 
-void MDIMain::openTransfer() {}
+void MDIMain::openTransfer() {
+  if (::openTransfer(project_, guard_, this)) camItem_->setEnabled(true);
+}
 
 void MDIMain::openCam() { ::openCam(project_, guard_, this); }
 

@@ -69,9 +69,9 @@ class MDIMain : public QMainWindow {
   // cam window frmKurve (mnuKurve), one of each, raised when open.
   void openProjectGraph();
   void openCam();
-  // Opened by the windows still to come: the transfer (mnuTransfer) and the help window
-  // (contents, index).
+  // mnuTransfer: the transfer command with its check dialog; a transfer enables mnuKurve.
   void openTransfer();
+  // The help window at its contents and its index.
   void showHelpContents();
   void showHelpIndex();
 

@@ -10,6 +10,14 @@ namespace {
 constexpr int kTextFilesIn = 160;
 constexpr int kTextSaved = 161;
 
+// before + " " + middle + " " + after, where a text that already ends (or starts) with a blank
+// brings its own: the folder stands apart from the words around it.
+QString spaced(const QString& before, const QString& middle, const QString& after) {
+  const QString left = before.endsWith(QLatin1Char(' ')) ? QString() : QStringLiteral(" ");
+  const QString right = after.startsWith(QLatin1Char(' ')) ? QString() : QStringLiteral(" ");
+  return before + left + middle + right + after;
+}
+
 }  // namespace
 
 FilesWritten writeValueLogs(const ProjectState& state, const QString& directory) {
@@ -27,8 +35,8 @@ FilesWritten writeValueLogs(const ProjectState& state, const QString& directory)
 FilesWritten cmdWerteProtokol(const ProjectState& state, const QString& directory) {
   const FilesWritten written = writeValueLogs(state, directory);
   if (written.ok()) {
-    showMessage(generalText(state.driveCount()) + resString(kTextFilesIn) + directory +
-                    resString(kTextSaved),
+    showMessage(generalText(state.driveCount()) +
+                    spaced(resString(kTextFilesIn), directory, resString(kTextSaved)),
                 QString::fromLatin1(kProductName), MessageIcon::Information);
   }
   return written;

@@ -17,7 +17,8 @@
 FilesWritten writeValueLogs(const ProjectState& state, const QString& directory);
 
 // The command: the logs, then the message count + " Datei(en) wurde(n) im Verzeichnis" +
-// directory + "gespeichert" (information icon, titled with the product name). After a
-// failure no message claims the files were saved.
+// directory + "gespeichert", the directory set apart by a blank on each side (information
+// icon, titled with the product name). After a failure no message claims the files were
+// saved.
 FilesWritten cmdWerteProtokol(const ProjectState& state,
                               const QString& directory = QDir::currentPath());

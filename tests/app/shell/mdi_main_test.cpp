@@ -20,6 +20,7 @@
 #include "app/resources/resource_paths.h"
 #include "app/shell/file_commands.h"
 #include "app/shell/frm_input.h"
+#include "app/shell/project_file.h"
 #include "tests/app/shell/sample_project.h"
 #include "tests/app/shell/started_program.h"
 
@@ -218,6 +219,39 @@ TEST_F(MdiMain, TheInputChooserBindsAnInputAndALostSimulatorGives164AndABackup) 
   EXPECT_EQ(openProjectFile(reopened, backup).outcome, FileOutcome::Done);
   ASSERT_EQ(reopened.driveCount(), 3);
   for (int i = 0; i < 3; ++i) EXPECT_EQ(reopened.drives()[i].name, project().drives()[i].name);
+}
+
+TEST_F(MdiMain, TransferChecksTheDrivesRunsTheCheckDialogAndEnablesTheCamItem) {
+  main().openProjectFile(KINETRA_SOURCE_DIR "/examples/demo.idp");
+  ASSERT_EQ(main().driveWindowCount(), 3);
+  item("mnuTransfer")->trigger();
+  ASSERT_EQ(dialogs_.messages.size(), 1);
+  EXPECT_EQ(dialogs_.messages[0].text, resString(158));
+  EXPECT_EQ(dialogs_.messages[0].title, main().windowTitle());
+
+  main().mnuProjektCalc();
+  QAction* cam = item("mnuKurve");
+  for (const char* button : {"cmdCancel", "cmdTransfer"}) {
+    cam->setEnabled(false);
+    whenModal([button](QWidget* dialog) {
+      ASSERT_EQ(dialog->objectName(), "frmWMCheck");
+      dialog->findChild<QPushButton*>(QLatin1String(button))->click();
+    });
+    item("mnuTransfer")->trigger();
+    EXPECT_EQ(cam->isEnabled(), button == std::string("cmdTransfer")) << button;
+  }
+  EXPECT_EQ(dialogs_.messages.size(), 1);
+}
+
+TEST_F(MdiMain, EachNameOfTheExchangeListGetsADriveWindow) {
+  QTemporaryDir dir;
+  ASSERT_TRUE(writeTextFile(dir.filePath("drive.txt"), {"Hub", "Schwenk"}));
+  qputenv("KINETRA_EXCHANGE_DIR", dir.path().toUtf8());
+  item("mnuAdamsGet")->trigger();
+  qunsetenv("KINETRA_EXCHANGE_DIR");
+  ASSERT_EQ(main().driveWindowCount(), 2);
+  EXPECT_EQ(main().driveWindow(1)->record().name, "Schwenk");
+  EXPECT_EQ(main().panelText(5), "Antriebe: 2");
 }
 
 }  // namespace

@@ -27,6 +27,7 @@
 #include "app/shell/frm_options.h"
 #include "app/shell/mdi_main.h"
 #include "app/shell/startup.h"
+#include "app/simlink/frm_wm_check.h"
 #include "app/simlink/transfer_check.h"
 #include "app/simlink/transfer_run.h"
 #include "tests/app/support/scripted_dialogs.h"
@@ -129,6 +130,9 @@ int main(int argc, char** argv) {
   saveDialog<frmOptions>(program->project(), &main);
   saveDialog<frmInfo>(program->kernel().version(), program->guard(), &main);
   saveDialog<frmHidden>(&main);
+  // The transfer check of the calculated project.
+  if (program->project().driveCount() > 0)
+    saveDialog<frmWMCheck>(program->project(), program->guard(), &main);
   main.mnuNew();
   save(main.inputChooser(), main.inputChooser()->objectName());
   return failures == 0 ? 0 : 1;

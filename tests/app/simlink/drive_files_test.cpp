@@ -39,9 +39,25 @@ TEST_F(DriveFilesTest, ValueLogsHoldZValueAndFrameOfEveryTransferredFrame) {
   // The shorter drive logs the frames it has.
   EXPECT_EQ(fileBytes(path("Hub2.txt")), " 0\t 0.5\t0.Frame\r\n 3.6\t 1.5\t1.Frame\r\n");
   ASSERT_EQ(dialogs_.messages.size(), 1);
-  EXPECT_EQ(dialogs_.messages[0].text, "2" + resString(160) + dir_.path() + resString(161));
   EXPECT_EQ(dialogs_.messages[0].title, "Kinetra");
   EXPECT_EQ(dialogs_.messages[0].icon, MessageIcon::Information);
+}
+
+// The texts around the folder bring no blank of their own in German: the folder ran into
+// them ("…im Verzeichnis/home/xgespeichert").
+TEST_F(DriveFilesTest, ValueLogMessageSetsTheFolderApartByOneBlank) {
+  const Language before = currentLanguage();
+  const std::pair<Language, QString> cases[] = {
+      {Language::German, "2 Datei(en) wurde(n) im Verzeichnis %1 gespeichert"},
+      {Language::English, "2 File(s) was in %1 saved"}};
+  for (const auto& [language, text] : cases) {
+    setLanguage(language);
+    dialogs_.messages.clear();
+    cmdWerteProtokol(state_, dir_.path());
+    ASSERT_EQ(dialogs_.messages.size(), 1);
+    EXPECT_EQ(dialogs_.messages[0].text, text.arg(dir_.path()));
+  }
+  setLanguage(before);
 }
 
 // A drive name is a simulation input's name or a line of another program's list: it must not

@@ -10,19 +10,6 @@
 
 namespace {
 
-// Two inputs, each moving a slider along y by exactly its value.
-constexpr char kTwoSliders[] =
-    "motionsim-document 1\nstep 0.02\n"
-    "input 7 Hub 0\ninput 8 Hub2 0\n"
-    "body 1 S1 joint prismatic y input Hub\n"
-    "body 2 S2 joint prismatic y input Hub2\n";
-
-std::vector<std::pair<double, double>> ramp(int rows, double z1 = 360.0) {
-  std::vector<std::pair<double, double>> zf;
-  for (int i = 0; i < rows; ++i) zf.push_back({z1 * i / (rows - 1), 1.0 + i});
-  return zf;
-}
-
 class RecordingStatus : public FrameStatusSink {
  public:
   void showStatus(const QList<StatusText>& texts) override { shown.append(texts); }

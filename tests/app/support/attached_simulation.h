@@ -59,6 +59,20 @@ class AttachedSimulation : public testing::Test {
   QLocale savedLocale_;
 };
 
+// Two inputs, each moving a slider along y by exactly its value.
+inline constexpr char kTwoSliders[] =
+    "motionsim-document 1\nstep 0.02\n"
+    "input 7 Hub 0\ninput 8 Hub2 0\n"
+    "body 1 S1 joint prismatic y input Hub\n"
+    "body 2 S2 joint prismatic y input Hub2\n";
+
+// rows (z, f) pairs: z from 0 to z1 in equal steps, f = 1, 2, 3, …
+inline std::vector<std::pair<double, double>> ramp(int rows, double z1 = 360.0) {
+  std::vector<std::pair<double, double>> zf;
+  for (int i = 0; i < rows; ++i) zf.push_back({z1 * i / (rows - 1), 1.0 + i});
+  return zf;
+}
+
 // A calculated drive whose result table holds the (z, f) pairs, with the offset text.
 inline DriveRecord calculatedDrive(const QString& name, const QString& offset,
                                    const std::vector<std::pair<double, double>>& zf) {
