@@ -42,7 +42,8 @@ using RegistrationTest = TempRegistry;
 TEST_F(RegistrationTest, WritesTheClassKeyAndBothProgIds) {
   ASSERT_EQ(velRegisterTable(serverTable(), false), S_OK);
   EXPECT_EQ(valueOf(kServerKey), "VelDriveServer Class");
-  EXPECT_EQ(valueOf(kServerKey + "\\InprocServer32"), "libVelDrive.so");
+  // The library as registered, not whichever copy a search would find.
+  EXPECT_EQ(valueOf(kServerKey + "\\InprocServer32"), velModulePath());
   EXPECT_EQ(valueOf(kServerKey + "\\InprocServer32", "ThreadingModel"), "Apartment");
   EXPECT_EQ(valueOf(kServerKey + "\\ProgID"), "VelDriveServer.1");
   EXPECT_EQ(valueOf(kServerKey + "\\VersionIndependentProgID"), "VelDriveServer");
