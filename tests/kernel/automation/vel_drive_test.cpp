@@ -14,6 +14,7 @@
 #include "kernel/support/auxcom.h"
 #include "tests/kernel/automation/dispatch_helpers.h"
 #include "tests/kernel/support/error_capture.h"
+#include "tests/kernel/support/trace_capture.h"
 
 namespace {
 
@@ -84,10 +85,7 @@ class VelDriveTest : public ::testing::Test {
   }
   template <class Fn>
   static std::string traced(Fn fn) {
-    testing::internal::CaptureStdout();
-    fn();
-    std::fflush(stdout);
-    return testing::internal::GetCapturedStdout();
+    return TraceCapture::during(fn);
   }
 
   VelDrive* drive_ = nullptr;

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "kernel/laws/base_drive.h"
+#include "tests/kernel/support/trace_capture.h"
 
 namespace lawchecks {
 
@@ -130,32 +131,11 @@ std::string label(const char* law, const T&... parts) {
   return os.str() + ")";
 }
 
-// Collects standard output, where trace lines go while no debug monitor runs (kDrvModTrapez
-// traces every evaluation). Other lines (failures reported meanwhile) are passed on at the
-// end unless text() took them.
-class StdoutCapture {
- public:
-  StdoutCapture() { testing::internal::CaptureStdout(); }
-  ~StdoutCapture() {
-    if (taken_) return;
-    std::istringstream lines(testing::internal::GetCapturedStdout());
-    for (std::string line; std::getline(lines, line);)
-      if (line.rfind("lam(", 0) != 0) std::printf("%s\n", line.c_str());
-  }
-  std::string text() {
-    taken_ = true;
-    return testing::internal::GetCapturedStdout();
-  }
-
- private:
-  bool taken_ = false;
-};
-
 class LawProperties : public testing::TestWithParam<LawCase> {
-  StdoutCapture quiet_;
+  TraceCapture quiet_;  // kDrvModTrapez traces every evaluation
 };
 class LawSetter : public testing::TestWithParam<SetterCase> {
-  StdoutCapture quiet_;
+  TraceCapture quiet_;  // kDrvModTrapez traces every evaluation
 };
 
 // a and b agree in derivatives 0 .. last at 41 points of [0, 1].

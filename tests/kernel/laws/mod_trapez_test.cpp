@@ -98,19 +98,19 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(ModTrapez, EveryEvaluationTracesLambdaAndAmplitudes) {
   kDrvModTrapez law;
   {
-    StdoutCapture out;
+    TraceCapture out;
     at(law, 0.2);
     EXPECT_EQ(out.text(), "lam(0.5)\nlam(0.5), ca(4.68458), cas(-4.21648)\n");
   }
   ASSERT_EQ(law.setValue(vtLambda, 0.3), 0);
   {
-    StdoutCapture out;
+    TraceCapture out;
     at(law, 0.9);
     law.value(vtCa);
     law.setValue(vtLambda, 0.3);  // only evaluations trace
     EXPECT_EQ(out.text(), "lam(0.3)\nlam(0.3), ca(7.67972), cas(-2.96243)\n");
   }
-  StdoutCapture out;
+  TraceCapture out;
   law.fddmax();  // the sampled search evaluates 21 times
   const std::string text = out.text();
   EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 42);

@@ -15,6 +15,7 @@
 #include "kernel/model/segment_format.h"
 #include "kernel/model/value_names.h"
 #include "tests/kernel/support/error_capture.h"
+#include "tests/kernel/support/trace_capture.h"
 
 namespace {
 
@@ -143,10 +144,7 @@ class DriveCoreTest : public ::testing::Test {
   // The trace lines that fn writes.
   template <class Fn>
   static std::string traced(Fn fn) {
-    testing::internal::CaptureStdout();
-    fn();
-    std::fflush(stdout);
-    return testing::internal::GetCapturedStdout();
+    return TraceCapture::during(fn);
   }
   static std::vector<double> chainZ0(VelDriveImp& d) {
     std::vector<double> z;
