@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <string>
 #include <vector>
 
@@ -133,6 +134,16 @@ TEST_F(VelDriveSegTest, StartValuesAndValueNamesThroughInterface) {
                                                           "DRV_E_UNSUPPORTED_PARAM: z1"}));
   EXPECT_EQ(seg->put_value(z0.s, 7.0), S_OK);
   EXPECT_EQ(s->z0(), 7.0);
+  // Not finite: refused with a message, the segment unchanged (NaN used to be stored).
+  errors_.messages().clear();
+  EXPECT_EQ(seg->put_z0(std::nan("")), E_INVALIDARG);
+  EXPECT_EQ(seg->put_f0(HUGE_VAL), E_INVALIDARG);
+  EXPECT_EQ(seg->put_value(z0.s, -HUGE_VAL), E_INVALIDARG);
+  EXPECT_EQ(errors_.messages(), (std::vector<std::string>{"z0 must be a finite number, not nan",
+                                                          "f0 must be a finite number, not inf",
+                                                          "z0 must be a finite number, not -inf"}));
+  EXPECT_EQ(s->z0(), 7.0);
+  EXPECT_EQ(s->f0(), 3.0);
 
   LONG b = -1;
   seg->hasValue(z1.s, &b);
