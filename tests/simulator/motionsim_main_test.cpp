@@ -1,6 +1,8 @@
 // The motionsim program itself, started as a user would start it.
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/file.h>
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <unistd.h>
@@ -193,6 +195,15 @@ TEST(Motionsim, LeavesAFileThatIsNoSocketAlone) {
 TEST(Motionsim, OfSeveralStartedAtOnceOnOnePathExactlyOneServes) {
   constexpr int kServers = 6;
   MotionsimProcess place;  // the directory the socket lives in
+  {
+    // A server that holds the path but does not listen yet (the moment of the race).
+    const int lock = open((place.socketPath() + ".lock").c_str(), O_RDWR | O_CREAT, 0600);
+    ASSERT_EQ(flock(lock, LOCK_EX), 0);
+    EXPECT_EQ(place.runToExit({MotionsimProcess::example()}), 1);
+    EXPECT_NE(place.output().find("already serving at " + place.socketPath()), std::string::npos)
+        << place.output();
+    close(lock);
+  }
   std::vector<std::unique_ptr<MotionsimProcess>> sims;
   for (int i = 0; i < kServers; ++i) {
     sims.push_back(std::make_unique<MotionsimProcess>());
