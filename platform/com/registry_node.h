@@ -49,7 +49,8 @@ struct RegistryStore::Node {
 
   std::unique_ptr<Node> clone() const;
   bool equals(const Node& other) const;
-  // The subkey called name, created when missing. Names arriving in ascending order (as
-  // the file is written) are appended without a search, so reading a file is linear.
+  // The subkey called name, created when missing. A name that sorts after (or is) the last
+  // subkey, as they arrive when a file in the written order is read, is found without a
+  // search, so reading a file is linear in its size.
   Node* child(const std::string& name);
 };

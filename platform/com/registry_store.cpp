@@ -101,8 +101,10 @@ bool Node::equals(const Node& other) const {
 }
 
 Node* Node::child(const std::string& name) {
-  if (keys.empty() || registry_detail::CaseLess()(keys.rbegin()->first, name))
+  const registry_detail::CaseLess less;
+  if (keys.empty() || less(keys.rbegin()->first, name))
     return keys.emplace_hint(keys.end(), name, std::make_unique<Node>())->second.get();
+  if (!less(name, keys.rbegin()->first)) return keys.rbegin()->second.get();  // the last one
   auto it = keys.find(name);
   if (it == keys.end()) it = keys.emplace(name, std::make_unique<Node>()).first;
   return it->second.get();
