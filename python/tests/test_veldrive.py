@@ -112,7 +112,6 @@ class CalcPropertiesAndCalls(ReleasesEverything):
                 back = c.echo(value)
                 self.assertEqual(back, value)
                 self.assertIs(type(back), type(value))
-        self.assertTrue(math.isnan(c.echo(math.nan)))
 
     def test_values_without_automation_type_are_refused_before_the_call(self):
         c = self.calc
@@ -122,6 +121,8 @@ class CalcPropertiesAndCalls(ReleasesEverything):
             c.echo([1, 2])
         with self.assertRaises(TypeError):
             c.add(a=1, b=2)
+        with self.assertRaises(ValueError):  # NaN is no quantity a server should store
+            c.echo(math.nan)
 
     def test_method_arguments_arrive_in_call_order(self):
         c = self.calc
@@ -358,6 +359,37 @@ class KernelDriveServer(ReleasesEverything):
             drv.segment = '"Sine", 0, 0, "fd1", 0.5'
         self.assertEqual(caught.exception.hresult, E_INVALIDARG)
         self.assertEqual(drv.head.typeName, "Sine")  # the segment stays without the value
+
+    def test_calls_that_had_no_effect_raise(self):
+        """Each used to pass silently: None, nothing done, or a message on standard error only."""
+        s = self.server
+        drv, other = s.newDrive("hostile"), s.newDrive("other")
+        line = s.segment("Linear")
+        other.add(line)
+
+        def put(obj, name, value):
+            return lambda: setattr(obj, name, value)
+
+        def put_value(seg, name, value):
+            def call():
+                seg.value[name] = value
+            return call
+        cases = [
+            ("unknown segment type", lambda: s.segment("Bogus"), "Unknown segment type"),
+            ("format string that is none", put(drv, "segment", "garbage"), "expected"),
+            ("value the type does not take", put_value(s.segment("Linear"), "Ca", 5),
+             "DRV_E_UNSUPPORTED_PARAM: Ca"),
+            ("segment of another drive", lambda: drv.add(line), "invalid drive segment"),
+            ("put the drive refuses", put(drv, "z0", 5.0), "did not take the value"),
+        ]
+        for name, call, text in cases:
+            with self.subTest(name):
+                with self.assertRaises(veldrive.ComError) as caught:
+                    call()
+                self.assertIn(text, caught.exception.message)
+        with self.assertRaises(ValueError):
+            line.z0 = math.nan
+        self.assertEqual(line.z0, 0.0)
 
     def test_server_keeps_added_drives_until_released(self):
         s = self.server
