@@ -9,19 +9,17 @@
 #include "bench/bench_ratio.h"
 #include "kernel/automation/vel_drive.h"
 #include "kernel/support/auxcom.h"
+#include "platform/com/bstr.h"
+#include "platform/com/com_ptr.h"
 
 namespace {
 
 constexpr int kPoints = 257;
 
-VelDrive* benchDrive() {
-  auto* d = new VelDrive("bench");
-  d->AddRef();
-  for (const char* s : {"\"Linear\", 0, 0", "\"ModSine\", 1, 0.5", "\"Linear\", 2, 0"}) {
-    BSTR b = SysAllocStringUtf8(s);
-    d->put_segment(b);
-    SysFreeString(b);
-  }
+ComPtr<VelDrive> benchDrive() {
+  ComPtr<VelDrive> d(new VelDrive("bench"));
+  for (const char* s : {"\"Linear\", 0, 0", "\"ModSine\", 1, 0.5", "\"Linear\", 2, 0"})
+    d->put_segment(Bstr(s).get());
   LONG res = 0;
   d->compile(&res);
   return d;
@@ -34,8 +32,8 @@ std::vector<double> zValues() {
 }
 
 void earlyBound(benchmark::State& state) {
-  VelDrive* drive = benchDrive();
-  IVelDrive* ifc = drive;
+  const ComPtr<VelDrive> drive = benchDrive();
+  IVelDrive* ifc = drive.get();
   const std::vector<double> z = zValues();
   std::size_t i = 0;
   double sum = 0;
@@ -46,12 +44,11 @@ void earlyBound(benchmark::State& state) {
     i = i + 1 == z.size() ? 0 : i + 1;
   }
   benchmark::DoNotOptimize(sum);
-  drive->Release();
 }
 
 void lateBound(benchmark::State& state) {
-  VelDrive* drive = benchDrive();
-  IDispatch* disp = static_cast<IVelDrive*>(drive);
+  const ComPtr<VelDrive> drive = benchDrive();
+  IDispatch* disp = static_cast<IVelDrive*>(drive.get());
   OLECHAR name[] = u"f";
   LPOLESTR names[] = {name};
   DISPID id = DISPID_UNKNOWN;
@@ -73,7 +70,6 @@ void lateBound(benchmark::State& state) {
     i = i + 1 == z.size() ? 0 : i + 1;
   }
   benchmark::DoNotOptimize(sum);
-  drive->Release();
 }
 
 BENCHMARK(earlyBound)->Name("f(z)/early");

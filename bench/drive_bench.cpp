@@ -3,7 +3,8 @@
 //   search over cached boundaries, so a long drive may cost at most 3× a short one);
 // - the eight separate calls per frame of the desktop program (f, fd, fdd, fddd twice at
 //   one z through IVelDrive) against one core evaluation (at most 2.5×);
-// - compile of chains of 10, 1,000 and 10,000 segments, per segment (linear growth).
+// - compile of chains of 10, 1,000 and 10,000 segments, per segment (linear growth);
+// - a walk through next, per step (at most 10 ns), beside the core's walk through its links.
 // Chains alternate "Linear" and "ModSine": the ModSine segments learn both slopes from
 // their neighbours and need a second pass, so every chain solves in the same three passes.
 
@@ -11,7 +12,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <map>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -21,21 +21,18 @@
 #include "kernel/automation/vel_drive_seg.h"
 #include "kernel/model/segment_registry.h"
 #include "kernel/support/auxcom.h"
+#include "platform/com/com_ptr.h"
 
 namespace {
 
 constexpr int kTabulationPoints = 1000000;
 
-struct DriveRelease {
-  void operator()(VelDrive* d) const { d->Release(); }
-};
-using DrivePtr = std::unique_ptr<VelDrive, DriveRelease>;
+using DrivePtr = ComPtr<VelDrive>;
 
 // A drive of n segments over z = 0..n−1 (n − 1 motion intervals and the end segment),
 // alternating Linear and ModSine with strokes that vary from segment to segment.
 DrivePtr makeDrive(int n, bool compiled) {
   DrivePtr d(new VelDrive("bench"));
-  d->AddRef();
   // From the back, so each insertion is at the head and building stays linear.
   for (int i = n - 1; i >= 0; --i) {
     VelDriveSeg* s = createSegment(i % 2 ? "ModSine" : "Linear");
@@ -150,6 +147,40 @@ BENCHMARK(BM_Compile)
     ->UseManualTime()
     ->Unit(benchmark::kMicrosecond);
 
+// Walking a chain from the head through next, as a client does (one owner per step), against
+// the core's own walk through its links; both per step. 1,000 segments stay in the cache, so
+// the step itself is measured; a chain of 10,000 adds the memory's latency to both walks.
+constexpr int kWalkSegments = 1000;
+constexpr double kWalkLimitNs = 10.0;
+
+benchmark::Counter perStep() {
+  return benchmark::Counter(kWalkSegments * 1e-9, benchmark::Counter::kIsIterationInvariantRate |
+                                                      benchmark::Counter::kInvert);
+}
+
+void BM_WalkThroughNext(benchmark::State& state) {
+  DrivePtr d = makeDrive(kWalkSegments, false);
+  for (auto _ : state) {
+    ComPtr<IVelDriveSeg> seg;
+    d->get_head(seg.put());
+    while (seg) {
+      ComPtr<IVelDriveSeg> next;
+      seg->get_next(next.put());
+      seg = std::move(next);
+    }
+  }
+  state.counters["ns_per_step"] = perStep();
+}
+BENCHMARK(BM_WalkThroughNext)->Unit(benchmark::kMicrosecond);
+
+void BM_WalkCore(benchmark::State& state) {
+  DrivePtr d = makeDrive(kWalkSegments, false);
+  for (auto _ : state)
+    for (IVelDriveSegImp* s = d->head(); s; s = s->next()) benchmark::DoNotOptimize(s);
+  state.counters["ns_per_step"] = perStep();
+}
+BENCHMARK(BM_WalkCore)->Unit(benchmark::kMicrosecond);
+
 // Keeps the counters of every run for the summary after the table.
 class CounterReporter : public benchmark::ConsoleReporter {
  public:
@@ -171,6 +202,11 @@ void printSummary(CounterReporter& rep) {
     std::printf("ratio  %-42s %6.3f  (limit %.1f)  %s\n", name, c["ratio"], c["limit"],
                 c["ratio"] <= c["limit"] ? "ok" : "OVER");
   }
+  const double walk = rep.counters["BM_WalkThroughNext"]["ns_per_step"];
+  const bool walkOk = walk <= kWalkLimitNs;
+  std::printf("walk   through next %6.2f ns per step (core walk %.2f ns)  (limit %.0f ns)  %s\n",
+              walk, rep.counters["BM_WalkCore"]["ns_per_step"], kWalkLimitNs,
+              walkOk ? "ok" : "OVER");
   // Compile cost per segment of the long chains relative to the chain of 10.
   const double base = rep.counters["BM_Compile/10/manual_time"]["us_per_segment"];
   if (base <= 0) return;

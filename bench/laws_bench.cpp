@@ -1,6 +1,7 @@
 // Evaluation cost of every motion law through the law interface, against a baseline that
 // calls the same formula directly (no virtual dispatch). z varies inside the timed loop so
-// the branch predictor and the cache see what a tabulation sees.
+// the branch predictor and the cache see what a tabulation sees. The cheapest laws are held
+// to the nanoseconds the virtual call adds, the others to the ratio.
 
 #include <cstdio>
 #include <memory>
@@ -97,9 +98,13 @@ LAW_PAIR(kDrvLambda)
 
 int main(int argc, char** argv) {
   std::vector<benchratio::Pair> pairs;
-  for (const char* law :
-       {"kDrvLinear", "kDrvQuadParab", "kDrvInclSine", "kDrvSineLinear", "kDrvModSine", "kDrvPoly5",
-        "kDrvModTrapezRR", "kDrvHarmComb", "kDrvInverse", "kDrvLambda"})
+  // The straight line and the parabola cost about 2 ns inline, where a ratio measures
+  // noise: the virtual call may add at most 1 ns to them.
+  for (const char* law : {"kDrvLinear", "kDrvQuadParab"})
+    pairs.push_back({std::string(law) + "/virtual", std::string(law) + "/direct", 1.0,
+                     benchratio::Compare::kOver});
+  for (const char* law : {"kDrvInclSine", "kDrvSineLinear", "kDrvModSine", "kDrvPoly5",
+                          "kDrvModTrapezRR", "kDrvHarmComb", "kDrvInverse", "kDrvLambda"})
     pairs.push_back({std::string(law) + "/virtual", std::string(law) + "/direct", 1.3});
   // The trapezoid to a reversal writes two trace lines per evaluation: it is held to an
   // absolute bound of 1 µs per evaluation instead.

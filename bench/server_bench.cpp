@@ -8,7 +8,6 @@
 // - tabulating 10^6 points through IVelDrive::fderiv across the library boundary: a drive of
 //   10,000 segments against one of 10 (at most 3×, as inside the kernel).
 
-#include <dlfcn.h>
 #include <stdlib.h>
 
 #include <cstdio>
@@ -17,9 +16,11 @@
 #include <vector>
 
 #include "bench/bench_ratio.h"
+#include "bench/kernel_registration.h"
 #include "kernel/automation/veldrive_interfaces.h"
 #include "platform/com/activation.h"
 #include "platform/com/bstr.h"
+#include "platform/com/com_ptr.h"
 #include "platform/dbwin/dbwin_client.h"
 #include "platform/msgbox/message_box.h"
 
@@ -28,25 +29,25 @@ namespace {
 constexpr int kSegmentsPerIteration = 10000;
 constexpr int kTabulationPoints = 1000000;
 
-IVelDriveServer* gServer = nullptr;
+ComPtr<IVelDriveServer> gServer;
 
 // The lines of a drive of n segments over z = 0..n−1 in the order a batch file lists them,
 // alternating straight lines and modified sines with strokes that vary.
-std::vector<BSTR> driveLines(int n) {
-  std::vector<BSTR> lines;
+std::vector<Bstr> driveLines(int n) {
+  std::vector<Bstr> lines;
   for (int i = 0; i < n; ++i) {
     char text[96];
     std::snprintf(text, sizeof text, "\"%s\", %d, %d", i % 2 ? "ModSine" : "Linear", i,
                   (i * 7919) % 13);
-    lines.push_back(SysAllocStringUtf8(text));
+    lines.emplace_back(text);
   }
   return lines;
 }
 
-IVelDrive* buildDrive(const std::vector<BSTR>& lines) {
-  IVelDrive* drive = nullptr;
-  gServer->newDrive(nullptr, &drive);
-  for (BSTR line : lines) drive->put_segment(line);
+ComPtr<IVelDrive> buildDrive(const std::vector<Bstr>& lines) {
+  ComPtr<IVelDrive> drive;
+  gServer->newDrive(nullptr, drive.put());
+  for (const Bstr& line : lines) drive->put_segment(line.get());
   LONG unsolved = 0;
   drive->compile(&unsolved);
   return drive;
@@ -54,17 +55,15 @@ IVelDrive* buildDrive(const std::vector<BSTR>& lines) {
 
 void BM_BuildThroughInterfaces(benchmark::State& state) {
   const int n = static_cast<int>(state.range(0));
-  const std::vector<BSTR> lines = driveLines(n);
+  const std::vector<Bstr> lines = driveLines(n);
   for (auto _ : state) {
-    for (int built = 0; built < kSegmentsPerIteration; built += n) buildDrive(lines)->Release();
+    for (int built = 0; built < kSegmentsPerIteration; built += n) buildDrive(lines);
   }
-  for (BSTR line : lines) SysFreeString(line);
 }
 BENCHMARK(BM_BuildThroughInterfaces)->Arg(10)->Arg(10000)->Unit(benchmark::kMillisecond);
 
 void BM_LibraryTabulate(benchmark::State& state) {
-  const std::vector<BSTR> lines = driveLines(static_cast<int>(state.range(0)));
-  IVelDrive* drive = buildDrive(lines);
+  const ComPtr<IVelDrive> drive = buildDrive(driveLines(static_cast<int>(state.range(0))));
   double z0 = 0, z1 = 0;
   drive->get_z0(&z0);
   drive->get_z1(&z1);
@@ -77,23 +76,16 @@ void BM_LibraryTabulate(benchmark::State& state) {
     }
     benchmark::DoNotOptimize(sum);
   }
-  drive->Release();
-  for (BSTR line : lines) SysFreeString(line);
 }
 BENCHMARK(BM_LibraryTabulate)->Arg(10)->Arg(10000)->Unit(benchmark::kMillisecond);
 
 // Registers the library beside this program into a temporary registry and makes the server.
 bool createServer(const std::string& registry) {
-  setenv("KINETRA_REGISTRY", registry.c_str(), 1);
-  void* library = loadServerLibrary("libVelDrive.so", nullptr);
-  const auto registerServer =
-      library ? reinterpret_cast<DllRegisterServerFn>(dlsym(library, "DllRegisterServer"))
-              : nullptr;
   CLSID clsid{};
-  return registerServer && SUCCEEDED(registerServer()) &&
+  return registerKernelLibrary(registry) &&
          SUCCEEDED(CLSIDFromProgID("VelDriveServer.1", &clsid)) &&
          SUCCEEDED(CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IVelDriveServer,
-                                    reinterpret_cast<void**>(&gServer)));
+                                    gServer.putVoid()));
 }
 
 }  // namespace
@@ -112,7 +104,7 @@ int main(int argc, char** argv) {
         argc, argv,
         {{"BM_BuildThroughInterfaces/10000", "BM_BuildThroughInterfaces/10", 2.0},
          {"BM_LibraryTabulate/10000", "BM_LibraryTabulate/10", 3.0}});
-    gServer->Release();
+    gServer = nullptr;
   }
   std::error_code ignored;
   std::filesystem::remove_all(folder, ignored);

@@ -10,12 +10,11 @@
 
 #include "kernel/automation/vel_drive.h"
 #include "kernel/automation/vel_drive_seg.h"
+#include "kernel/automation/vel_drive_server.h"
 #include "kernel/model/segment_registry.h"
 #include "kernel/support/auxcom.h"
-#if __has_include("kernel/automation/vel_drive_server.h")
-#include "kernel/automation/vel_drive_server.h"
-#define HAVE_DRIVE_SERVER 1
-#endif
+#include "platform/com/bstr.h"
+#include "platform/com/com_ptr.h"
 
 namespace {
 
@@ -53,10 +52,7 @@ std::string randomName(Input& in) {
 struct Arguments {
   std::vector<VARIANT> args;
   std::vector<double> doubles = std::vector<double>(16);
-  std::vector<BSTR> strings;
-  ~Arguments() {
-    for (BSTR s : strings) SysFreeString(s);
-  }
+  std::vector<Bstr> strings;
   void add(Input& in, IDispatch* objects[3]) {
     VARIANT v;
     VariantInit(&v);
@@ -67,8 +63,8 @@ struct Arguments {
       case 3: {
         static const char* const texts[] = {"Linear", "fd0", "Hub", "\"Sine\", 1, 0",
                                             "",       "1.5", "x"};
-        strings.push_back(SysAllocStringUtf8(texts[in.byte() % 7]));
-        v.vt = VT_BSTR, v.bstrVal = strings.back();
+        strings.emplace_back(texts[in.byte() % 7]);
+        v.vt = VT_BSTR, v.bstrVal = strings.back().get();
         break;
       }
       case 4: v.vt = VT_BOOL, v.boolVal = in.byte() & 1 ? VARIANT_TRUE : VARIANT_FALSE; break;
@@ -87,13 +83,13 @@ struct Arguments {
 };
 
 void exercise(IDispatchEx* target, Input& in, IDispatch* objects[3]) {
-  BSTR name = SysAllocStringUtf8(randomName(in));
+  const Bstr name(randomName(in));
   const std::uint8_t mode = in.byte();
   DISPID id = DISPID_UNKNOWN;
-  HRESULT hr = target->GetDispID(name, mode & 0x0b, &id);
+  HRESULT hr = target->GetDispID(name.get(), mode & 0x0b, &id);
   if (mode & 0x10) id = static_cast<DISPID>(in.byte()) + 0x60;  // ids near the type members
   if (mode & 0x20) {
-    target->DeleteMemberByName(name, 0);
+    target->DeleteMemberByName(name.get(), 0);
   } else if (SUCCEEDED(hr) || (mode & 0x10)) {
     Arguments a;
     const int count = in.byte() % 6;
@@ -113,16 +109,12 @@ void exercise(IDispatchEx* target, Input& in, IDispatch* objects[3]) {
       target->InvokeEx(id, LOCALE_USER_DEFAULT, flags, &params, (mode & 0x80) ? nullptr : &result,
                        &ei, nullptr);
     VariantClear(&result);
-    SysFreeString(ei.bstrSource);
-    SysFreeString(ei.bstrDescription);
-    SysFreeString(ei.bstrHelpFile);
+    ExcepInfoClear(&ei);
   }
-  BSTR member = nullptr;
-  target->GetMemberName(id, &member);
-  SysFreeString(member);
+  Bstr member;
+  target->GetMemberName(id, member.put());
   DISPID next = DISPID_UNKNOWN;
   target->GetNextDispID(0, id, &next);
-  SysFreeString(name);
 }
 
 int quiet(const char*) { return 0; }
@@ -137,27 +129,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }();
   (void)once;
   Input in(data, size);
-  VelDriveSeg* seg = createSegment("Sine");
-  if (!seg) return 0;
-  seg->AddRef();
-  auto* drive = new VelDrive("Hub");
-  drive->AddRef();
-  IDispatchEx* targets[3] = {static_cast<IVelDriveSeg*>(seg), static_cast<IVelDrive*>(drive),
-                             nullptr};
-#ifdef HAVE_DRIVE_SERVER
-  auto* server = new VelDriveServer();
-  server->AddRef();
-  targets[2] = static_cast<IVelDriveServer*>(server);
-#endif
+  VelDriveSeg* made = createSegment("Sine");
+  if (!made) return 0;
+  const ComPtr<VelDriveSeg> seg(made);
+  const ComPtr<VelDrive> drive(new VelDrive("Hub"));
+  const ComPtr<VelDriveServer> server(new VelDriveServer());
+  IDispatchEx* targets[3] = {static_cast<IVelDriveSeg*>(seg.get()),
+                             static_cast<IVelDrive*>(drive.get()),
+                             static_cast<IVelDriveServer*>(server.get())};
   IDispatch* objects[3] = {targets[0], targets[1], nullptr};
-  for (int steps = 0; steps < 32 && !in.empty(); ++steps) {
-    IDispatchEx* t = targets[in.byte() % 3];
-    if (t) exercise(t, in, objects);
-  }
-#ifdef HAVE_DRIVE_SERVER
-  server->Release();
-#endif
-  drive->Release();
-  seg->Release();
+  for (int steps = 0; steps < 32 && !in.empty(); ++steps)
+    exercise(targets[in.byte() % 3], in, objects);
   return 0;
 }

@@ -9,6 +9,8 @@
 
 #include "kernel/automation/vel_drive.h"
 #include "kernel/support/auxcom.h"
+#include "platform/com/bstr.h"
+#include "platform/com/com_ptr.h"
 
 namespace {
 
@@ -26,24 +28,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   // The input is taken as UTF-8 text and reaches the drive as an automation string, as a
   // client would send it. A line break separates several segments for one drive.
   const std::string input(reinterpret_cast<const char*>(data), size);
-  auto* drive = new VelDrive("fuzz");
-  drive->AddRef();
+  const ComPtr<VelDrive> drive(new VelDrive("fuzz"));
   std::size_t start = 0;
   while (start <= input.size()) {
     std::size_t end = input.find('\n', start);
     if (end == std::string::npos) end = input.size();
-    BSTR text = textToBstr(input.substr(start, end - start).c_str());
-    drive->put_segment(text);
-    SysFreeString(text);
+    const auto text = Bstr::adopt(textToBstr(input.substr(start, end - start).c_str()));
+    drive->put_segment(text.get());
     start = end + 1;
   }
   LONG unsolved = 0;
   drive->compile(&unsolved);
   double f[4];
   for (double z : {-1.0, 0.0, 0.5, 1.0, 10.0}) drive->farr(z, f);
-  BSTR dump = nullptr;
-  drive->get__dump(&dump);
-  SysFreeString(dump);
-  drive->Release();
+  Bstr dump;
+  drive->get__dump(dump.put());
   return 0;
 }

@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "platform/com/bstr.h"
+#include "platform/com/com_ptr.h"
 #include "platform/com/errorinfo.h"
 #include "platform/msgbox/message_box.h"
 
@@ -36,15 +38,11 @@ int collectMessage(const char* text, const char* title) {
 }
 
 std::string describeErrorInfo() {
-  IErrorInfo* info = nullptr;
-  if (GetErrorInfo(0, &info) != S_OK || !info) return {};
-  BSTR description = nullptr;
-  std::string text;
-  if (SUCCEEDED(info->GetDescription(&description)))
-    text = trimmed(utf8FromBstr(description).c_str());
-  SysFreeString(description);
-  info->Release();
-  return text;
+  ComPtr<IErrorInfo> info;
+  if (GetErrorInfo(0, info.put()) != S_OK || !info) return {};
+  Bstr description;
+  if (FAILED(info->GetDescription(description.put()))) return {};
+  return trimmed(description.utf8().c_str());
 }
 
 std::string takeExcepInfo(EXCEPINFO* e) {
@@ -54,10 +52,7 @@ std::string takeExcepInfo(EXCEPINFO* e) {
     e->pfnDeferredFillIn = nullptr;
   }
   std::string text = trimmed(utf8FromBstr(e->bstrDescription).c_str());
-  SysFreeString(e->bstrSource);
-  SysFreeString(e->bstrDescription);
-  SysFreeString(e->bstrHelpFile);
-  e->bstrSource = e->bstrDescription = e->bstrHelpFile = nullptr;
+  ExcepInfoClear(e);
   return text;
 }
 

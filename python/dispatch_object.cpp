@@ -4,6 +4,8 @@
 #include <string>
 #include <unordered_map>
 
+#include "platform/com/bstr.h"
+#include "platform/com/com_ptr.h"
 #include "platform/com/errorinfo.h"
 #include "python/com_error.h"
 #include "python/dispatch_call.h"
@@ -15,13 +17,20 @@ namespace {
 PyTypeObject* gDispatchType = nullptr;
 PyTypeObject* gMemberType = nullptr;
 
-struct DispatchObject {
-  PyObject_HEAD IDispatch* dispatch;
-  ITypeInfo* typeInfo;  // the object's type description, when it gives one
-  bool typeInfoAsked;
+// What a wrapper owns: its object's reference, the type description and the members.
+struct DispatchState {
+  explicit DispatchState(IDispatch* d) : dispatch(d) {}
+  ComPtr<IDispatch> dispatch;
+  ComPtr<ITypeInfo> typeInfo;  // the object's type description, when it gives one
+  bool typeInfoAsked = false;
   // Members looked up so far by name. Entries are never erased, so pointers into the map
   // stay valid for the wrapper's life (members handed out hold the wrapper).
-  std::unordered_map<std::string, MemberInfo>* members;
+  std::unordered_map<std::string, MemberInfo> members;
+};
+
+struct DispatchObject {
+  PyObject_HEAD DispatchState* state;
+  IDispatch* dispatch() const { return state->dispatch.get(); }
 };
 
 // d.value / server.segment / drv.compile: a member to call or index.
@@ -38,44 +47,42 @@ DispatchObject* asDispatch(PyObject* o) {
 }
 
 ITypeInfo* typeInfoOf(DispatchObject* self) {
-  if (!self->typeInfoAsked) {
-    self->typeInfoAsked = true;
+  DispatchState& state = *self->state;
+  if (!state.typeInfoAsked) {
+    state.typeInfoAsked = true;
     UINT count = 0;
-    ITypeInfo* info = nullptr;
-    if (SUCCEEDED(self->dispatch->GetTypeInfoCount(&count)) && count > 0 &&
-        SUCCEEDED(self->dispatch->GetTypeInfo(0, LOCALE_USER_DEFAULT, &info)))
-      self->typeInfo = info;
+    ComPtr<ITypeInfo> info;
+    if (SUCCEEDED(state.dispatch->GetTypeInfoCount(&count)) && count > 0 &&
+        SUCCEEDED(state.dispatch->GetTypeInfo(0, LOCALE_USER_DEFAULT, info.put())))
+      state.typeInfo = std::move(info);
     SetErrorInfo(0, nullptr);  // an object without type information may have left some
   }
-  return self->typeInfo;
+  return state.typeInfo.get();
 }
 
 // The member of that name, looked up once. With ensure, a name the object does not know
 // becomes a new dynamic member when the object supports IDispatchEx.
 MemberInfo* lookup(DispatchObject* self, const std::string& name, bool ensure) {
-  if (auto it = self->members->find(name); it != self->members->end()) return &it->second;
+  std::unordered_map<std::string, MemberInfo>& members = self->state->members;
+  if (auto it = members.find(name); it != members.end()) return &it->second;
 
-  BSTR wide = SysAllocStringUtf8(name);
-  if (!wide) return PyErr_NoMemory(), nullptr;
+  const Bstr wide(name);
+  if (wide.isNull()) return PyErr_NoMemory(), nullptr;
   MemberInfo info;
-  LPOLESTR names[] = {wide};
+  LPOLESTR names[] = {wide.get()};
   beginCall();
-  HRESULT hr = self->dispatch->GetIDsOfNames(GUID_NULL, names, 1, LOCALE_USER_DEFAULT, &info.id);
-  if (hr == DISP_E_UNKNOWNNAME && ensure) {
-    IDispatchEx* ex = nullptr;
-    if (SUCCEEDED(self->dispatch->QueryInterface(IID_IDispatchEx, reinterpret_cast<void**>(&ex))) &&
-        ex) {
-      beginCall();
-      hr = ex->GetDispID(wide, fdexNameEnsure | fdexNameCaseSensitive, &info.id);
-      ex->Release();
-    }
+  HRESULT hr = self->dispatch()->GetIDsOfNames(GUID_NULL, names, 1, LOCALE_USER_DEFAULT, &info.id);
+  ComPtr<IDispatchEx> ex;
+  if (hr == DISP_E_UNKNOWNNAME && ensure &&
+      SUCCEEDED(self->state->dispatch.queryInterface(IID_IDispatchEx, &ex)) && ex) {
+    beginCall();
+    hr = ex->GetDispID(wide.get(), fdexNameEnsure | fdexNameCaseSensitive, &info.id);
   }
-  SysFreeString(wide);
   if (FAILED(hr)) return raiseComError(hr, nullptr, "name " + name), nullptr;
 
   describeMember(typeInfoOf(self), &info);
   try {
-    return &self->members->emplace(name, std::move(info)).first->second;
+    return &members.emplace(name, std::move(info)).first->second;
   } catch (const std::bad_alloc&) {
     return PyErr_NoMemory(), nullptr;
   }
@@ -109,9 +116,7 @@ const char* utf8Name(PyObject* name) {
 void dispatchDealloc(PyObject* o) {
   auto* self = reinterpret_cast<DispatchObject*>(o);
   PyTypeObject* type = Py_TYPE(o);
-  delete self->members;
-  if (self->typeInfo) self->typeInfo->Release();
-  if (self->dispatch) self->dispatch->Release();
+  delete self->state;
   type->tp_free(o);
   Py_DECREF(type);
 }
@@ -128,7 +133,7 @@ PyObject* dispatchGetAttr(PyObject* o, PyObject* nameObject) {
   if (member->kind == MemberKind::Callable) return newBoundMember(self, nameObject, member);
 
   CallRequest get;
-  get.target = self->dispatch;
+  get.target = self->dispatch();
   get.member = member;
   get.flags = DISPATCH_PROPERTYGET;
   get.what = "get " + name;
@@ -164,7 +169,7 @@ int dispatchSetAttr(PyObject* o, PyObject* nameObject, PyObject* value) {
   if (!member) return -1;
 
   CallRequest put;
-  put.target = self->dispatch;
+  put.target = self->dispatch();
   put.member = member;
   put.flags = DISPATCH_PROPERTYPUT;
   put.putValue = value;
@@ -187,12 +192,11 @@ int dispatchSetAttr(PyObject* o, PyObject* nameObject, PyObject* value) {
   return 0;
 }
 
+// The object's IUnknown address; only the address is wanted, the object keeps it alive.
 IUnknown* identity(IDispatch* d) {
-  IUnknown* unknown = nullptr;
-  if (FAILED(d->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(&unknown))) || !unknown)
-    return d;
-  unknown->Release();  // the object keeps it alive: only the address is wanted
-  return unknown;
+  ComPtr<IUnknown> unknown;
+  if (FAILED(d->QueryInterface(IID_IUnknown, unknown.putVoid())) || !unknown) return d;
+  return unknown.get();
 }
 
 PyObject* dispatchRichCompare(PyObject* a, PyObject* b, int op) {
@@ -204,20 +208,20 @@ PyObject* dispatchRichCompare(PyObject* a, PyObject* b, int op) {
 }
 
 Py_hash_t dispatchHash(PyObject* o) {
-  return _Py_HashPointer(identity(reinterpret_cast<DispatchObject*>(o)->dispatch));
+  return _Py_HashPointer(identity(reinterpret_cast<DispatchObject*>(o)->dispatch()));
 }
 
 PyObject* dispatchRepr(PyObject* o) {
   auto* self = reinterpret_cast<DispatchObject*>(o);
   std::string typeName = "IDispatch";
   if (ITypeInfo* info = typeInfoOf(self)) {
-    BSTR name = nullptr;
-    if (SUCCEEDED(info->GetDocumentation(MEMBERID_NIL, &name, nullptr, nullptr, nullptr)) && name)
-      typeName = utf8FromBstr(name);
-    SysFreeString(name);
+    Bstr name;
+    if (SUCCEEDED(info->GetDocumentation(MEMBERID_NIL, name.put(), nullptr, nullptr, nullptr)) &&
+        !name.isNull())
+      typeName = name.utf8();
   }
   return PyUnicode_FromFormat("<veldrive.DispatchObject %s at %p>", typeName.c_str(),
-                              static_cast<void*>(self->dispatch));
+                              static_cast<void*>(self->dispatch()));
 }
 
 // dir(d): the names its type description lists.
@@ -232,16 +236,15 @@ PyObject* dispatchDir(PyObject* o, PyObject*) {
   for (WORD i = 0; i < count; ++i) {
     FUNCDESC* fd = nullptr;
     if (FAILED(info->GetFuncDesc(i, &fd)) || !fd) continue;
-    BSTR name = nullptr;
+    Bstr name;
     UINT got = 0;
-    if (SUCCEEDED(info->GetNames(fd->memid, &name, 1, &got)) && got == 1) {
-      const std::string text = utf8FromBstr(name);
+    if (SUCCEEDED(info->GetNames(fd->memid, name.put(), 1, &got)) && got == 1) {
+      const std::string text = name.utf8();
       PyObject* s = PyUnicode_FromString(text.c_str());
       const bool ok = s && (PySequence_Contains(names, s) == 1 || PyList_Append(names, s) == 0);
       Py_XDECREF(s);
       if (!ok) PyErr_Clear();
     }
-    SysFreeString(name);
     info->ReleaseFuncDesc(fd);
   }
   return names;
@@ -299,7 +302,7 @@ PyObject* memberInvoke(BoundMember* self, WORD flags, PyObject* key, PyObject* p
     count = 1;
   }
   CallRequest r;
-  r.target = self->owner->dispatch;
+  r.target = self->owner->dispatch();
   r.member = self->member;
   r.flags = flags;
   r.args = args;
@@ -375,22 +378,17 @@ bool addDispatchTypes(PyObject* module) {
 PyObject* wrapDispatch(IDispatch* d) {
   auto* self = PyObject_New(DispatchObject, gDispatchType);
   if (!self) return nullptr;
-  self->dispatch = nullptr;
-  self->typeInfo = nullptr;
-  self->typeInfoAsked = false;
-  self->members = new (std::nothrow) std::unordered_map<std::string, MemberInfo>;
-  if (!self->members) {
+  self->state = new (std::nothrow) DispatchState(d);
+  if (!self->state) {
     Py_DECREF(self);
     return PyErr_NoMemory();
   }
-  d->AddRef();
-  self->dispatch = d;
   return reinterpret_cast<PyObject*>(self);
 }
 
 IDispatch* dispatchOf(PyObject* object) {
   DispatchObject* self = asDispatch(object);
-  return self ? self->dispatch : nullptr;
+  return self ? self->dispatch() : nullptr;
 }
 
 PyObject* invokeByName(PyObject* object, PyObject* nameObject, WORD flags, PyObject* const* args,
@@ -406,7 +404,7 @@ PyObject* invokeByName(PyObject* object, PyObject* nameObject, WORD flags, PyObj
   MemberInfo* member = lookup(self, name, putValue != nullptr);
   if (!member) return nullptr;
   CallRequest r;
-  r.target = self->dispatch;
+  r.target = self->dispatch();
   r.member = member;
   r.flags = flags;
   r.args = args;

@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "platform/com/com_ptr.h"
 #include "python/dispatch_object.h"
 
 namespace veldrive {
@@ -52,9 +53,8 @@ bool variantFromPython(PyObject* value, VARIANT* out) {
     return true;
   }
   if (IDispatch* d = dispatchOf(value)) {
-    d->AddRef();
     out->vt = VT_DISPATCH;
-    out->pdispVal = d;
+    out->pdispVal = ComPtr<IDispatch>(d).detach();  // the variant owns a reference
     return true;
   }
   PyErr_Format(PyExc_TypeError, "a %.200s cannot be passed to an automation server",
@@ -121,14 +121,12 @@ PyObject* pythonFromVariant(const VARIANT& v) {
       return wrapDispatch(v.pdispVal);
     case VT_UNKNOWN: {
       if (!v.punkVal) Py_RETURN_NONE;
-      IDispatch* d = nullptr;
-      if (FAILED(v.punkVal->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(&d))) || !d) {
+      ComPtr<IDispatch> d;
+      if (FAILED(v.punkVal->QueryInterface(IID_IDispatch, d.putVoid())) || !d) {
         PyErr_SetString(PyExc_TypeError, "the server returned an object without IDispatch");
         return nullptr;
       }
-      PyObject* wrapped = wrapDispatch(d);
-      d->Release();
-      return wrapped;
+      return wrapDispatch(d.get());
     }
     default:
       PyErr_Format(PyExc_TypeError, "automation result of type 0x%04x is not supported", v.vt);

@@ -15,6 +15,7 @@
 #include <string>
 
 #include "platform/com/activation.h"
+#include "platform/com/com_ptr.h"
 #include "platform/com/registry.h"
 #include "python/com_error.h"
 #include "python/dispatch_object.h"
@@ -40,13 +41,10 @@ PyObject* dispatchCreate(PyObject*, PyObject* args) {
   CLSID clsid;
   HRESULT hr = classIdOf(progId, &clsid);
   if (FAILED(hr)) return raiseComError(hr, nullptr, what);
-  IDispatch* d = nullptr;
-  hr = CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch,
-                        reinterpret_cast<void**>(&d));
+  ComPtr<IDispatch> d;
+  hr = CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch, d.putVoid());
   if (FAILED(hr) || !d) return raiseComError(FAILED(hr) ? hr : E_NOINTERFACE, nullptr, what);
-  PyObject* wrapped = veldrive::wrapDispatch(d);
-  d->Release();  // the wrapper holds its own reference
-  return wrapped;
+  return veldrive::wrapDispatch(d.get());  // the wrapper holds a reference of its own
 }
 
 // The in-process server library registered for a ProgID, loaded (it stays loaded).

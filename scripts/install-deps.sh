@@ -5,7 +5,7 @@ set -euo pipefail
 packages=(
   cmake ninja-build g++ clang clang-format libclang-rt-14-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  qt6-base-dev xvfb xauth
+  qt6-base-dev qt6-svg-dev fonts-dejavu-core xvfb xauth poppler-utils imagemagick
   python3 python3-dev
 )
 

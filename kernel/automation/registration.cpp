@@ -6,10 +6,10 @@
 
 #include <algorithm>
 #include <cstring>
-#include <memory>
 
 #include "platform/com/bstr.h"
 #include "platform/com/categories.h"
+#include "platform/com/com_ptr.h"
 #include "platform/com/errorinfo.h"
 #include "platform/com/registry.h"
 #include "platform/com/typelib.h"
@@ -47,21 +47,15 @@ bool forEachEntry(const VelRegEntry* table, Fn fn) {
   return true;
 }
 
-// Releases an interface pointer at the end of a scope.
-struct Releaser {
-  void operator()(IUnknown* p) const { p->Release(); }
-};
-using TypeLibPtr = std::unique_ptr<ITypeLib, Releaser>;
-
-TypeLibPtr loadOwnTypeLib(const std::string& path) {
-  ITypeLib* lib = nullptr;
-  if (path.empty() || FAILED(LoadTypeLib(utf16FromUtf8(path).c_str(), &lib))) return nullptr;
-  return TypeLibPtr(lib);
+ComPtr<ITypeLib> loadOwnTypeLib(const std::string& path) {
+  ComPtr<ITypeLib> lib;
+  if (path.empty() || FAILED(LoadTypeLib(utf16FromUtf8(path).c_str(), lib.put()))) return nullptr;
+  return lib;
 }
 
 HRESULT registerOwnTypeLib() {
   const std::string path = velModulePath();
-  TypeLibPtr lib = loadOwnTypeLib(path);
+  const ComPtr<ITypeLib> lib = loadOwnTypeLib(path);
   if (!lib) return SELFREG_E_TYPELIB;
   const std::string folder = path.substr(0, path.rfind('/') + 1);
   const HRESULT hr =
@@ -70,7 +64,7 @@ HRESULT registerOwnTypeLib() {
 }
 
 HRESULT unregisterOwnTypeLib() {
-  TypeLibPtr lib = loadOwnTypeLib(velModulePath());
+  const ComPtr<ITypeLib> lib = loadOwnTypeLib(velModulePath());
   if (!lib) return SELFREG_E_TYPELIB;
   TLIBATTR* attr = nullptr;
   if (FAILED(lib->GetLibAttr(&attr)) || !attr) return SELFREG_E_TYPELIB;

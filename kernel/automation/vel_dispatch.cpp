@@ -6,6 +6,8 @@
 
 #include "kernel/automation/type_library.h"
 #include "kernel/support/auxcom.h"
+#include "platform/com/bstr.h"
+#include "platform/com/com_ptr.h"
 
 namespace {
 
@@ -34,11 +36,10 @@ void fillMembers(VelMemberTable& table, ITypeInfo* info) {
   for (UINT i = 0; i < count; ++i) {
     FUNCDESC* fd = nullptr;
     if (FAILED(info->GetFuncDesc(i, &fd))) continue;
-    BSTR name = nullptr;
+    Bstr name;
     UINT n = 0;
-    if (SUCCEEDED(info->GetNames(fd->memid, &name, 1, &n)) && n == 1)
-      table.addTypeMember(fd->memid, velBstrView(name));
-    SysFreeString(name);
+    if (SUCCEEDED(info->GetNames(fd->memid, name.put(), 1, &n)) && n == 1)
+      table.addTypeMember(fd->memid, name.view());
     info->ReleaseFuncDesc(fd);
   }
 }
@@ -61,11 +62,8 @@ HRESULT callDynamic(VelMember& m, LCID lcid, WORD flags, DISPPARAMS* params, VAR
   }
   traceDebug("invoke of %s via %s\n", text(m.name).c_str(), via);
   // The object may be released by what it runs; hold it for the call.
-  target->AddRef();
-  const HRESULT hr =
-      target->Invoke(DISPID_VALUE, IID_NULL, lcid, flags, params, result, excepinfo, nullptr);
-  target->Release();
-  return hr;
+  const ComPtr<IDispatch> held(target);
+  return held->Invoke(DISPID_VALUE, IID_NULL, lcid, flags, params, result, excepinfo, nullptr);
 }
 
 }  // namespace
@@ -114,20 +112,15 @@ VelMemberTable& velCreateClassMembers(VelClassRecord& record) {
 ITypeInfo* velClassTypeInfo(VelClassRecord& record) {
   if (record.typeInfo) return record.typeInfo;
   VelModule& module = velModule();
-  ITypeLib* lib = module.typeLib;
-  if (lib)
-    lib->AddRef();
-  else
-    lib = velDriveTypeLib();
-  ITypeInfo* info = nullptr;
+  const ComPtr<ITypeLib> lib = module.typeLib ? ComPtr<ITypeLib>(module.typeLib)
+                                              : ComPtr<ITypeLib>::adopt(velDriveTypeLib());
+  ITypeInfo* info = nullptr;  // kept in the record for good; it keeps its library
   if (!lib || FAILED(lib->GetTypeInfoOfGuid(*record.defaultIid, &info)) || !info) {
     reportError("failed to get typeinfo of %s from typelibrary in %s.",
                 record.versionIndependentProgId, module.typeLibFile ? module.typeLibFile : "");
-    if (lib) lib->Release();
     velClassMembers(record);  // dynamic members work without a type description
     return nullptr;
   }
-  lib->Release();  // the type description keeps its library
   record.typeInfo = info;
   fillMembers(velClassMembers(record), info);
   return info;

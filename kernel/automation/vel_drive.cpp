@@ -7,6 +7,7 @@
 #include "kernel/model/segment_dump.h"
 #include "kernel/model/value_names.h"
 #include "kernel/support/auxcom.h"
+#include "platform/com/com_ptr.h"
 
 namespace {
 
@@ -27,15 +28,17 @@ VelDrive::~VelDrive() {
   VelDriveImp::clear();
 }
 
+// The chain holds one reference on each of its segment objects: taken here, given back when
+// the segment leaves the chain.
 void VelDrive::onInsert(IVelDriveSegImp* seg) {
-  if (VelDriveSeg* s = VelDriveSeg::fromCore(seg)) s->AddRef();
+  if (VelDriveSeg* s = VelDriveSeg::fromCore(seg)) ComPtr<VelDriveSeg>(s).detach();
 }
 
 void VelDrive::onRemove(IVelDriveSegImp* seg) {
   // A plain core segment (linked in by kernel code, not by a client) is owned as the bare
   // core owns it.
   if (VelDriveSeg* s = VelDriveSeg::fromCore(seg))
-    s->Release();
+    ComPtr<VelDriveSeg>::adopt(s);  // the chain's reference goes with the owner
   else
     VelDriveImp::onRemove(seg);
 }

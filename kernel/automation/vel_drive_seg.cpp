@@ -67,10 +67,6 @@ ValueType valueTypeOf(BSTR name) {
 VelDriveSeg::VelDriveSeg() { init(); }
 VelDriveSeg::VelDriveSeg(double z0, double f0) : VelDriveSegImp(z0, f0) { init(); }
 
-VelDriveSeg* VelDriveSeg::fromCore(IVelDriveSegImp* core) {
-  return dynamic_cast<VelDriveSeg*>(core);
-}
-
 HRESULT VelDriveSeg::get_z0(double* d) { return giveValue(z0(), d); }
 HRESULT VelDriveSeg::get_z1(double* d) { return giveValue(z1(), d); }
 HRESULT VelDriveSeg::get_f0(double* d) { return giveValue(f0(), d); }

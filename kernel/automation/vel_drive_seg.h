@@ -51,7 +51,10 @@ class VelDriveSeg : public VelBaseImp<IVelDriveSeg>, public VelPersistImp, publi
   using VelDriveSegImp::isVarValue;
 
   // The automation object of a segment core, or null when the core is none of ours.
-  static VelDriveSeg* fromCore(IVelDriveSegImp* core);
+  static VelDriveSeg* fromCore(IVelDriveSegImp* core) {
+    return core ? core->automationObject() : nullptr;
+  }
+  VelDriveSeg* automationObject() override { return this; }
 
  protected:
   VelDriveSeg();

@@ -6,6 +6,7 @@
 #include "kernel/automation/vel_drive_seg.h"
 #include "kernel/model/segment_registry.h"
 #include "kernel/support/auxcom.h"
+#include "platform/com/com_ptr.h"
 
 namespace {
 
@@ -40,15 +41,17 @@ VelDriveServer::~VelDriveServer() {
   removeAll();
 }
 
+// The list holds one reference on each of its drive objects: taken here, given back when the
+// drive leaves the list.
 void VelDriveServer::onInsert(VelDriveImp* drive) {
-  if (VelDrive* d = objectOf(drive)) d->AddRef();
+  if (VelDrive* d = objectOf(drive)) ComPtr<VelDrive>(d).detach();
 }
 
 void VelDriveServer::onRemove(VelDriveImp* drive) {
   // A plain core drive (inserted by kernel code, not by a client) is owned as the bare core
   // owns it.
   if (VelDrive* d = objectOf(drive))
-    d->Release();
+    ComPtr<VelDrive>::adopt(d);  // the list's reference goes with the owner
   else
     VelDriveServerImp::onRemove(drive);
 }

@@ -59,12 +59,7 @@ HRESULT velGetClassObject(REFCLSID clsid, REFIID iid, void** out) {
     const VelClassRecord& record = module.classes[i];
     // Records without a creation function (segments) are never served, whatever is asked.
     if (!record.create || !record.clsid || *record.clsid != clsid) continue;
-    VelFactory* factory = new (std::nothrow) VelFactory(record);
-    if (!factory) return E_OUTOFMEMORY;
-    factory->AddRef();
-    const HRESULT hr = factory->QueryInterface(iid, out);
-    factory->Release();
-    return hr;
+    return queryNewObject(new (std::nothrow) VelFactory(record), iid, out);
   }
   return CLASS_E_CLASSNOTAVAILABLE;
 }

@@ -1,21 +1,13 @@
 #pragma once
 // VelFactory: the class factory that DllGetClassObject hands out for one class record.
 
-#include <atomic>
-
 #include "kernel/automation/vel_module.h"
+#include "platform/com/ref_counted.h"
 
-class VelFactory : public IClassFactory {
+class VelFactory final : public RefCounted<Answers<IClassFactory, IID_IClassFactory>> {
  public:
   // A new factory with reference count 0; whoever creates it takes the first reference.
   explicit VelFactory(const VelClassRecord& record) : record_(record) {}
-  VelFactory(const VelFactory&) = delete;
-  VelFactory& operator=(const VelFactory&) = delete;
-
-  // ---- IUnknown: answers IUnknown and IClassFactory.
-  HRESULT QueryInterface(REFIID riid, void** ppv) override;
-  ULONG AddRef() override;
-  ULONG Release() override;
 
   // ---- IClassFactory
   // CLASS_E_NOAGGREGATION for an outer object; E_OUTOFMEMORY when the record's creation
@@ -26,8 +18,7 @@ class VelFactory : public IClassFactory {
   HRESULT LockServer(BOOL lock) override;
 
  private:
-  virtual ~VelFactory() = default;
+  ~VelFactory() override = default;
 
   const VelClassRecord& record_;
-  std::atomic<ULONG> refs_{0};
 };

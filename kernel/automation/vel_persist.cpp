@@ -2,6 +2,8 @@
 
 #include "kernel/automation/vel_base.h"
 #include "kernel/support/auxcom.h"
+#include "platform/com/bstr.h"
+#include "platform/com/com_ptr.h"
 
 HRESULT VelPersistImp::GetClassID(CLSID* out) {
   if (!out) return E_POINTER;
@@ -20,25 +22,22 @@ HRESULT putProperty(IUnknown* self, LPOLESTR name, VARIANT* value) {
   DISPID namedPut = DISPID_PROPERTYPUT;
   DISPPARAMS params{value, &namedPut, 1, 1};
   DISPID id = DISPID_UNKNOWN;
-  IDispatchEx* ex = nullptr;
-  if (SUCCEEDED(self->QueryInterface(IID_IDispatchEx, reinterpret_cast<void**>(&ex))) && ex) {
-    BSTR bname = SysAllocString(name ? name : u"");
-    HRESULT hr = bname ? ex->GetDispID(bname, fdexNameCaseSensitive, &id) : E_OUTOFMEMORY;
-    SysFreeString(bname);
+  ComPtr<IDispatchEx> ex;
+  if (SUCCEEDED(self->QueryInterface(IID_IDispatchEx, ex.putVoid())) && ex) {
+    const Bstr bname(std::u16string_view(name ? name : u""));
+    HRESULT hr =
+        bname.isNull() ? E_OUTOFMEMORY : ex->GetDispID(bname.get(), fdexNameCaseSensitive, &id);
     if (SUCCEEDED(hr))
       hr = ex->InvokeEx(id, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYPUT, &params, nullptr, nullptr,
                         nullptr);
-    ex->Release();
     return hr;
   }
-  IDispatch* disp = nullptr;
-  if (FAILED(self->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(&disp))) || !disp)
-    return E_NOINTERFACE;
+  ComPtr<IDispatch> disp;
+  if (FAILED(self->QueryInterface(IID_IDispatch, disp.putVoid())) || !disp) return E_NOINTERFACE;
   HRESULT hr = disp->GetIDsOfNames(IID_NULL, &name, 1, LOCALE_USER_DEFAULT, &id);
   if (SUCCEEDED(hr))
     hr = disp->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYPUT, &params, nullptr,
                       nullptr, nullptr);
-  disp->Release();
   return hr;
 }
 

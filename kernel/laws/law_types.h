@@ -29,6 +29,15 @@ enum ValueType : int {
   vtCaEqCaStar = 0x20000,  // command: make Ca equal Ca*; the value written is ignored
 };
 
+// Sets of named values, as masks of their codes.
+constexpr int kBoundaryValues = vtZ0 | vtZ1 | vtF0 | vtF1;             // every segment and drive
+constexpr int kBoundaryDerivatives = vtFd0 | vtFd1 | vtFdd0 | vtFdd1;  // every segment type
+constexpr int kAccelerationValues = vtCa | vtCaStar | vtCv;
+constexpr int kCharacteristicValues = kAccelerationValues | vtCj | vtCjStar | vtCmdyn | vtCmdynStar;
+
+// True when code is one of the values of the set (never for vtNone).
+constexpr bool isInSet(int set, ValueType code) { return (set & code) != 0; }
+
 // Who set a stored value. Ranked: a value may be replaced from an equal or higher source.
 enum ValueSource : int {
   vsNone = 0,      // not set

@@ -345,17 +345,7 @@ double VelDriveImp::value(ValueType code) {
 }
 
 bool VelDriveImp::hasValue(ValueType code) {
-  switch (code) {
-    case vtZ0:
-    case vtZ1:
-    case vtF0:
-    case vtF1:
-    case vtFd0:
-    case vtFd1:
-    case vtFdd0:
-    case vtFdd1: return true;
-    default: return false;
-  }
+  return isInSet(kBoundaryValues | kBoundaryDerivatives, code);
 }
 
 bool VelDriveImp::isKnownValue(ValueType code) {

@@ -3,9 +3,7 @@
 #include "kernel/laws/basic_laws.h"
 #include "kernel/support/numeric.h"
 
-bool isBoundaryDerivative(ValueType code) {
-  return code == vtFd0 || code == vtFd1 || code == vtFdd0 || code == vtFdd1;
-}
+bool isBoundaryDerivative(ValueType code) { return isInSet(kBoundaryDerivatives, code); }
 
 // ---- Linear
 
@@ -28,9 +26,7 @@ double VelDriveSegLinear::value(ValueType code) {
   }
 }
 
-bool VelDriveSegLinear::hasValue(ValueType code) {
-  return isBoundaryDerivative(code) || VelDriveSeg::hasValue(code);
-}
+int VelDriveSegLinear::typeValues() { return kBoundaryDerivatives; }
 
 bool VelDriveSegLinear::isKnownValue(ValueType code) { return isBoundaryDerivative(code); }
 
@@ -50,9 +46,7 @@ double VelDriveSegQuadParab::value(ValueType code) {
   }
 }
 
-bool VelDriveSegQuadParab::hasValue(ValueType code) {
-  return isBoundaryDerivative(code) || VelDriveSeg::hasValue(code);
-}
+int VelDriveSegQuadParab::typeValues() { return kBoundaryDerivatives; }
 
 bool VelDriveSegQuadParab::isKnownValue(ValueType code) {
   switch (code) {

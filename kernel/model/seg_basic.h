@@ -9,10 +9,8 @@ class VelDriveSegLinear : public VelDriveSeg {
   VelDriveSegLinear() = default;
   VelDriveSegLinear(double z0, double f0) : VelDriveSeg(z0, f0) {}
 
-  using VelDriveSeg::hasValue;
-
   double value(ValueType code) override;
-  bool hasValue(ValueType code) override;
+  int typeValues() override;
   bool isKnownValue(ValueType code) override;
   int compile(int source) override;
   const char* typeName() override { return "Linear"; }
@@ -28,10 +26,8 @@ class VelDriveSegQuadParab : public VelDriveSeg {
   VelDriveSegQuadParab() = default;
   VelDriveSegQuadParab(double z0, double f0) : VelDriveSeg(z0, f0) {}
 
-  using VelDriveSeg::hasValue;
-
   double value(ValueType code) override;
-  bool hasValue(ValueType code) override;
+  int typeValues() override;
   bool isKnownValue(ValueType code) override;
   int compile(int source) override;
   const char* typeName() override { return "QuadParab"; }

@@ -33,11 +33,7 @@ double VelDriveSegPoly5::value(ValueType code) {
   return VelDriveSeg::value(code);
 }
 
-bool VelDriveSegPoly5::hasValue(ValueType code) {
-  if (isBoundaryDerivative(code)) return true;
-  if (code == vtLambda) return isSymmetric();
-  return VelDriveSeg::hasValue(code);
-}
+int VelDriveSegPoly5::typeValues() { return kBoundaryDerivatives | (isSymmetric() ? vtLambda : 0); }
 
 bool VelDriveSegPoly5::isKnownValue(ValueType code) {
   return isBoundaryDerivative(code) && stored(code)->isSet();
@@ -118,22 +114,8 @@ double VelDriveSegModTrapez::value(ValueType code) {
   }
 }
 
-bool VelDriveSegModTrapez::hasValue(ValueType code) {
-  switch (code) {
-    case vtFd0:
-    case vtFd1:
-    case vtFdd0:
-    case vtFdd1:
-    case vtLambda:
-    case vtCa:
-    case vtCaStar:
-    case vtCv:
-    case vtCj:
-    case vtCjStar:
-    case vtCmdyn:
-    case vtCmdynStar: return true;
-    default: return VelDriveSeg::hasValue(code);
-  }
+int VelDriveSegModTrapez::typeValues() {
+  return kBoundaryDerivatives | vtLambda | kCharacteristicValues;
 }
 
 bool VelDriveSegModTrapez::isKnownValue(ValueType code) {
@@ -234,18 +216,8 @@ double VelDriveSegHarmComb::value(ValueType code) {
   return VelDriveSeg::value(code);  // Ca, Cv from the law
 }
 
-bool VelDriveSegHarmComb::hasValue(ValueType code) {
-  switch (code) {
-    case vtFd0:
-    case vtFd1:
-    case vtFdd0:
-    case vtFdd1:
-    case vtLambda:
-    case vtCa:
-    case vtCaStar:
-    case vtCv: return true;
-    default: return VelDriveSeg::hasValue(code);
-  }
+int VelDriveSegHarmComb::typeValues() {
+  return kBoundaryDerivatives | vtLambda | kAccelerationValues;
 }
 
 bool VelDriveSegHarmComb::isKnownValue(ValueType code) {

@@ -12,11 +12,10 @@ class VelDriveSegPoly5 : public VelDriveSeg {
   VelDriveSegPoly5() = default;
   VelDriveSegPoly5(double z0, double f0) : VelDriveSeg(z0, f0) {}
 
-  using VelDriveSeg::hasValue;
   using VelDriveSeg::isVarValue;
 
   double value(ValueType code) override;
-  bool hasValue(ValueType code) override;
+  int typeValues() override;
   bool isKnownValue(ValueType code) override;
   bool isVarValue(ValueType code, int source) override;
   int setValue(ValueType code, int source, double v) override;
@@ -44,11 +43,10 @@ class VelDriveSegModTrapez : public VelDriveSeg {
   VelDriveSegModTrapez() = default;
   VelDriveSegModTrapez(double z0, double f0) : VelDriveSeg(z0, f0) {}
 
-  using VelDriveSeg::hasValue;
   using VelDriveSeg::isVarValue;
 
   double value(ValueType code) override;
-  bool hasValue(ValueType code) override;
+  int typeValues() override;
   bool isKnownValue(ValueType code) override;
   bool isVarValue(ValueType code, int source) override;
   int setValue(ValueType code, int source, double v) override;
@@ -77,11 +75,10 @@ class VelDriveSegHarmComb : public VelDriveSeg {
   // Only lambda a default; the boundary values and Ca* unset.
   VelDriveSegHarmComb(double z0, double f0);
 
-  using VelDriveSeg::hasValue;
   using VelDriveSeg::isVarValue;
 
   double value(ValueType code) override;
-  bool hasValue(ValueType code) override;
+  int typeValues() override;
   bool isKnownValue(ValueType code) override;
   bool isVarValue(ValueType code, int source) override;
   int setValue(ValueType code, int source, double v) override;

@@ -14,24 +14,12 @@ double VelDriveSegInclSine::value(ValueType code) {
   return VelDriveSeg::value(code);  // Ca, Cv, Cj, Cmdyn from the law
 }
 
-bool VelDriveSegInclSine::hasValue(ValueType code) {
-  switch (code) {
-    case vtFd0:
-    case vtFd1:
-    case vtFdd0:
-    case vtFdd1:
-    case vtCa:
-    case vtCv:
-    case vtCj:
-    case vtCmdyn: return true;
-    // The starred values differ from the unstarred ones only once lambda moves the
-    // inflection point.
-    case vtLambda:
-    case vtCaStar:
-    case vtCjStar:
-    case vtCmdynStar: return lambda_.isSet();
-    default: return VelDriveSeg::hasValue(code);
-  }
+int VelDriveSegInclSine::typeValues() {
+  constexpr int kValues = kBoundaryDerivatives | vtCa | vtCv | vtCj | vtCmdyn;
+  // The starred values differ from the unstarred ones only once lambda moves the
+  // inflection point.
+  constexpr int kWithLambda = vtLambda | vtCaStar | vtCjStar | vtCmdynStar;
+  return kValues | (lambda_.isSet() ? kWithLambda : 0);
 }
 
 bool VelDriveSegInclSine::isKnownValue(ValueType code) { return isBoundaryDerivative(code); }
@@ -80,22 +68,8 @@ double VelDriveSegSine::value(ValueType code) {
   return VelDriveSeg::value(code);
 }
 
-bool VelDriveSegSine::hasValue(ValueType code) {
-  switch (code) {
-    case vtFd0:
-    case vtFd1:
-    case vtFdd0:
-    case vtFdd1:
-    case vtLambda:
-    case vtCa:
-    case vtCaStar:
-    case vtCv:
-    case vtCj:
-    case vtCjStar:
-    case vtCmdyn:
-    case vtCmdynStar: return true;
-    default: return VelDriveSeg::hasValue(code);
-  }
+int VelDriveSegSine::typeValues() {
+  return kBoundaryDerivatives | vtLambda | kCharacteristicValues;
 }
 
 bool VelDriveSegSine::isKnownValue(ValueType code) {
@@ -163,9 +137,7 @@ double VelDriveSegSineLinear::value(ValueType code) {
   return VelDriveSegSine::value(code);
 }
 
-bool VelDriveSegSineLinear::hasValue(ValueType code) {
-  return code == vtC || VelDriveSegSine::hasValue(code);
-}
+int VelDriveSegSineLinear::typeValues() { return VelDriveSegSine::typeValues() | vtC; }
 
 bool VelDriveSegSineLinear::isVarValue(ValueType code, int source) {
   if (code == vtC) return isExplicitSource(source);
@@ -202,18 +174,8 @@ double VelDriveSegModSine::value(ValueType code) {
   }
 }
 
-bool VelDriveSegModSine::hasValue(ValueType code) {
-  switch (code) {
-    case vtFd0:
-    case vtFd1:
-    case vtFdd0:
-    case vtFdd1:
-    case vtLambda:
-    case vtCa:
-    case vtCaStar:
-    case vtCv: return true;
-    default: return VelDriveSeg::hasValue(code);
-  }
+int VelDriveSegModSine::typeValues() {
+  return kBoundaryDerivatives | vtLambda | kAccelerationValues;
 }
 
 bool VelDriveSegModSine::isKnownValue(ValueType code) {

@@ -11,11 +11,10 @@ class VelDriveSegInclSine : public VelDriveSeg {
   VelDriveSegInclSine() = default;
   VelDriveSegInclSine(double z0, double f0) : VelDriveSeg(z0, f0) {}
 
-  using VelDriveSeg::hasValue;
   using VelDriveSeg::isVarValue;
 
   double value(ValueType code) override;
-  bool hasValue(ValueType code) override;
+  int typeValues() override;
   bool isKnownValue(ValueType code) override;
   bool isVarValue(ValueType code, int source) override;
   int setValue(ValueType code, int source, double v) override;
@@ -33,11 +32,10 @@ class VelDriveSegSine : public VelDriveSeg {
   VelDriveSegSine() = default;
   VelDriveSegSine(double z0, double f0) : VelDriveSeg(z0, f0) {}
 
-  using VelDriveSeg::hasValue;
   using VelDriveSeg::isVarValue;
 
   double value(ValueType code) override;
-  bool hasValue(ValueType code) override;
+  int typeValues() override;
   bool isKnownValue(ValueType code) override;
   bool isVarValue(ValueType code, int source) override;
   int setValue(ValueType code, int source, double v) override;
@@ -67,11 +65,10 @@ class VelDriveSegSineLinear : public VelDriveSegSine {
   // c = 1 as a default that counts as set.
   VelDriveSegSineLinear(double z0, double f0) : VelDriveSegSine(z0, f0), c_{1.0, vsDefault} {}
 
-  using VelDriveSegSine::hasValue;
   using VelDriveSegSine::isVarValue;
 
   double value(ValueType code) override;
-  bool hasValue(ValueType code) override;
+  int typeValues() override;
   bool isVarValue(ValueType code, int source) override;
   int setValue(ValueType code, int source, double v) override;
   int compile(int source) override;
@@ -88,12 +85,11 @@ class VelDriveSegModSine : public VelDriveSeg {
   VelDriveSegModSine() = default;
   VelDriveSegModSine(double z0, double f0) : VelDriveSeg(z0, f0) {}
 
-  using VelDriveSeg::hasValue;
   using VelDriveSeg::isVarValue;
 
   double value(ValueType code) override;
   // Ca=Ca* is a command without a value: false.
-  bool hasValue(ValueType code) override;
+  int typeValues() override;
   bool isKnownValue(ValueType code) override;
   bool isVarValue(ValueType code, int source) override;
   int setValue(ValueType code, int source, double v) override;

@@ -118,7 +118,7 @@ void VelDriveSegImp::setLawValue(ValueType code, double v) {
 }
 
 bool VelDriveSegImp::hasValue(ValueType code) {
-  return code == vtZ0 || code == vtZ1 || code == vtF0 || code == vtF1;
+  return isInSet(kBoundaryValues | typeValues(), code);
 }
 
 bool VelDriveSegImp::isKnownValue(ValueType) { return false; }

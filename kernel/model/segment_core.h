@@ -7,6 +7,8 @@
 
 #include "kernel/laws/base_drive.h"
 
+class VelDriveSeg;
+
 // Operations shared by segments and drives.
 class IVelDriveSegImp {
  public:
@@ -40,6 +42,9 @@ class IVelDriveSegImp {
   virtual int decompile() = 0;
   // The segment's type name ("Linear", "Sine", ...), used in traces and dumps.
   virtual const char* typeName() = 0;
+  // The automation object this core belongs to; null for a core that is none (a drive, a
+  // core built by kernel code). Walking a chain asks it at every step, so it is one call.
+  virtual VelDriveSeg* automationObject() { return nullptr; }
   virtual ~IVelDriveSegImp() = default;
 };
 
@@ -83,6 +88,10 @@ class VelDriveSegImp : public IVelDriveSegImp {
   void setLawValue(ValueType code, double v);
 
   kBaseDrive* law() const { return law_.get(); }
+
+  // The named values a segment type reports besides the boundary values z0, z1, f0 and f1,
+  // as a mask of codes; hasValue answers from it.
+  virtual int typeValues() { return 0; }
 
   // Counts, library-wide, every change of a segment's start values or law. Views over
   // segments (a drive's lookup and last-point caches) compare it to tell cheaply whether

@@ -24,6 +24,7 @@
 #include "kernel/automation/veldrive_interfaces.h"
 #include "platform/com/activation.h"
 #include "platform/com/bstr.h"
+#include "platform/com/com_ptr.h"
 #include "platform/dbwin/dbwin_client.h"
 #include "platform/msgbox/message_box.h"
 
@@ -51,42 +52,6 @@ const char kUsage[] =
     "  --html      print the drive's HTML table (likewise before the table)\n"
     "  --trace     kernel trace lines to standard error\n"
     "Columns: z f f' f'' f''' (tab-separated). Exit 0 solved, 3 unsolved, 2 bad input.\n";
-
-// ---- small owners ---------------------------------------------------------------------
-
-template <class I>
-class Ref {
- public:
-  Ref() = default;
-  explicit Ref(I* p) : p_(p) {}
-  ~Ref() {
-    if (p_) p_->Release();
-  }
-  Ref(const Ref&) = delete;
-  Ref& operator=(const Ref&) = delete;
-  I** put() { return &p_; }
-  void** putVoid() { return reinterpret_cast<void**>(&p_); }
-  I* get() const { return p_; }
-  I* operator->() const { return p_; }
-  explicit operator bool() const { return p_ != nullptr; }
-
- private:
-  I* p_ = nullptr;
-};
-
-class Bstr {
- public:
-  Bstr() = default;
-  explicit Bstr(const std::string& text) : s_(SysAllocStringUtf8(text)) {}
-  ~Bstr() { SysFreeString(s_); }
-  Bstr(const Bstr&) = delete;
-  Bstr& operator=(const Bstr&) = delete;
-  BSTR get() const { return s_; }
-  BSTR* put() { return &s_; }
-
- private:
-  BSTR s_ = nullptr;
-};
 
 // ---- messages and traces --------------------------------------------------------------
 
@@ -227,7 +192,7 @@ bool registerServerBesideProgram() {
   return true;
 }
 
-HRESULT createServer(IVelDriveServer** server) {
+HRESULT createServer(ComPtr<IVelDriveServer>* server) {
   CLSID clsid{};
   HRESULT hr = CLSIDFromProgID(kServerProgId, &clsid);
   if (FAILED(hr)) {
@@ -236,7 +201,7 @@ HRESULT createServer(IVelDriveServer** server) {
     if (FAILED(hr)) return hr;
   }
   return CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IVelDriveServer,
-                          reinterpret_cast<void**>(server));
+                          server->putVoid());
 }
 
 // ---- reading the drive ----------------------------------------------------------------
@@ -248,28 +213,62 @@ std::string trimmed(const std::string& line) {
   return line.substr(first, line.find_last_not_of(space) - first + 1);
 }
 
-// Segments in the drive, counted along the chain.
-int segmentCount(IVelDrive* drive) {
-  int n = 0;
-  Ref<IVelDriveSeg> seg;
-  drive->get_head(seg.put());
-  while (seg) {
-    ++n;
-    Ref<IVelDriveSeg> next;
-    seg->get_next(next.put());
-    std::swap(*seg.put(), *next.put());
+// What the tool knows of the chain while it reads: its two ends and its length, so that it
+// can tell whether a put added a segment. A segment lands behind the tail when its z0 lies
+// beyond the tail's and in front of the head when it lies before the head's; both show
+// without a walk, so reading a drive in z0 order costs the same for every line. Only a
+// segment that lands inside the chain, where the kernel walked to place it, or a line that
+// added nothing is counted by a walk.
+class ChainWatch {
+ public:
+  int count() const { return count_; }
+
+  // True when the put just made added a segment to the drive.
+  bool grew(IVelDrive* drive) {
+    ComPtr<IVelDriveSeg> behindTail;
+    if (tail_) tail_->get_next(behindTail.put());
+    if (behindTail) {
+      tail_ = std::move(behindTail);
+      ++count_;
+      return true;
+    }
+    ComPtr<IVelDriveSeg> head;
+    drive->get_head(head.put());
+    if (head != head_) {  // puts only add, so a new head is the new segment
+      head_ = std::move(head);
+      if (!tail_) tail_ = head_;
+      ++count_;
+      return true;
+    }
+    const int before = count_;
+    recount(std::move(head));
+    return count_ > before;
   }
-  return n;
-}
+
+ private:
+  void recount(ComPtr<IVelDriveSeg> head) {
+    head_ = head;
+    tail_ = nullptr;
+    count_ = 0;
+    for (ComPtr<IVelDriveSeg> seg = std::move(head); seg;) {
+      ++count_;
+      ComPtr<IVelDriveSeg> next;
+      seg->get_next(next.put());
+      if (!next) tail_ = seg;
+      seg = std::move(next);
+    }
+  }
+
+  ComPtr<IVelDriveSeg> head_, tail_;
+  int count_ = 0;
+};
 
 // Puts one segment format string into the drive. False with *why set when the kernel did
 // not take it whole.
-bool putSegment(IVelDrive* drive, const std::string& text, int* count, std::string* why) {
+bool putSegment(IVelDrive* drive, const std::string& text, ChainWatch* chain, std::string* why) {
   Bstr line(text);
   const HRESULT hr = drive->put_segment(line.get());
-  const int after = segmentCount(drive);
-  const bool added = after > *count;
-  *count = after;
+  const bool added = chain->grew(drive);
   if (SUCCEEDED(hr) && added) return true;
   if (!pendingMessages().empty()) {
     for (const std::string& m : pendingMessages()) *why += (why->empty() ? "" : "; ") + m;
@@ -288,7 +287,8 @@ bool putSegment(IVelDrive* drive, const std::string& text, int* count, std::stri
 // Reads the input into the drive; kExitSolved or kExitBadInput.
 int readDrive(std::istream& in, IVelDrive* drive, bool* periodic) {
   std::string line;
-  int number = 0, count = 0;
+  int number = 0;
+  ChainWatch chain;
   while (std::getline(in, line)) {
     ++number;
     const std::string text = trimmed(line);
@@ -298,13 +298,13 @@ int readDrive(std::istream& in, IVelDrive* drive, bool* periodic) {
       continue;
     }
     std::string why;
-    if (!putSegment(drive, text, &count, &why)) {
+    if (!putSegment(drive, text, &chain, &why)) {
       std::fprintf(stderr, "veldrive: line %d: %s\n", number, why.c_str());
       return kExitBadInput;
     }
     flushMessages();
   }
-  if (count == 0) {
+  if (chain.count() == 0) {
     std::fprintf(stderr, "veldrive: no segments in the input\n");
     return kExitBadInput;
   }
@@ -320,17 +320,17 @@ void printRow(IVelDrive* drive, double z) {
 }
 
 void printDumps(IVelDrive* drive) {
-  Ref<IVelDriveSeg> seg;
+  ComPtr<IVelDriveSeg> seg;
   drive->get_head(seg.put());
   while (seg) {
     Bstr dump;
     seg->get__dump(dump.put());
-    std::string text = utf8FromBstr(dump.get());
+    std::string text = dump.utf8();
     if (!text.empty() && text.back() != '\n') text += '\n';
     std::fputs(text.c_str(), stdout);
-    Ref<IVelDriveSeg> next;
+    ComPtr<IVelDriveSeg> next;
     seg->get_next(next.put());
-    std::swap(*seg.put(), *next.put());
+    seg = std::move(next);
   }
 }
 
@@ -368,8 +368,8 @@ int run(const Options& o) {
   }
   std::istream& in = o.file == "-" ? std::cin : file;
 
-  Ref<IVelDriveServer> server;
-  const HRESULT created = createServer(server.put());
+  ComPtr<IVelDriveServer> server;
+  const HRESULT created = createServer(&server);
   flushMessages();
   if (FAILED(created) || !server) {
     std::fprintf(stderr,
@@ -378,7 +378,7 @@ int run(const Options& o) {
                  kServerProgId, static_cast<unsigned>(created));
     return kExitNoServer;
   }
-  Ref<IVelDrive> drive;
+  ComPtr<IVelDrive> drive;
   Bstr name(o.file == "-" ? std::string("stdin") : o.file);
   if (FAILED(server->newDrive(name.get(), drive.put())) || !drive) return kExitNoServer;
 
@@ -397,7 +397,7 @@ int run(const Options& o) {
   if (o.html) {
     Bstr table;
     drive->htmlTable(table.put());
-    std::fputs(utf8FromBstr(table.get()).c_str(), stdout);
+    std::fputs(table.utf8().c_str(), stdout);
   }
   if (unsolved != 0) {
     std::fflush(stdout);

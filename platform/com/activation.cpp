@@ -11,6 +11,7 @@
 #include "platform/com/categories.h"
 #include "platform/com/errorinfo.h"
 #include "platform/com/registry.h"
+#include "platform/com/text_case.h"
 
 namespace {
 
@@ -44,13 +45,7 @@ std::optional<std::string> classesValue(const std::string& key, LONG* rc) {
 }
 
 bool endsWithNoCase(std::string_view s, std::string_view tail) {
-  if (s.size() < tail.size()) return false;
-  for (std::size_t i = 0; i < tail.size(); ++i) {
-    char c = s[s.size() - tail.size() + i];
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    if (c != tail[i]) return false;
-  }
-  return true;
+  return s.size() >= tail.size() && equalsNoCase(s.substr(s.size() - tail.size()), tail);
 }
 
 std::string programFolder() {

@@ -1,9 +1,9 @@
 #include "platform/com/categories.h"
 
-#include <atomic>
 #include <cstdio>
 #include <new>
 
+#include "platform/com/ref_counted.h"
 #include "platform/com/registry.h"
 
 namespace {
@@ -63,21 +63,8 @@ HRESULT unmarkClass(REFCLSID clsid, ULONG count, const CATID* catids, const char
   });
 }
 
-class CategoryManager final : public ICatRegister {
+class CategoryManager final : public RefCounted<Answers<ICatRegister, IID_ICatRegister>> {
  public:
-  HRESULT QueryInterface(REFIID riid, void** ppv) override {
-    if (!ppv) return E_POINTER;
-    if (riid != IID_IUnknown && riid != IID_ICatRegister) return *ppv = nullptr, E_NOINTERFACE;
-    *ppv = static_cast<ICatRegister*>(this);
-    AddRef();
-    return S_OK;
-  }
-  ULONG AddRef() override { return ++refs_; }
-  ULONG Release() override {
-    const ULONG left = --refs_;
-    if (left == 0) delete this;
-    return left;
-  }
   HRESULT RegisterCategories(ULONG n, CATEGORYINFO infos[]) override {
     return ::RegisterCategories(n, infos);
   }
@@ -98,8 +85,7 @@ class CategoryManager final : public ICatRegister {
   }
 
  private:
-  ~CategoryManager() = default;
-  std::atomic<ULONG> refs_{0};
+  ~CategoryManager() override = default;
 };
 
 }  // namespace
@@ -186,12 +172,5 @@ HRESULT GetCategoryDesc(REFCATID catid, LCID lcid, LPOLESTR* description) {
 }
 
 HRESULT createCategoryManager(REFIID riid, void** out) {
-  if (!out) return E_POINTER;
-  *out = nullptr;
-  auto* manager = new (std::nothrow) CategoryManager;
-  if (!manager) return E_OUTOFMEMORY;
-  manager->AddRef();
-  const HRESULT hr = manager->QueryInterface(riid, out);
-  manager->Release();
-  return hr;
+  return queryNewObject(new (std::nothrow) CategoryManager, riid, out);
 }

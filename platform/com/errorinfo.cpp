@@ -1,32 +1,16 @@
 #include "platform/com/errorinfo.h"
 
-#include <atomic>
 #include <new>
 #include <string>
+
+#include "platform/com/ref_counted.h"
 
 namespace {
 
 // One error object; answers both the writing and the reading interface.
-class ErrorInfo final : public IErrorInfo, public ICreateErrorInfo {
+class ErrorInfo final : public RefCounted<Answers<IErrorInfo, IID_IErrorInfo>,
+                                          Answers<ICreateErrorInfo, IID_ICreateErrorInfo>> {
  public:
-  HRESULT QueryInterface(REFIID riid, void** ppv) override {
-    if (!ppv) return E_POINTER;
-    if (riid == IID_IUnknown || riid == IID_IErrorInfo)
-      *ppv = static_cast<IErrorInfo*>(this);
-    else if (riid == IID_ICreateErrorInfo)
-      *ppv = static_cast<ICreateErrorInfo*>(this);
-    else
-      return *ppv = nullptr, E_NOINTERFACE;
-    AddRef();
-    return S_OK;
-  }
-  ULONG AddRef() override { return ++refs_; }
-  ULONG Release() override {
-    const ULONG left = --refs_;
-    if (left == 0) delete this;
-    return left;
-  }
-
   HRESULT GetGUID(GUID* out) override { return out ? (*out = guid_, S_OK) : E_INVALIDARG; }
   HRESULT GetSource(BSTR* out) override { return give(source_, out); }
   HRESULT GetDescription(BSTR* out) override { return give(description_, out); }
@@ -42,7 +26,7 @@ class ErrorInfo final : public IErrorInfo, public ICreateErrorInfo {
   HRESULT SetHelpContext(DWORD c) override { return helpContext_ = c, S_OK; }
 
  private:
-  ~ErrorInfo() = default;
+  ~ErrorInfo() override = default;
 
   static HRESULT give(const std::u16string& text, BSTR* out) {
     if (!out) return E_INVALIDARG;
@@ -58,48 +42,36 @@ class ErrorInfo final : public IErrorInfo, public ICreateErrorInfo {
     }
   }
 
-  std::atomic<ULONG> refs_{1};
   GUID guid_ = GUID_NULL;
   std::u16string source_, description_, helpFile_;
   DWORD helpContext_ = 0;
 };
 
 // This thread's error object; released when the thread ends.
-struct ThreadErrorSlot {
-  IErrorInfo* info = nullptr;
-  ~ThreadErrorSlot() {
-    if (info) info->Release();
-  }
-};
-thread_local ThreadErrorSlot tlsError;
+thread_local ComPtr<IErrorInfo> tlsError;
 
 }  // namespace
 
 HRESULT SetErrorInfo(ULONG, IErrorInfo* perrinfo) {
-  if (perrinfo) perrinfo->AddRef();
-  IErrorInfo* old = tlsError.info;
-  tlsError.info = perrinfo;
-  if (old) old->Release();
+  tlsError = ComPtr<IErrorInfo>(perrinfo);
   return S_OK;
 }
 
 HRESULT GetErrorInfo(ULONG, IErrorInfo** pperrinfo) {
   if (!pperrinfo) return E_INVALIDARG;
-  *pperrinfo = tlsError.info;
-  tlsError.info = nullptr;
+  *pperrinfo = tlsError.detach();
   return *pperrinfo ? S_OK : S_FALSE;
 }
 
 HRESULT CreateErrorInfo(ICreateErrorInfo** pperrinfo) {
   if (!pperrinfo) return E_INVALIDARG;
-  auto* info = new (std::nothrow) ErrorInfo;
-  *pperrinfo = info;
-  return info ? S_OK : E_OUTOFMEMORY;
+  return queryNewObject(new (std::nothrow) ErrorInfo, IID_ICreateErrorInfo,
+                        reinterpret_cast<void**>(pperrinfo));
 }
 
 HRESULT SetErrorInfoText(REFGUID iid, std::string_view source, std::string_view description) {
-  ICreateErrorInfo* create = nullptr;
-  HRESULT hr = CreateErrorInfo(&create);
+  ComPtr<ICreateErrorInfo> create;
+  HRESULT hr = CreateErrorInfo(create.put());
   if (FAILED(hr)) return hr;
   try {
     std::u16string s = utf16FromUtf8(source), d = utf16FromUtf8(description);
@@ -107,14 +79,11 @@ HRESULT SetErrorInfoText(REFGUID iid, std::string_view source, std::string_view 
     create->SetSource(s.data());
     create->SetDescription(d.data());
   } catch (const std::bad_alloc&) {
-    create->Release();
     return E_OUTOFMEMORY;
   }
-  IErrorInfo* info = nullptr;
-  hr = create->QueryInterface(IID_IErrorInfo, reinterpret_cast<void**>(&info));
-  create->Release();
+  ComPtr<IErrorInfo> info;
+  hr = create.queryInterface(IID_IErrorInfo, &info);
   if (FAILED(hr)) return hr;
-  SetErrorInfo(0, info);
-  info->Release();
+  SetErrorInfo(0, info.get());
   return S_OK;
 }

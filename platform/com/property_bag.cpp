@@ -3,7 +3,11 @@
 #include <cstring>
 #include <new>
 
-MemoryPropertyBag* MemoryPropertyBag::create() { return new (std::nothrow) MemoryPropertyBag; }
+MemoryPropertyBag* MemoryPropertyBag::create() {
+  auto* bag = new (std::nothrow) MemoryPropertyBag;
+  if (bag) bag->AddRef();
+  return bag;
+}
 
 MemoryPropertyBag::~MemoryPropertyBag() {
   for (Item& i : items_) VariantClear(&i.value);
@@ -36,23 +40,6 @@ HRESULT MemoryPropertyBag::set(std::u16string_view name, const VARIANT& value) {
 
 HRESULT MemoryPropertyBag::setUtf8(std::string_view name, const VARIANT& value) {
   return set(utf16FromUtf8(name), value);
-}
-
-HRESULT MemoryPropertyBag::QueryInterface(REFIID riid, void** ppv) {
-  if (!ppv) return E_POINTER;
-  *ppv = nullptr;
-  if (riid != IID_IUnknown && riid != IID_IPropertyBag2) return E_NOINTERFACE;
-  AddRef();
-  *ppv = static_cast<IPropertyBag2*>(this);
-  return S_OK;
-}
-
-ULONG MemoryPropertyBag::AddRef() { return ++refs_; }
-
-ULONG MemoryPropertyBag::Release() {
-  const ULONG n = --refs_;
-  if (n == 0) delete this;
-  return n;
 }
 
 HRESULT MemoryPropertyBag::Read(ULONG count, PROPBAG2* props, IErrorLog*, VARIANT* values,

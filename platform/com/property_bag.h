@@ -7,8 +7,9 @@
 #include <vector>
 
 #include "platform/com/interfaces.h"
+#include "platform/com/ref_counted.h"
 
-class MemoryPropertyBag final : public IPropertyBag2 {
+class MemoryPropertyBag final : public RefCounted<Answers<IPropertyBag2, IID_IPropertyBag2>> {
  public:
   // A new, empty bag with one reference.
   static MemoryPropertyBag* create();
@@ -20,11 +21,6 @@ class MemoryPropertyBag final : public IPropertyBag2 {
   std::size_t size() const { return items_.size(); }
   const std::u16string& nameAt(std::size_t i) const { return items_[i].name; }
   const VARIANT& valueAt(std::size_t i) const { return items_[i].value; }
-
-  // ---- IUnknown
-  HRESULT QueryInterface(REFIID riid, void** ppv) override;
-  ULONG AddRef() override;
-  ULONG Release() override;
 
   // ---- IPropertyBag2
   // Each PROPBAG2 names a property; its value goes to pvarValue[i], converted to the asked
@@ -45,9 +41,8 @@ class MemoryPropertyBag final : public IPropertyBag2 {
     VARIANT value;
   };
   MemoryPropertyBag() = default;
-  ~MemoryPropertyBag();
+  ~MemoryPropertyBag() override;
   Item* find(std::u16string_view name);
 
   std::vector<Item> items_;
-  ULONG refs_ = 1;
 };

@@ -10,15 +10,15 @@
 #include <vector>
 
 #include "platform/com/registry.h"
+#include "platform/com/text_case.h"
 
 namespace registry_detail {
 
-// ASCII case-insensitive ordering; bytes beyond ASCII compare as they are.
+// Key and value names order and compare ignoring ASCII case.
 struct CaseLess {
   using is_transparent = void;
-  bool operator()(std::string_view a, std::string_view b) const;
+  bool operator()(std::string_view a, std::string_view b) const { return compareNoCase(a, b) < 0; }
 };
-bool equalsNoCase(std::string_view a, std::string_view b);
 
 // The roots in their canonical spelling.
 inline constexpr std::string_view kRoots[] = {"HKEY_CLASSES_ROOT", "HKEY_CURRENT_USER",

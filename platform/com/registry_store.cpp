@@ -4,21 +4,6 @@
 
 namespace registry_detail {
 
-namespace {
-char lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-}  // namespace
-
-bool CaseLess::operator()(std::string_view a, std::string_view b) const {
-  return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-    return static_cast<unsigned char>(lower(x)) < static_cast<unsigned char>(lower(y));
-  });
-}
-
-bool equalsNoCase(std::string_view a, std::string_view b) {
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
-                                            [](char x, char y) { return lower(x) == lower(y); });
-}
-
 std::size_t utf8SequenceLength(std::string_view t, std::size_t i) {
   const auto b0 = static_cast<unsigned char>(t[i]);
   if (b0 < 0x80) return 1;

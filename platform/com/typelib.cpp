@@ -1,6 +1,5 @@
 #include "platform/com/typelib.h"
 
-#include <atomic>
 #include <cstring>
 #include <memory>
 #include <new>
@@ -10,6 +9,8 @@
 
 #include "platform/com/activation.h"
 #include "platform/com/dispid_index.h"
+#include "platform/com/ref_counted.h"
+#include "platform/com/text_case.h"
 #include "platform/com/typelib_call.h"
 
 namespace {
@@ -17,20 +18,8 @@ namespace {
 // Size of the IDispatchEx part of a dual interface's virtual table (3 + 4 + 8 entries).
 constexpr int kDispatchExSlots = 15;
 
-// ASCII case-insensitive equality of a UTF-16 name and a UTF-8 (ASCII) description name.
-bool sameNameNoCase(std::u16string_view a, const char* b) {
-  if (!b) return false;
-  const std::size_t n = std::strlen(b);
-  if (a.size() != n) return false;
-  for (std::size_t i = 0; i < n; ++i) {
-    char16_t x = a[i];
-    char16_t y = static_cast<unsigned char>(b[i]);
-    if (x >= u'A' && x <= u'Z') x = static_cast<char16_t>(x - u'A' + u'a');
-    if (y >= u'A' && y <= u'Z') y = static_cast<char16_t>(y - u'A' + u'a');
-    if (x != y) return false;
-  }
-  return true;
-}
+// A UTF-16 name against a description's name (ASCII), ignoring case; no name matches none.
+bool sameNameNoCase(std::u16string_view a, const char* b) { return b && equalsNoCase(a, b); }
 
 std::u16string_view oleView(LPCOLESTR s) {
   return s ? std::u16string_view(s) : std::u16string_view();
@@ -154,7 +143,7 @@ class TypeInfoImp final : public ITypeInfo {
   DispIdIndex byId_;
 };
 
-class TypeLibImp final : public ITypeLib {
+class TypeLibImp final : public RefCounted<Answers<ITypeLib, IID_ITypeLib>> {
  public:
   explicit TypeLibImp(const TypeLibDesc& desc) : desc_(desc) {
     attr_.guid = desc.libid ? *desc.libid : GUID_NULL;
@@ -170,21 +159,6 @@ class TypeLibImp final : public ITypeLib {
     for (const TypeLibCoclassDesc& c : desc.coclasses)
       infos_.push_back(std::make_unique<TypeInfoImp>(this, index++, nullptr, &c));
     for (auto& info : infos_) info->link();
-  }
-
-  HRESULT QueryInterface(REFIID riid, void** ppv) override {
-    if (!ppv) return E_POINTER;
-    *ppv = nullptr;
-    if (riid != IID_IUnknown && riid != IID_ITypeLib) return E_NOINTERFACE;
-    AddRef();
-    *ppv = static_cast<ITypeLib*>(this);
-    return S_OK;
-  }
-  ULONG AddRef() override { return ++refs_; }
-  ULONG Release() override {
-    const ULONG n = --refs_;
-    if (n == 0) delete this;
-    return n;
   }
 
   UINT GetTypeInfoCount() override { return static_cast<UINT>(infos_.size()); }
@@ -283,12 +257,11 @@ class TypeLibImp final : public ITypeLib {
   }
 
  private:
-  ~TypeLibImp() = default;
+  ~TypeLibImp() override = default;
 
   const TypeLibDesc& desc_;
   TLIBATTR attr_{};
   std::vector<std::unique_ptr<TypeInfoImp>> infos_;
-  std::atomic<ULONG> refs_{1};
 };
 
 TypeInfoImp::TypeInfoImp(TypeLibImp* lib, UINT index, const TypeLibInterfaceDesc* ifc,
@@ -498,5 +471,7 @@ HRESULT TypeInfoImp::GetContainingTypeLib(ITypeLib** lib, UINT* index) {
 }  // namespace
 
 ITypeLib* CreateTypeLibFromDesc(const TypeLibDesc& desc) {
-  return new (std::nothrow) TypeLibImp(desc);
+  auto* lib = new (std::nothrow) TypeLibImp(desc);
+  if (lib) lib->AddRef();  // the caller's reference
+  return lib;
 }

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "platform/com/interfaces.h"
+#include "platform/com/text_case.h"
 
 namespace {
 
@@ -165,17 +166,6 @@ std::string_view trimmed(std::string_view t) {
   while (!t.empty() && (t.front() == ' ' || t.front() == '\t')) t.remove_prefix(1);
   while (!t.empty() && (t.back() == ' ' || t.back() == '\t')) t.remove_suffix(1);
   return t;
-}
-
-bool equalsNoCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t k = 0; k < a.size(); ++k) {
-    char x = a[k], y = b[k];
-    if (x >= 'A' && x <= 'Z') x = static_cast<char>(x - 'A' + 'a');
-    if (y >= 'A' && y <= 'Z') y = static_cast<char>(y - 'A' + 'a');
-    if (x != y) return false;
-  }
-  return true;
 }
 
 // A text as a number: an exact integer when it is one, else a decimal real number.
@@ -549,4 +539,12 @@ HRESULT VariantChangeTypeEx(VARIANTARG* dest, const VARIANTARG* src, LCID, WORD 
   }
   *dest = result;
   return S_OK;
+}
+
+void ExcepInfoClear(EXCEPINFO* e) {
+  if (!e) return;
+  for (BSTR* s : {&e->bstrSource, &e->bstrDescription, &e->bstrHelpFile}) {
+    SysFreeString(*s);
+    *s = nullptr;
+  }
 }

@@ -167,3 +167,7 @@ HRESULT VariantCopyInd(VARIANT* dest, const VARIANTARG* src);
 HRESULT VariantChangeType(VARIANTARG* dest, const VARIANTARG* src, WORD flags, VARTYPE vt);
 HRESULT VariantChangeTypeEx(VARIANTARG* dest, const VARIANTARG* src, LCID lcid, WORD flags,
                             VARTYPE vt);
+
+// Frees the three strings an EXCEPINFO owns and sets them null (a null e is ignored), so a
+// caller that passed one to a call need not free them one by one.
+void ExcepInfoClear(EXCEPINFO* e);

@@ -17,6 +17,7 @@
 #include <string>
 
 #include "platform/com/com.h"
+#include "platform/com/ref_counted.h"
 #include "platform/com/typelib.h"
 #include "platform/com/typelib_invoker.h"
 #include "platform/msgbox/message_box.h"
@@ -81,28 +82,15 @@ HRESULT toDouble(const VARIANT* v, double* out) {
   return S_OK;
 }
 
-class Calc final : public IDispatch {
- public:
-  Calc() { ++gObjects; }
-  ~Calc() {
-    if (holder_) holder_->Release();
-    VariantClear(&label_);
-    --gObjects;
-  }
+// Every object of the server counts itself live while it exists.
+struct Live {
+  Live() { ++gObjects; }
+  ~Live() { --gObjects; }
+};
 
-  HRESULT QueryInterface(REFIID riid, void** ppv) override {
-    if (!ppv) return E_POINTER;
-    if (riid != IID_IUnknown && riid != IID_IDispatch) return *ppv = nullptr, E_NOINTERFACE;
-    *ppv = static_cast<IDispatch*>(this);
-    AddRef();
-    return S_OK;
-  }
-  ULONG AddRef() override { return ++refs_; }
-  ULONG Release() override {
-    const ULONG left = --refs_;
-    if (left == 0) delete this;
-    return left;
-  }
+class Calc final : public RefCounted<Answers<IDispatch, IID_IDispatch>> {
+ public:
+  ~Calc() override { VariantClear(&label_); }
 
   HRESULT GetTypeInfoCount(UINT* count) override { return count ? (*count = 0, S_OK) : E_POINTER; }
   HRESULT GetTypeInfo(UINT, LCID, ITypeInfo** out) override {
@@ -150,16 +138,15 @@ class Calc final : public IDispatch {
       }
       case kChild: {
         if (n != 1) return DISP_E_BADPARAMCOUNT;
-        auto* child = new (std::nothrow) Calc;
-        if (!child) return E_OUTOFMEMORY;
-        child->AddRef();
+        Calc* made = new (std::nothrow) Calc;
+        if (!made) return E_OUTOFMEMORY;
+        ComPtr<Calc> child(made);
         VARIANT label;
         VariantInit(&label);
-        HRESULT hr = VariantChangeType(&label, positional(p, 0), 0, VT_BSTR);
-        if (SUCCEEDED(hr)) child->label_ = label;
-        if (FAILED(hr) || !result) return child->Release(), FAILED(hr) ? DISP_E_TYPEMISMATCH : S_OK;
-        result->vt = VT_DISPATCH;
-        result->pdispVal = child;
+        if (FAILED(VariantChangeType(&label, positional(p, 0), 0, VT_BSTR)))
+          return DISP_E_TYPEMISMATCH;
+        child->label_ = label;
+        if (result) result->vt = VT_DISPATCH, result->pdispVal = child.detach();
         return S_OK;
       }
       case kNothing: return n == 0 ? S_OK : DISP_E_BADPARAMCOUNT;
@@ -244,29 +231,26 @@ class Calc final : public IDispatch {
   HRESULT holder(WORD flags, DISPPARAMS* p, VARIANT* result) {
     if (flags & DISPATCH_PROPERTYGET) {
       if (!result) return E_INVALIDARG;
-      if (holder_) holder_->AddRef();
       result->vt = VT_DISPATCH;
-      result->pdispVal = holder_;
+      result->pdispVal = ComPtr<IDispatch>(holder_).detach();
       return S_OK;
     }
     if (flags & DISPATCH_PROPERTYPUTREF) {
       const VARIANT* v = putValue(p);
       if (!v || v->vt != VT_DISPATCH) return DISP_E_TYPEMISMATCH;
-      if (v->pdispVal) v->pdispVal->AddRef();
-      if (holder_) holder_->Release();
-      holder_ = v->pdispVal;
+      holder_ = ComPtr<IDispatch>(v->pdispVal);
       return S_OK;
     }
     return DISP_E_MEMBERNOTFOUND;
   }
 
-  std::atomic<ULONG> refs_{0};
+  Live live_;
   VARIANT count_{VT_I4, 0, 0, 0, {}};
   VARIANT scale_{VT_R8, 0, 0, 0, {}};
   VARIANT label_{VT_EMPTY, 0, 0, 0, {}};
   VARIANT enabled_{VT_BOOL, 0, 0, 0, {}};
   std::map<std::string, double> values_;
-  IDispatch* holder_ = nullptr;
+  ComPtr<IDispatch> holder_;
 };
 
 // ---- Typed -------------------------------------------------------------------------------
@@ -352,38 +336,16 @@ const TypeLibDesc& typedLibrary() {
 // The type description of ITyped, made once and kept for the life of the process.
 ITypeInfo* typedInfo() {
   static ITypeInfo* info = [] {
-    ITypeLib* lib = CreateTypeLibFromDesc(typedLibrary());
+    const auto lib = ComPtr<ITypeLib>::adopt(CreateTypeLibFromDesc(typedLibrary()));
     ITypeInfo* found = nullptr;
     if (lib) lib->GetTypeInfoOfGuid(IID_ITyped, &found);
-    if (lib) lib->Release();
     return found;
   }();
   return info;
 }
 
-class Typed final : public ITyped {
+class Typed final : public RefCounted<Answers<ITyped, IID_IDispatch, IID_IDispatchEx, IID_ITyped>> {
  public:
-  Typed() { ++gObjects; }
-  ~Typed() { --gObjects; }
-  Typed(const Typed&) = delete;
-  Typed& operator=(const Typed&) = delete;
-
-  HRESULT QueryInterface(REFIID riid, void** ppv) override {
-    if (!ppv) return E_POINTER;
-    if (riid != IID_IUnknown && riid != IID_IDispatch && riid != IID_IDispatchEx &&
-        riid != IID_ITyped)
-      return *ppv = nullptr, E_NOINTERFACE;
-    *ppv = static_cast<ITyped*>(this);
-    AddRef();
-    return S_OK;
-  }
-  ULONG AddRef() override { return ++refs_; }
-  ULONG Release() override {
-    const ULONG left = --refs_;
-    if (left == 0) delete this;
-    return left;
-  }
-
   HRESULT GetTypeInfoCount(UINT* count) override { return count ? (*count = 1, S_OK) : E_POINTER; }
   HRESULT GetTypeInfo(UINT index, LCID, ITypeInfo** out) override {
     if (!out) return E_POINTER;
@@ -440,7 +402,7 @@ class Typed final : public ITyped {
   HRESULT get_clears(LONG* n) override { return *n = clears_, S_OK; }
 
  private:
-  std::atomic<ULONG> refs_{0};
+  Live live_;
   double scale_ = 1.0;
   std::map<std::string, double> items_;
   LONG clears_ = 0;
@@ -449,39 +411,18 @@ class Typed final : public ITyped {
 // ---- Class factory and exports ------------------------------------------------------------
 
 template <class Object>
-class Factory final : public IClassFactory {
+class Factory final : public RefCounted<Answers<IClassFactory, IID_IClassFactory>> {
  public:
-  HRESULT QueryInterface(REFIID riid, void** ppv) override {
-    if (!ppv) return E_POINTER;
-    if (riid != IID_IUnknown && riid != IID_IClassFactory) return *ppv = nullptr, E_NOINTERFACE;
-    *ppv = static_cast<IClassFactory*>(this);
-    AddRef();
-    return S_OK;
-  }
-  ULONG AddRef() override { return ++refs_; }
-  ULONG Release() override {
-    const ULONG left = --refs_;
-    if (left == 0) delete this;
-    return left;
-  }
   HRESULT CreateInstance(IUnknown* outer, REFIID riid, void** ppv) override {
     if (!ppv) return E_POINTER;
     *ppv = nullptr;
     if (outer) return CLASS_E_NOAGGREGATION;
-    auto* object = new (std::nothrow) Object;
-    if (!object) return E_OUTOFMEMORY;
-    object->AddRef();
-    const HRESULT hr = object->QueryInterface(riid, ppv);
-    object->Release();
-    return hr;
+    return queryNewObject(new (std::nothrow) Object, riid, ppv);
   }
   HRESULT LockServer(BOOL lock) override {
     lock ? ++gLocks : --gLocks;
     return S_OK;
   }
-
- private:
-  std::atomic<ULONG> refs_{0};
 };
 
 std::string ownPath() {
@@ -515,20 +456,10 @@ constexpr ClassEntry kClasses[] = {
 #define CALC_EXPORT extern "C" __attribute__((visibility("default")))
 
 CALC_EXPORT HRESULT DllGetClassObject(REFCLSID clsid, REFIID riid, void** ppv) {
-  if (!ppv) return E_POINTER;
-  *ppv = nullptr;
-  IClassFactory* factory = nullptr;
-  if (clsid == CLSID_Calc)
-    factory = new (std::nothrow) Factory<Calc>;
-  else if (clsid == CLSID_Typed)
-    factory = new (std::nothrow) Factory<Typed>;
-  else
-    return CLASS_E_CLASSNOTAVAILABLE;
-  if (!factory) return E_OUTOFMEMORY;
-  factory->AddRef();
-  const HRESULT hr = factory->QueryInterface(riid, ppv);
-  factory->Release();
-  return hr;
+  if (clsid == CLSID_Calc) return queryNewObject(new (std::nothrow) Factory<Calc>, riid, ppv);
+  if (clsid == CLSID_Typed) return queryNewObject(new (std::nothrow) Factory<Typed>, riid, ppv);
+  if (ppv) *ppv = nullptr;
+  return ppv ? CLASS_E_CLASSNOTAVAILABLE : E_POINTER;
 }
 
 CALC_EXPORT HRESULT DllCanUnloadNow() { return gObjects == 0 && gLocks == 0 ? S_OK : S_FALSE; }

@@ -12,13 +12,10 @@
 
 #include "kernel/automation/vel_drive.h"
 #include "kernel/automation/vel_drive_seg.h"
+#include "kernel/automation/vel_drive_server.h"
 #include "kernel/model/segment_registry.h"
 #include "tests/kernel/automation/dispatch_helpers.h"
 #include "tests/kernel/support/error_capture.h"
-#if __has_include("kernel/automation/vel_drive_server.h")
-#include "kernel/automation/vel_drive_server.h"
-#define HAVE_DRIVE_SERVER 1
-#endif
 
 namespace {
 
@@ -165,7 +162,6 @@ std::vector<EarlyCall> driveCalls() {
     calls.push_back(c);
   return calls;
 }
-#ifdef HAVE_DRIVE_SERVER
 std::vector<EarlyCall> serverCalls() {
   using V = IVelDriveServer;
   return {early(&V::get_version),
@@ -181,7 +177,6 @@ std::vector<EarlyCall> serverCalls() {
           early(&V::clear),
           early(&V::newDrive)};
 }
-#endif
 
 // ---- The late-bound call: Invoke with arguments built from the FUNCDESC ----------------------
 
@@ -472,7 +467,6 @@ TEST_F(TypeLibraryTest, EveryDriveMemberLateBoundMatchesTheEarlyBoundCall) {
                      driveCalls(), 45, a.inputs(), b.inputs());
 }
 
-#ifdef HAVE_DRIVE_SERVER
 TEST_F(TypeLibraryTest, EveryServerMemberLateBoundMatchesTheEarlyBoundCall) {
   Twin a, b;
   auto* serverA = new VelDriveServer();
@@ -484,7 +478,6 @@ TEST_F(TypeLibraryTest, EveryServerMemberLateBoundMatchesTheEarlyBoundCall) {
   serverA->Release();
   serverB->Release();
 }
-#endif
 
 // farr writes four values through its one pointer; a late-bound caller passes one double.
 TEST_F(TypeLibraryTest, LateBoundFarrWritesOnlyTheOneDoubleItIsGiven) {

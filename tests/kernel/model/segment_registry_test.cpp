@@ -2,10 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <set>
 #include <string>
 
 #include "kernel/model/segment_types.h"
+#include "kernel/model/value_names.h"
 #include "tests/kernel/model/segment_test_support.h"
 
 namespace {
@@ -40,6 +42,36 @@ TEST_F(SegmentRegistry, CreatesOnlyByExactName) {
   EXPECT_NE(dynamic_cast<VelDriveSegSineLinear*>(copy), nullptr);
   copy->Release();
   EXPECT_EQ(s->Release(), 0u);
+}
+
+// The names hasValue accepts, in the order of the name table.
+std::string reportedValues(VelDriveSeg& s) {
+  std::string names;
+  for (int code = vtZ0; code <= vtCaEqCaStar; code <<= 1)
+    if (s.hasValue(static_cast<ValueType>(code)))
+      names += std::string(names.empty() ? "" : " ") + valueTypeName(code);
+  return names;
+}
+
+TEST_F(SegmentRegistry, EveryTypeReportsItsOwnValues) {
+  const std::string common = "z0 z1 f0 f1 fd0 fd1 fdd0 fdd1";
+  const std::string all = " lambda Ca Ca* Cv Cj Cj* Cmdyn Cmdyn*";
+  const std::map<std::string, std::string> own = {
+      {"Linear", ""},
+      {"QuadParab", ""},
+      {"InclSine", " Ca Cv Cj Cmdyn"},  // the starred ones and lambda only once lambda is set
+      {"Sine", all},
+      {"SineLinear", " lambda c Ca Ca* Cv Cj Cj* Cmdyn Cmdyn*"},
+      {"ModSine", " lambda Ca Ca* Cv"},
+      {"Poly5", " lambda"},  // while its ends are symmetric
+      {"ModTrapez", all},
+      {"HarmComb", " lambda Ca Ca* Cv"}};
+  SegChain c;
+  for (const auto& [name, values] : own)
+    EXPECT_EQ(reportedValues(*c.adopt(createSegment(name.c_str()), 0, 0)), common + values) << name;
+  VelDriveSeg* incl = c.adopt(createSegment("InclSine"), 0, 0);
+  incl->setValue(vtLambda, vsExplicit, 0.3);
+  EXPECT_EQ(reportedValues(*incl), common + all);
 }
 
 // Every registered type, made as the server makes it, with nothing set.

@@ -146,6 +146,20 @@ TEST_F(VeldriveToolTest, BadLineEndsWithItsNumberAndStatus2) {
   }
 }
 
+// Wherever the kernel places a line's segment (behind the tail, before the head or inside
+// the chain), the tool sees it added; a bad line after them is still found.
+TEST_F(VeldriveToolTest, LinesInAnyZ0OrderBuildTheSameDrive) {
+  const std::string shuffled =
+      "\"Linear\", 150, 50\n\"Linear\", 360, 0\n\"Linear\", 0, 0\n"
+      "\"ModSine\", 210, 50\n\"ModSine\", 60, 0\n\"Linear\", 300, 0\n";
+  const ProgramResult r = veldrive({"--step", "30"}, shuffled);
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, veldrive({"--step", "30"}, kCamDrive).out);
+  const ProgramResult bad = veldrive({}, shuffled + "\"Bogus\", 100, 0\n");
+  EXPECT_EQ(bad.status, 2);
+  EXPECT_NE(bad.err.find("line 7:"), std::string::npos) << bad.err;
+}
+
 TEST_F(VeldriveToolTest, UnsolvedDriveEndsWithTheCountAndStatus3) {
   // A harmonic combination reverses at one end only: slopes at both ends leave it unsolved.
   const ProgramResult r = veldrive(

@@ -6,58 +6,36 @@
 #include <atomic>
 #include <new>
 
+#include "platform/com/ref_counted.h"
+
 namespace {
 
 std::atomic<LONG> gObjects{0};
 std::atomic<LONG> gLocks{0};
 
-// Reference counting shared by the two classes; the count starts at 0.
-template <class Ifc>
-class Counted : public Ifc {
- public:
-  Counted() { ++gObjects; }
-  virtual ~Counted() { --gObjects; }
-  ULONG AddRef() override { return ++refs_; }
-  ULONG Release() override {
-    const ULONG left = --refs_;
-    if (left == 0) delete this;
-    return left;
-  }
-  HRESULT QueryInterface(REFIID riid, void** ppv) override {
-    if (!ppv) return E_POINTER;
-    if (riid != IID_IUnknown && riid != ownIid()) return *ppv = nullptr, E_NOINTERFACE;
-    *ppv = static_cast<Ifc*>(this);
-    AddRef();
-    return S_OK;
-  }
-
- private:
-  virtual const IID& ownIid() const = 0;
-  std::atomic<ULONG> refs_{0};
+// Every object of the server counts itself live while it exists.
+struct Live {
+  Live() { ++gObjects; }
+  ~Live() { --gObjects; }
 };
 
-class TestCounter final : public Counted<ITestCounter> {
+class TestCounter final : public RefCounted<Answers<ITestCounter, IID_ITestCounter>> {
  public:
   HRESULT get_value(LONG* value) override { return value ? (*value = value_, S_OK) : E_POINTER; }
   HRESULT put_value(LONG value) override { return value_ = value, S_OK; }
 
  private:
-  const IID& ownIid() const override { return IID_ITestCounter; }
+  Live live_;
   LONG value_ = 0;
 };
 
-class Factory final : public Counted<IClassFactory> {
+class Factory final : public RefCounted<Answers<IClassFactory, IID_IClassFactory>> {
  public:
   HRESULT CreateInstance(IUnknown* outer, REFIID riid, void** ppv) override {
     if (!ppv) return E_POINTER;
     *ppv = nullptr;
     if (outer) return CLASS_E_NOAGGREGATION;
-    auto* object = new (std::nothrow) TestCounter;
-    if (!object) return E_OUTOFMEMORY;
-    object->AddRef();
-    const HRESULT hr = object->QueryInterface(riid, ppv);
-    object->Release();
-    return hr;
+    return queryNewObject(new (std::nothrow) TestCounter, riid, ppv);
   }
   HRESULT LockServer(BOOL lock) override {
     lock ? ++gLocks : --gLocks;
@@ -65,7 +43,7 @@ class Factory final : public Counted<IClassFactory> {
   }
 
  private:
-  const IID& ownIid() const override { return IID_IClassFactory; }
+  Live live_;
 };
 
 }  // namespace
@@ -76,12 +54,7 @@ extern "C" __attribute__((visibility("default"))) HRESULT DllGetClassObject(REFC
   if (!ppv) return E_POINTER;
   *ppv = nullptr;
   if (clsid != CLSID_TestCounter) return CLASS_E_CLASSNOTAVAILABLE;
-  auto* factory = new (std::nothrow) Factory;
-  if (!factory) return E_OUTOFMEMORY;
-  factory->AddRef();
-  const HRESULT hr = factory->QueryInterface(riid, ppv);
-  factory->Release();
-  return hr;
+  return queryNewObject(new (std::nothrow) Factory, riid, ppv);
 }
 
 extern "C" __attribute__((visibility("default"))) HRESULT DllCanUnloadNow() {

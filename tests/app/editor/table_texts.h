@@ -1,0 +1,38 @@
+#pragma once
+// Input tables written as texts, the texts of a table's column, and fixed number and text
+// conventions, for the editor's tests.
+
+#include <QLocale>
+#include <QStringList>
+
+#include <vector>
+
+#include "app/common/string_table.h"
+#include "app/editor/input_table.h"
+
+// For the life of a test: numbers in the English form, texts in German (end marker "ENDE").
+struct FixedTexts {
+  FixedTexts() {
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+    setLanguage(Language::German);
+  }
+  ~FixedTexts() { QLocale::setDefault(QLocale::system()); }
+};
+
+// A table of the given rows, numbered; each row's texts fill columns 1, 2, 3 … in order
+// (z, f, law, then the parameters).
+inline InputTable tableOf(const std::vector<QStringList>& rows) {
+  InputTable table;
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    if (i > 0) table.appendRow();
+    for (int c = 0; c < rows[i].size(); ++c) table.setCell(int(i) + 1, c + 1, rows[i][c]);
+  }
+  table.renumber();
+  return table;
+}
+
+inline QStringList columnTexts(const InputTable& table, int column) {
+  QStringList texts;
+  for (int r = 1; r <= table.lastRow(); ++r) texts << table.cell(r, column);
+  return texts;
+}
