@@ -375,7 +375,6 @@ class KernelDriveServer(ReleasesEverything):
                 seg.value[name] = value
             return call
         cases = [
-            ("unknown segment type", lambda: s.segment("Bogus"), "Unknown segment type"),
             ("format string that is none", put(drv, "segment", "garbage"), "expected"),
             ("value the type does not take", put_value(s.segment("Linear"), "Ca", 5),
              "DRV_E_UNSUPPORTED_PARAM: Ca"),
