@@ -390,6 +390,16 @@ class KernelDriveServer(ReleasesEverything):
             line.z0 = math.nan
         self.assertEqual(line.z0, 0.0)
 
+    def test_a_misspelt_name_is_no_new_member(self):
+        seg = self.server.segment("ModSine")
+        with self.assertRaises(AttributeError):
+            seg.lamda = 0.4  # used to become a member of its own
+        with self.assertRaises(AttributeError):
+            veldrive.put(seg, "lamda", 0.4)
+        seg._dynamic["note"] = "asked for"
+        self.assertEqual(seg.note, "asked for")
+        self.assertEqual(seg._dynamic["note"], "asked for")
+
     def test_server_keeps_added_drives_until_released(self):
         s = self.server
         drv = s.newDrive("kept")
