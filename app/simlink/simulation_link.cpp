@@ -1,5 +1,7 @@
 #include "app/simlink/simulation_link.h"
 
+#include <optional>
+
 #include "simulator/socket_path.h"
 
 using motionsim::Argument;
@@ -146,32 +148,50 @@ void SimulationLink::readQueuedResponses() {
 
 Value SimulationLink::invoke(SimRef object, const SimMember& member, std::uint8_t invokeKind,
                              std::vector<Argument>& args) {
+  std::vector<Call> calls{{object, member, invokeKind, std::move(args), {}}};
+  try {
+    invokeTogether(calls);
+  } catch (const SimulationError&) {
+    args = std::move(calls[0].args);
+    throw;
+  }
+  args = std::move(calls[0].args);
+  return std::move(calls[0].result);
+}
+
+void SimulationLink::invokeTogether(std::vector<Call>& calls) {
   checkUsable();
-  const motionsim::Request request = makeRequest(object, member, invokeKind, args);
-  if (!connection_.send(request)) {
-    lost_ = true;
-    throwLost();
-  }
-  readQueuedResponses();  // answers of queued puts come before this call's
-  motionsim::Response response;
-  if (!connection_.receive(response)) {
-    lost_ = true;
-    throwLost();
-  }
-  if (response.error != motionsim::kErrNone) {
-    throw SimulationError(response.error, QString::fromStdString(response.description));
-  }
-  std::size_t out = 0;
-  for (Argument& a : args) {
-    if (a.byRef && out < response.byRefOut.size()) {
-      a.value = response.byRefOut[out++];
+  for (const Call& call : calls) {
+    if (observer_) observer_(call.member, call.invokeKind);
+    if (!connection_.send(makeRequest(call.object, call.member, call.invokeKind, call.args))) {
+      lost_ = true;
+      throwLost();
     }
   }
-  return response.result;
+  readQueuedResponses();  // answers of queued puts come before these
+  std::optional<SimulationError> failed;
+  for (Call& call : calls) {
+    motionsim::Response response;
+    if (!connection_.receive(response)) {
+      lost_ = true;
+      throwLost();
+    }
+    if (response.error != motionsim::kErrNone) {
+      if (!failed) failed.emplace(response.error, QString::fromStdString(response.description));
+      continue;
+    }
+    std::size_t out = 0;
+    for (Argument& a : call.args) {
+      if (a.byRef && out < response.byRefOut.size()) a.value = response.byRefOut[out++];
+    }
+    call.result = std::move(response.result);
+  }
+  if (failed) throw *failed;
 }
 
 void SimulationLink::queueInputValue(SimRef input, double value) {
   checkUsable();
+  if (observer_) observer_(simmember::kInputValue, kPut);
   if (!connection_.send(makeRequest(input, simmember::kInputValue, kPut, {{value, false}}))) {
     lost_ = true;
     throwLost();
@@ -328,3 +348,25 @@ bool SimulationLink::FrameRateProbe(double timeStep) {
 }
 
 bool SimulationLink::CamMenuEnabled() { return NumFrames() >= 1; }
+
+SimulationLink::RecordedFrame SimulationLink::RunToFrameAndRead(qint32 frame,
+                                                                const std::vector<SimRef>& bodies) {
+  std::vector<Call> calls;
+  calls.reserve(bodies.size() + 2);
+  calls.push_back({document_, simmember::kRunToFrame, kMethod, {{std::int32_t{frame}, false}}, {}});
+  for (SimRef body : bodies) {
+    calls.push_back(
+        {body, simmember::kGetPosition, kMethod, std::vector<Argument>(6, {0.0, true}), {}});
+  }
+  calls.push_back({document_, simmember::kCurrentTime, kGet, {}, {}});
+  invokeTogether(calls);
+  RecordedFrame recorded;
+  for (std::size_t b = 0; b < bodies.size(); ++b) {
+    std::array<double, 6>& pose = recorded.poses.emplace_back();
+    for (std::size_t i = 0; i < 6; ++i) {
+      pose[i] = realResult(simmember::kGetPosition, calls[b + 1].args[i].value);
+    }
+  }
+  recorded.time = realResult(simmember::kCurrentTime, calls.back().result);
+  return recorded;
+}

@@ -14,7 +14,9 @@
 
 #include <QString>
 
+#include <array>
 #include <cstdint>
+#include <functional>
 #include <stdexcept>
 #include <vector>
 
@@ -115,12 +117,40 @@ class SimulationLink {
   // The cam menu item is enabled when the document holds at least one frame.
   bool CamMenuEnabled();
 
+  // One frame of a recording: RunToFrame(frame), GetPosition of each body, CurrentTime. The
+  // calls go out together and their answers are read together, so the loop waits once per
+  // frame; a failed call's error is thrown after every answer is read (the calls after it
+  // only read).
+  struct RecordedFrame {
+    std::vector<std::array<double, 6>> poses;  // x, y, z, rx, ry, rz of each body
+    double time = 0.0;
+  };
+  RecordedFrame RunToFrameAndRead(qint32 frame, const std::vector<SimRef>& bodies);
+
   // One call of any member: by-reference arguments receive what the server wrote back.
   motionsim::Value invoke(SimRef object, const SimMember& member, std::uint8_t invokeKind,
                           std::vector<motionsim::Argument>& args);
   motionsim::Value invoke(SimRef object, const SimMember& member, std::uint8_t invokeKind);
 
+  // A call for invokeTogether: its arguments receive what the server wrote back, result the
+  // member's result.
+  struct Call {
+    SimRef object;
+    SimMember member;
+    std::uint8_t invokeKind;
+    std::vector<motionsim::Argument> args;
+    motionsim::Value result;
+  };
+  // Sends every call, then reads every answer in order; throws the first failed call's
+  // error once all are read.
+  void invokeTogether(std::vector<Call>& calls);
+
   bool isConnectionLost() const { return lost_; }
+
+  // Sees every member call just before it is sent (queued puts included): for tracing, and
+  // for tests that check which members an operation calls in which order.
+  using CallObserver = std::function<void(const SimMember& member, std::uint8_t invokeKind)>;
+  void setCallObserver(CallObserver observer) { observer_ = std::move(observer); }
 
  private:
   SimRef narrow(const motionsim::Value& value, motionsim::ObjectKind kind) const;
@@ -144,6 +174,7 @@ class SimulationLink {
   SimRef document_;
   SimRef inputs_;
   SimRef currentBody_;
+  CallObserver observer_;
 };
 
 // How an operation that uses the simulation ended.

@@ -9,27 +9,6 @@ namespace {
 
 const std::string kHeader = "motionsim-document 1\nstep 0.02\n";
 
-TEST(DocumentReader, ReadsTheCamExample) {
-  Mechanism m;
-  DocumentError error;
-  ASSERT_TRUE(
-      loadDocument(std::string(KINETRA_SOURCE_DIR) + "/examples/cam_mechanism.msim", m, error))
-      << error.line << ": " << error.message;
-  EXPECT_EQ(m.timeStep, 0.02);
-  ASSERT_EQ(m.inputs.size(), 1u);
-  EXPECT_EQ(m.inputs[0].name, "Hub");
-  ASSERT_EQ(m.bodies.size(), 3u);
-  EXPECT_EQ(m.bodies[0].name, "Scheibe");
-  EXPECT_EQ(m.bodies[0].joint.kind, JointKind::Revolute);
-  EXPECT_EQ(m.bodies[0].joint.axis, Axis::Z);
-  EXPECT_EQ(m.bodies[0].joint.rate, kPi);
-  EXPECT_EQ(m.bodies[1].joint.kind, JointKind::Prismatic);
-  EXPECT_EQ(m.bodies[1].joint.axis, Axis::Y);
-  EXPECT_EQ(m.bodies[1].joint.constant, 0.05);
-  EXPECT_EQ(m.bodies[1].joint.input, 0);
-  EXPECT_EQ(m.bodies[2].parent, 1);
-}
-
 TEST(DocumentReader, ReadsEveryClauseQuotedNamesCommentsAndWindowsLineEnds) {
   const std::string text =
       "\xEF\xBB\xBFmotionsim-document 1\r\n"
@@ -90,21 +69,16 @@ INSTANTIATE_TEST_SUITE_P(
         BadDocument{"NoMagic", "step 0.02\n", 1, "not a motionsim document"},
         BadDocument{"OtherVersion", "motionsim-document 2\nstep 1\n", 1,
                     "unsupported document version 2"},
-        BadDocument{"VersionNotNumber", "motionsim-document one\n", 1, "first line must be"},
         BadDocument{"NoStep", "motionsim-document 1\ninput 1 a 0\n\n", 3, "no step statement"},
         BadDocument{"StepTwice", kHeader + "step 0.01\n", 3, "step given twice (first on line 2)"},
         BadDocument{"StepZero", "motionsim-document 1\nstep 0\n", 2, "greater than 0"},
-        BadDocument{"StepNegative", "motionsim-document 1\nstep -0.1\n", 2, "greater than 0"},
         BadDocument{"StepNaN", "motionsim-document 1\nstep nan\n", 2, "not finite"},
-        BadDocument{"StepInfinite", "motionsim-document 1\nstep inf\n", 2, "not finite"},
         BadDocument{"StepOverflow", "motionsim-document 1\nstep 1e999\n", 2, "out of range"},
         BadDocument{"StepNotNumber", "motionsim-document 1\nstep 0.02s\n", 2, "expected a number"},
-        BadDocument{"StepQuoted", "motionsim-document 1\nstep \"0.02\"\n", 2, "expected a number"},
         BadDocument{"UnknownStatement", kHeader + "bodies 1 a\n", 3,
                     "unknown statement \"bodies\""},
         BadDocument{"InputShort", kHeader + "input 1 a\n", 3, "input needs"},
         BadDocument{"InputIdHuge", kHeader + "input 99999999999 a 0\n", 3, "out of range"},
-        BadDocument{"InputIdFraction", kHeader + "input 1.5 a 0\n", 3, "expected a whole number"},
         BadDocument{"InputIdTwice", kHeader + "input 1 a 0\ninput 1 b 0\n", 4,
                     "input ID 1 used twice"},
         BadDocument{"InputNameTwice", kHeader + "input 1 a 0\ninput 2 a 0\n", 4,
@@ -112,26 +86,17 @@ INSTANTIATE_TEST_SUITE_P(
         BadDocument{"EmptyName", kHeader + "input 1 \"\" 0\n", 3, "empty name"},
         BadDocument{"LongName", kHeader + "input 1 " + std::string(256, 'n') + " 0\n", 3,
                     "longer than 255"},
-        BadDocument{"OpenQuote", kHeader + "input 1 \"Hub 0\n", 3, "not closed"},
         BadDocument{"BadEscape", kHeader + "input 1 \"H\\ub\" 0\n", 3, "unknown escape"},
-        BadDocument{"StrayQuote", kHeader + "input 1 Hu\"b 0\n", 3, "stray quote"},
         BadDocument{"ControlCharacter", kHeader + "input 1 H\x01ub 0\n", 3, "control character"},
         BadDocument{"BodyShort", kHeader + "body 1\n", 3, "body needs"},
         BadDocument{"BodyIdTwice", kHeader + "body 1 a\nbody 1 b\n", 4, "body ID 1 used twice"},
-        BadDocument{"BodyNameTwice", kHeader + "body 1 a\nbody 2 a\n", 4,
-                    "body name \"a\" used twice"},
         BadDocument{"UnknownClause", kHeader + "body 1 a colour red\n", 3,
                     "unknown body clause \"colour\""},
-        BadDocument{"ClauseTwice", kHeader + "body 1 a offset 0 0 0 offset 1 1 1\n", 3,
-                    "given twice"},
         BadDocument{"OffsetShort", kHeader + "body 1 a offset 1 2\n", 3, "needs 3 values"},
-        BadDocument{"OffsetNotNumber", kHeader + "body 1 a offset 1 2 x\n", 3, "expected a number"},
         BadDocument{"ParentLater", kHeader + "body 1 a parent 2\nbody 2 b\n", 3,
                     "unknown parent body 2"},
-        BadDocument{"ParentSelf", kHeader + "body 1 a parent 1\n", 3, "unknown parent body 1"},
         BadDocument{"UnknownJoint", kHeader + "body 1 a joint hinge z\n", 3,
                     "unknown joint \"hinge\""},
-        BadDocument{"JointNoAxis", kHeader + "body 1 a joint revolute\n", 3, "needs an axis"},
         BadDocument{"JointBadAxis", kHeader + "body 1 a joint prismatic w\n", 3,
                     "unknown joint axis"},
         BadDocument{"RateOnFixed", kHeader + "body 1 a rate 1\n", 3,
@@ -152,9 +117,14 @@ INSTANTIATE_TEST_SUITE_P(
                     "expected a body clause"}),
     [](const testing::TestParamInfo<BadDocument>& info) { return std::string(info.param.what); });
 
-TEST(DocumentReader, ReportsAMissingFileWithoutALine) {
+// The example loads; a missing file or a folder is reported without a line.
+TEST(DocumentReader, LoadsTheExampleAndReportsAMissingFileWithoutALine) {
   Mechanism m;
   DocumentError error;
+  ASSERT_TRUE(
+      loadDocument(std::string(KINETRA_SOURCE_DIR) + "/examples/cam_mechanism.msim", m, error))
+      << error.line << ": " << error.message;
+  EXPECT_EQ(m.bodies.size(), 3u);
   EXPECT_FALSE(loadDocument("/nonexistent/dir/none.msim", m, error));
   EXPECT_EQ(error.line, 0);
   EXPECT_FALSE(loadDocument("/tmp", m, error));

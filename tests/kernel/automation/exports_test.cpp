@@ -9,17 +9,18 @@
 #include <cmath>
 #include <filesystem>
 #include <functional>
-#include <random>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "kernel/automation/veldrive_interfaces.h"
 #include "platform/com/activation.h"
+#include "platform/com/bstr.h"
 #include "platform/com/categories.h"
+#include "platform/com/com_ptr.h"
 #include "platform/com/registry.h"
 #include "platform/msgbox/message_box.h"
-#include "tests/kernel/automation/dispatch_helpers.h"
 #include "tests/kernel/tools/program_run.h"
 #include "tests/platform/com/temp_registry.h"
 
@@ -88,81 +89,41 @@ TEST_F(ServerLibraryTest, ClientBuildsAndEvaluatesADriveThroughTheInterfacesOnly
   ASSERT_EQ(CLSIDFromProgID("VelDriveServer", &clsid), S_OK);
   EXPECT_EQ(clsid, CLSID_VelDriveServer);
   const auto canUnloadNow = entry<DllCanUnloadNowFn>("DllCanUnloadNow");
+  ASSERT_NE(canUnloadNow, nullptr);
   {
-    Ref<IVelDriveServer> server;
-    ASSERT_EQ(
-        CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IVelDriveServer, server.out()),
-        S_OK);
-    ASSERT_NE(canUnloadNow, nullptr);
+    ComPtr<IVelDriveServer> server;
+    ASSERT_EQ(CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IVelDriveServer,
+                               server.putVoid()),
+              S_OK);
     EXPECT_EQ(canUnloadNow(), S_FALSE);
-    Ref<IVelDrive> drive;
-    BSTR name = SysAllocStringUtf8("cam");
-    ASSERT_EQ(server->newDrive(name, &drive.p), S_OK);
-    SysFreeString(name);
-    for (const char* line : kCamDrive) {
-      BSTR text = SysAllocStringUtf8(line);
-      EXPECT_EQ(drive->put_segment(text), S_OK) << line;
-      SysFreeString(text);
-    }
+    ComPtr<IVelDrive> drive;
+    ASSERT_EQ(server->newDrive(Bstr("cam").get(), drive.put()), S_OK);
+    for (const char* line : kCamDrive) EXPECT_EQ(drive->put_segment(Bstr(line).get()), S_OK);
     LONG unsolved = -1;
     ASSERT_EQ(drive->compile(&unsolved), S_OK);
     ASSERT_EQ(unsolved, 0);
-
     const auto at = [&](double z, int k) {
       double v[4] = {NAN, NAN, NAN, NAN};
       EXPECT_EQ(drive->fderiv(z, &v[0], &v[1], &v[2], &v[3]), S_OK);
       return v[k];
     };
-    constexpr double kTol = 1e-9;
     // Dwells, and the rise and return through half the stroke at their middles (the
     // modified sine is point-symmetric about its middle).
-    EXPECT_NEAR(at(30, 0), 0.0, kTol);
-    EXPECT_NEAR(at(105, 0), 25.0, kTol);
-    EXPECT_NEAR(at(180, 0), 50.0, kTol);
-    EXPECT_NEAR(at(255, 0), 25.0, kTol);
-    EXPECT_NEAR(at(330, 0), 0.0, kTol);
+    const std::pair<double, double> f[] = {{30, 0}, {105, 25}, {180, 50}, {255, 25}, {330, 0}};
+    for (auto [z, v] : f) EXPECT_NEAR(at(z, 0), v, 1e-9) << z;
     // Rest to rest: no slope at the joints; the peak slope is Cv = 1.76 times the mean one
     // (VDI 2143 tables: Cv of the modified sine 1.76).
     for (double joint : {60.0, 150.0, 210.0, 300.0}) EXPECT_NEAR(at(joint, 1), 0.0, 1e-9) << joint;
     EXPECT_NEAR(at(105, 1), 1.76 * 50.0 / 90.0, 1e-2);
-    // The separate members agree with fderiv at seeded random points of the whole drive.
-    std::mt19937 rng(7);
-    std::uniform_real_distribution<double> z(0.0, 360.0);
-    for (int i = 0; i < 200; ++i) {
-      const double x = z(rng);
-      double f = 0, fd = 0, fdd = 0, fddd = 0;
-      drive->f(x, &f);
-      drive->fd(x, &fd);
-      drive->fdd(x, &fdd);
-      drive->fddd(x, &fddd);
-      EXPECT_EQ(f, at(x, 0));
-      EXPECT_EQ(fd, at(x, 1));
-      EXPECT_EQ(fdd, at(x, 2));
-      EXPECT_EQ(fddd, at(x, 3));
-    }
-    ASSERT_EQ(server->add(drive.p), S_OK);
+    ASSERT_EQ(server->add(drive.get()), S_OK);
   }
   // Every reference given back: the library holds no object and may be unloaded.
   EXPECT_EQ(canUnloadNow(), S_OK);
   EXPECT_TRUE(shownMessages().empty()) << shownMessages().front();
 }
 
-TEST_F(ServerLibraryTest, LibraryExportsItsEntryPointsOnly) {
-  void* handle = loadServerLibrary(kLibrary, nullptr);
-  ASSERT_NE(handle, nullptr);
-  for (const char* name : {"DllGetClassObject", "DllCanUnloadNow", "DllRegisterServer",
-                           "DllUnregisterServer", "KinetraGetTypeLibResource"})
-    EXPECT_NE(dlsym(handle, name), nullptr) << name;
-  // The kernel inside stays private: velModule() and reportError are not visible.
-  for (const char* name : {"_Z9velModulev", "_Z11reportErrorPKcz"})
-    EXPECT_EQ(dlsym(handle, name), nullptr) << name;
-}
-
-TEST_F(ServerLibraryTest, RegisteringTwiceLeavesOneAndUnregisteringRemovesAllButCategories) {
+TEST_F(ServerLibraryTest, UnregisteringRemovesAllButCategories) {
   registerLibrary();
-  const std::string once = fileText();
-  registerLibrary();
-  EXPECT_EQ(fileText(), once);
   const std::string libKey = "TypeLib\\" + guidToString(LIBID_VelDriveLib);
   const std::vector<std::string> classKeys = {
       "CLSID\\" + guidToString(CLSID_VelDrive),       "VelDrive",       "VelDrive.1",
@@ -284,24 +245,20 @@ TEST_F(ServerLibraryTest, RegsvrRefusesWhatIsNoWritableRegistry) {
   EXPECT_TRUE(std::filesystem::is_symlink(registryPath()));
   ::setenv("KINETRA_REGISTRY", target.c_str(), 1);
   EXPECT_TRUE(keyExists("VelDriveServer.1"));
+  // The library is registered by its absolute path, not a name a search might resolve to
+  // another copy.
+  std::string server;
+  registryRead([&](const RegistryStore& s) {
+    return s.queryValue(
+        "HKEY_CLASSES_ROOT\\CLSID\\" + guidToString(CLSID_VelDriveServer) + "\\InprocServer32", "",
+        &server);
+  });
+  EXPECT_EQ(server.rfind('/', 0), 0u) << server;
+  EXPECT_NE(server.find(kLibrary), std::string::npos) << server;
   // Unregistering from a registry that is not there creates nothing.
   ::setenv("KINETRA_REGISTRY", (folder() + "/none/registry").c_str(), 1);
   EXPECT_EQ(regsvr({"-u", kLibrary}).status, 0);
   EXPECT_FALSE(std::filesystem::exists(folder() + "/none"));
-}
-
-TEST_F(ServerLibraryTest, RegsvrReportsUsageAndMissingLibraries) {
-  EXPECT_EQ(regsvr({}).status, 2);
-  EXPECT_EQ(regsvr({"-u"}).status, 2);
-  EXPECT_EQ(regsvr({"-x", kLibrary}).status, 2);
-  EXPECT_EQ(regsvr({kLibrary, kLibrary}).status, 2);
-  const ProgramResult missing = regsvr({"libNoSuchServer.so"});
-  EXPECT_EQ(missing.status, 1);
-  EXPECT_NE(missing.err.find("libNoSuchServer.so"), std::string::npos);
-  // A library that is no server.
-  const ProgramResult notServer = regsvr({"libkinetra_platform.so"});
-  EXPECT_EQ(notServer.status, 1);
-  EXPECT_NE(notServer.err.find("DllRegisterServer"), std::string::npos);
 }
 
 }  // namespace

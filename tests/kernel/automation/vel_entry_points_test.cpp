@@ -2,8 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "kernel/automation/vel_factory.h"
 #include "kernel/automation/veldrive_interfaces.h"
+#include "platform/com/bstr.h"
+#include "platform/com/com_ptr.h"
 #include "tests/kernel/support/error_capture.h"
 #include "tests/platform/com/temp_registry.h"
 
@@ -31,12 +35,8 @@ class EntryPointsTest : public TempRegistry {
 };
 
 TEST_F(EntryPointsTest, ClassObjectAnswersOnlyUnknownAndClassFactoryOfCreatableClasses) {
-  for (const IID* iid : {&IID_IUnknown, &IID_IClassFactory}) {
-    IUnknown* u = nullptr;
-    ASSERT_EQ(velGetClassObject(CLSID_VelDrive, *iid, reinterpret_cast<void**>(&u)), S_OK);
-    ASSERT_NE(u, nullptr);
-    EXPECT_EQ(u->Release(), 0u);
-  }
+  ComPtr<IUnknown> u;
+  EXPECT_EQ(velGetClassObject(CLSID_VelDrive, IID_IUnknown, u.putVoid()), S_OK);
   // The segment record carries the null identifier and no creation function.
   const CLSID unknown = *guidFromString("{01234567-89AB-CDEF-0123-456789ABCDEF}");
   const struct {
@@ -55,66 +55,50 @@ TEST_F(EntryPointsTest, ClassObjectAnswersOnlyUnknownAndClassFactoryOfCreatableC
   EXPECT_EQ(velGetClassObject(CLSID_VelDrive, IID_IClassFactory, nullptr), E_POINTER);
 }
 
-TEST_F(EntryPointsTest, FactoryMakesObjectsOfItsClass) {
-  IClassFactory* f = factoryFor(CLSID_VelDriveServer);
-  ASSERT_NE(f, nullptr);
-  IVelDriveServer* server = nullptr;
-  ASSERT_EQ(f->CreateInstance(nullptr, IID_IVelDriveServer, reinterpret_cast<void**>(&server)),
-            S_OK);
-  ASSERT_NE(server, nullptr);
-  LONG n = 0;
-  EXPECT_EQ(server->get_segmentTypeCount(&n), S_OK);
-  EXPECT_EQ(n, 9);
-  EXPECT_EQ(objectsMade(), 1);
-  EXPECT_EQ(velCanUnloadNow(), S_FALSE);
-  EXPECT_EQ(server->Release(), 0u);
+// The factory makes objects of its class, refuses aggregation, and destroys an object made
+// for an interface it does not answer. Fault mended: such an object stayed alive with count
+// 0, and the library could never be unloaded.
+TEST_F(EntryPointsTest, FactoryMakesObjectsOfItsClassAndNothingElse) {
+  {
+    auto f = ComPtr<IClassFactory>::adopt(factoryFor(CLSID_VelDriveServer));
+    ComPtr<IVelDriveServer> server;
+    ASSERT_EQ(f->CreateInstance(nullptr, IID_IVelDriveServer, server.putVoid()), S_OK);
+    LONG n = 0;
+    EXPECT_EQ(server->get_segmentTypeCount(&n), S_OK);
+    EXPECT_EQ(n, 9);
+    EXPECT_EQ(objectsMade(), 1);
+    EXPECT_EQ(velCanUnloadNow(), S_FALSE);
+  }
   EXPECT_EQ(objectsMade(), 0);
-  EXPECT_EQ(f->Release(), 0u);
   EXPECT_EQ(velCanUnloadNow(), S_OK);
-
-  IClassFactory* drives = factoryFor(CLSID_VelDrive);
-  IVelDrive* drive = nullptr;
-  ASSERT_EQ(drives->CreateInstance(nullptr, IID_IVelDrive, reinterpret_cast<void**>(&drive)), S_OK);
-  BSTR type = nullptr;
-  drive->get_typeName(&type);
-  EXPECT_EQ(utf8FromBstr(type), "Drive");
-  SysFreeString(type);
-  drive->Release();
-  drives->Release();
+  auto drives = ComPtr<IClassFactory>::adopt(factoryFor(CLSID_VelDrive));
+  {
+    ComPtr<IVelDrive> drive;
+    ASSERT_EQ(drives->CreateInstance(nullptr, IID_IVelDrive, drive.putVoid()), S_OK);
+    Bstr type;
+    drive->get_typeName(type.put());
+    EXPECT_EQ(type.utf8(), "Drive");
+  }
+  for (auto [outer, iid, hr] : {std::tuple{drives.get(), &IID_IUnknown, CLASS_E_NOAGGREGATION},
+                                {nullptr, &IID_IVelDriveServer, E_NOINTERFACE}}) {
+    void* p = this;
+    EXPECT_EQ(drives->CreateInstance(outer, *iid, &p), hr);
+    EXPECT_EQ(p, nullptr);
+  }
   EXPECT_EQ(objectsMade(), 0);
-}
-
-TEST_F(EntryPointsTest, FactoryRefusesAggregation) {
-  IClassFactory* f = factoryFor(CLSID_VelDrive);
-  void* p = this;
-  EXPECT_EQ(f->CreateInstance(f, IID_IUnknown, &p), CLASS_E_NOAGGREGATION);
-  EXPECT_EQ(p, nullptr);
-  EXPECT_EQ(objectsMade(), 0);
-  f->Release();
-}
-
-// Fault mended: an object made for an interface it does not answer stayed alive with
-// count 0, and the library could never be unloaded.
-TEST_F(EntryPointsTest, ObjectAskedForAnotherInterfaceIsDestroyed) {
-  IClassFactory* f = factoryFor(CLSID_VelDrive);
-  void* p = this;
-  EXPECT_EQ(f->CreateInstance(nullptr, IID_IVelDriveServer, &p), E_NOINTERFACE);
-  EXPECT_EQ(p, nullptr);
-  EXPECT_EQ(objectsMade(), 0);
-  f->Release();
-  EXPECT_EQ(velCanUnloadNow(), S_OK);
 }
 
 TEST_F(EntryPointsTest, LockServerHoldsTheLibrary) {
-  IClassFactory* f = factoryFor(CLSID_VelDrive);
-  void* p = this;
-  EXPECT_EQ(f->QueryInterface(IID_IDispatch, &p), E_NOINTERFACE);
-  EXPECT_EQ(p, nullptr);
-  f->LockServer(TRUE);
-  f->LockServer(TRUE);
-  f->Release();
+  {
+    auto f = ComPtr<IClassFactory>::adopt(factoryFor(CLSID_VelDrive));
+    void* p = this;
+    EXPECT_EQ(f->QueryInterface(IID_IDispatch, &p), E_NOINTERFACE);
+    EXPECT_EQ(p, nullptr);
+    f->LockServer(TRUE);
+    f->LockServer(TRUE);
+  }
   EXPECT_EQ(velCanUnloadNow(), S_FALSE);
-  IClassFactory* g = factoryFor(CLSID_VelDrive);
+  auto g = ComPtr<IClassFactory>::adopt(factoryFor(CLSID_VelDrive));
   g->LockServer(FALSE);
   EXPECT_EQ(velCanUnloadNow(), S_FALSE);
   g->LockServer(FALSE);
@@ -123,7 +107,6 @@ TEST_F(EntryPointsTest, LockServerHoldsTheLibrary) {
   // library never answered S_OK again.
   g->LockServer(FALSE);
   EXPECT_EQ(velCanUnloadNow(), S_OK);
-  g->Release();
 }
 
 }  // namespace

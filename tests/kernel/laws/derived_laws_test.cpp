@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <initializer_list>
 #include <limits>
 #include <memory>
 #include <random>
@@ -21,35 +20,6 @@ namespace lawchecks {
 namespace {
 
 constexpr double kEps = 2.220446049250313e-16;
-
-// A law that records what reaches it: the last setValue call, a fixed answer per value code,
-// a configurable setter result, and its own destruction.
-class RecordingLaw : public kBaseDrive {
- public:
-  explicit RecordingLaw(int* destroyed = nullptr) : destroyed_(destroyed) {}
-  ~RecordingLaw() override {
-    if (destroyed_) ++*destroyed_;
-  }
-  double value(ValueType code) override {
-    constexpr std::pair<ValueType, double> kAnswers[] = {
-        {vtFd0, 11.0},     {vtFd1, 13.0}, {vtFdd0, 17.0}, {vtFdd1, 19.0}, {vtCa, 2.0},
-        {vtCaStar, -23.0}, {vtCv, 7.0},   {vtCj, 3.0},    {vtCmdyn, 5.0}};
-    for (auto [c, v] : kAnswers)
-      if (c == code) return v;
-    return 0.0;
-  }
-  int setValue(ValueType code, double v) override {
-    lastCode = code;
-    lastValue = v;
-    return result;
-  }
-  ValueType lastCode = vtNone;
-  double lastValue = 0.0;
-  int result = 1234;
-
- private:
-  int* destroyed_;
-};
 
 // A wrapped law: its factory and what it promises.
 struct Inner {
@@ -102,7 +72,6 @@ std::vector<LawCase> rows() {
     LawCase c{"Inverse(" + in.name + ")",
               [make = in.make] { return std::make_unique<kDrvInverse>(make()); }};
     for (double j : in.joints) c.joints.push_back(1.0 - j);
-    c.ignoresOthers = false;  // the wrappers pass codes on
     c.smooth = in.smooth;
     c.extremeTol = 1e-3;  // ModTrapezRR reports rounded figures
     if (in.name.rfind("Poly5", 0) == 0) c.extremes[0] = Extreme::kUnchecked;
@@ -126,7 +95,6 @@ std::vector<LawCase> rows() {
         if (j != 0.5) c.joints.push_back(j < 0.5 ? 2 * l * j : l + (j - 0.5) * 2 * (1 - l));
       c.smooth = in.smooth;
       c.extremeTol = 1e-3;
-      c.ignoresOthers = false;
       if (in.sampled) c.derivatives(Extreme::kWithin);
       c.peaks = {{vtLambda, 0, Peak::kAt, l}};  // f(λ) = λ
       // Ca is the peak before λ, Ca* the peak deceleration after it, positive.
@@ -144,69 +112,6 @@ std::vector<LawCase> rows() {
 // max(λ², (1 − λ)²), so for λ ≠ 0.5 they reported less than the curve reaches; and the end
 // curvatures were the wrapped law's, unscaled, unlike the curve.
 INSTANTIATE_TEST_SUITE_P(DerivedLaws, LawProperties, testing::ValuesIn(rows()));
-
-TEST(Inverse, IsThePointMirrorOfTheWrappedLaw) {
-  for (const Inner& in : mirrorInners()) {
-    SCOPED_TRACE(in.name);
-    kDrvInverse law(in.make());
-    auto f = in.make();
-    for (int i = 0; i <= 200; ++i) {
-      const double z = i / 200.0;
-      const FArr g = at(law, z), w = at(*f, 1.0 - z);
-      EXPECT_NEAR(1.0 - g[0], w[0], 1e-12) << z;
-      EXPECT_EQ(g[1], w[1]) << z;
-      EXPECT_EQ(-g[2], w[2]) << z;
-      EXPECT_EQ(g[3], w[3]) << z;
-    }
-  }
-}
-
-TEST(Inverse, SetterAndValueReachTheMirroredCode) {
-  const struct {
-    ValueType code, innerCode;
-    double sign;  // the wrapped law sees sign·v and answers sign·value
-  } forwards[] = {{vtFd0, vtFd1, 1},       {vtFd1, vtFd0, 1},
-                  {vtFdd0, vtFdd1, -1},    {vtFdd1, vtFdd0, -1},
-                  {vtCa, vtCa, -1},        {vtCaStar, vtCaStar, -1},
-                  {vtLambda, vtLambda, 1}, {vtCv, vtCv, 1},
-                  {vtCj, vtCj, 1},         {vtCaEqCaStar, vtCaEqCaStar, 1}};
-  for (const auto& c : forwards) {
-    auto owned = std::make_unique<RecordingLaw>();
-    RecordingLaw* inner = owned.get();
-    kDrvInverse law(std::move(owned));
-    EXPECT_EQ(law.setValue(c.code, 3.0), 1234) << "the wrapped law's result is passed back";
-    EXPECT_EQ(inner->lastCode, c.innerCode) << c.code;
-    EXPECT_EQ(inner->lastValue, c.sign * 3.0) << c.code;
-    EXPECT_EQ(law.value(c.code), c.sign * inner->value(c.innerCode)) << c.code;
-  }
-}
-
-// RecordingLaw: Ca 2, Cj 3, Cmdyn 5, Cv 7, fd0 11, fdd0 17, fdd1 19; λ = 0.25 stretches the
-// first half by 0.5 and the second by 1.5.
-TEST(Lambda, CharacteristicValuesScaleWithTheirHalf) {
-  kDrvLambda law(std::make_unique<RecordingLaw>());
-  ASSERT_EQ(law.setValue(vtLambda, 0.25), 0);
-  const std::pair<ValueType, double> expected[] = {
-      {vtCa, 4.0},     {vtCaStar, 4.0 / 3},     {vtCj, 12.0},    {vtCjStar, 4.0 / 3},
-      {vtCmdyn, 10.0}, {vtCmdynStar, 10.0 / 3}, {vtCv, 7.0},     {vtFd0, 11.0},
-      {vtFdd0, 34.0},  {vtFdd1, 19.0 / 1.5},    {vtLambda, 0.25}};
-  for (auto [code, v] : expected) EXPECT_DOUBLE_EQ(law.value(code), v) << code;
-}
-
-TEST(Lambda, SettersOtherThanLambdaReachTheWrappedLaw) {
-  auto owned = std::make_unique<RecordingLaw>();
-  RecordingLaw* inner = owned.get();
-  kDrvLambda law(std::move(owned));
-  for (ValueType code : {vtFd0, vtFd1, vtFdd0, vtFdd1, vtCa, vtCaStar, vtC, vtCaEqCaStar}) {
-    inner->result = 1010 + code;
-    EXPECT_EQ(law.setValue(code, -2.5), 1010 + code) << code;
-    EXPECT_EQ(inner->lastCode, code);
-    EXPECT_EQ(inner->lastValue, -2.5);
-  }
-  inner->lastCode = vtNone;
-  EXPECT_EQ(law.setValue(vtLambda, 0.3), 0);
-  EXPECT_EQ(inner->lastCode, vtNone) << "lambda belongs to the wrapper";
-}
 
 SetterCase lambdaCase(const char* name, double v, int result, double stored, bool evaluates) {
   return {name,     [] { return std::make_unique<kDrvLambda>(std::make_unique<kDrvInclSine>()); },
@@ -230,33 +135,6 @@ INSTANTIATE_TEST_SUITE_P(
         lambdaCase("NaNIsRefused", std::numeric_limits<double>::quiet_NaN(), kLawLambdaRefused, 0.5,
                    true)),
     setterName);
-
-TEST(Wrappers, WithoutInnerAnswerFallbacks) {
-  kDrvInverse inverse(nullptr);
-  kDrvLambda lambda(nullptr);
-  for (kBaseDrive* law : std::initializer_list<kBaseDrive*>{&inverse, &lambda}) {
-    FArr out{9.0, 8.0, 7.0, 6.0};
-    EXPECT_EQ(law->farr(0.3, out), (FArr{9.0, 8.0, 7.0, 6.0}));
-    EXPECT_EQ(law->setValue(vtFd0, 2.0), 0);
-    EXPECT_EQ(law->value(vtFd0), 0.0);
-  }
-  EXPECT_EQ(inverse.fdddmax(), 1.0);
-  EXPECT_EQ(lambda.fdddmax(), 0.0);
-  EXPECT_EQ(lambda.setValue(vtLambda, 0.3), 0);
-  EXPECT_EQ(lambda.value(vtLambda), 0.3);
-}
-
-TEST(Wrappers, DestroyTheWrappedLawExactlyOnce) {
-  int destroyed = 0;
-  { kDrvInverse law(new RecordingLaw(&destroyed)); }
-  EXPECT_EQ(destroyed, 1);
-  {
-    std::unique_ptr<kBaseDrive> nested =
-        std::make_unique<kDrvLambda>(new kDrvInverse(new RecordingLaw(&destroyed)));
-    EXPECT_EQ(destroyed, 1);
-  }
-  EXPECT_EQ(destroyed, 2);
-}
 
 }  // namespace
 }  // namespace lawchecks

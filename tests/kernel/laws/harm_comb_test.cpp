@@ -24,7 +24,6 @@ std::vector<LawCase> rows() {
   for (int i = 0; i < 16; ++i) grid.push_back({fd0(rng), lambda(rng)});
   std::vector<LawCase> v;
   for (auto [fd0, l] : grid) {
-    const bool odd = v.size() % 2;
     LawCase c{label("HarmComb", fd0, l),
               factory<kDrvHarmComb>({{vtLambda, l}, {vtFd0, fd0}}),
               {{vtFd0, fd0}, {vtFd1, 0.0}, {vtFdd0, 0.0}},
@@ -35,9 +34,6 @@ std::vector<LawCase> rows() {
     c.peaks = {{vtCa, 2, Peak::kMax, 0.0}, {vtCa, 2, Peak::kAt, l / 4},
                {vtCv, 1, Peak::kMax, 0.0}, {vtCv, 1, Peak::kAt, l},
                {vtNone, 2, Peak::kAt, l},  {vtCaStar, 2, Peak::kAt, 1.0}};
-    c.rebuildFrom = factory<kDrvHarmComb>({{vtFd0, fd0}});
-    c.rebuildCodes = {odd ? vtFdd1 : vtCaStar};
-    c.settable = {vtLambda, vtFd0, vtFdd1, vtCaStar};
     v.push_back(c);
   }
   return v;

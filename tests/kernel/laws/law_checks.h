@@ -95,10 +95,6 @@ struct LawCase {
   double extremeTol = 1e-4;  // of the magnitude; published rounded figures need more
   std::vector<Peak> peaks{};
   std::function<double(double)> reference{};  // f by another construction, if any
-  Factory rebuildFrom{};                      // a law that setting rebuildCodes turns into this one
-  std::vector<ValueType> rebuildCodes{};
-  bool ignoresOthers = true;  // every code outside settable returns 0, changes nothing
-  std::vector<ValueType> settable{};
   void derivatives(Extreme e) { extremes[1] = extremes[2] = extremes[3] = e; }
   friend void PrintTo(const LawCase& c, std::ostream* os) { *os << c.label; }
 };
@@ -137,15 +133,5 @@ class LawProperties : public testing::TestWithParam<LawCase> {
 class LawSetter : public testing::TestWithParam<SetterCase> {
   TraceCapture quiet_;  // kDrvModTrapez traces every evaluation
 };
-
-// a and b agree in derivatives 0 .. last at 41 points of [0, 1].
-inline void expectSameCurve(kBaseDrive& a, kBaseDrive& b, double relTol, int last = 3) {
-  for (int k = 0; k <= last; ++k) {
-    const double tol = relTol * magnitude(b, k);
-    for (int i = 0; i <= 40; ++i)
-      EXPECT_NEAR(at(a, i / 40.0)[k], at(b, i / 40.0)[k], tol)
-          << "f" << k << "(" << i / 40.0 << ")";
-  }
-}
 
 }  // namespace lawchecks

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <vector>
 
 #include "tests/kernel/laws/law_checks.h"
 
@@ -56,7 +57,10 @@ TEST_P(LawProperties, DerivativesMatchDifferencesAndJoinWithoutJumps) {
           << "f" << k + 1 << "(" << z << ") = " << want << ", differences " << (mid - left) / h
           << " / " << (right - mid) / h;
     }
-    for (double b : c.joints)
+    // f .. f^(smooth) jump nowhere: not at the joints, nor between them.
+    std::vector<double> points = c.joints;
+    for (int i = 1; i < 400; ++i) points.push_back(i / 400.0);
+    for (double b : points)
       EXPECT_TRUE(k > c.smooth ||
                   std::fabs(at(*law, b - eps)[k] - at(*law, b + eps)[k]) <= 1e-2 * tol + 1e-9)
           << "f" << k << " jumps at z = " << b;
@@ -96,32 +100,6 @@ TEST_P(LawProperties, ReportsTheExtremesOfItsCurve) {
       EXPECT_LE(hi[k], seen.hi + tol);
       EXPECT_LE(lo[k], hi[k]);
     }
-  }
-}
-
-TEST_P(LawProperties, TheValuesItReportsRebuildIt) {
-  const LawCase& c = GetParam();
-  if (c.rebuildCodes.empty()) GTEST_SKIP() << "not solvable from its values";
-  auto target = c.make();
-  auto law = c.rebuildFrom();
-  int result = kLawOk;  // a pair of codes may pass through an unreachable pair on the way
-  for (ValueType code : c.rebuildCodes) result = law->setValue(code, target->value(code));
-  EXPECT_EQ(result, kLawOk);
-  // f''' may jump at a piece boundary, which the solved law may place an ulp aside.
-  expectSameCurve(*law, *target, 1e-7, 2);
-}
-
-TEST_P(LawProperties, OtherCodesChangeNothing) {
-  const LawCase& c = GetParam();
-  if (!c.ignoresOthers) GTEST_SKIP() << "a wrapper passes codes on";
-  auto reference = c.make();
-  for (int code = 1; code <= vtCaEqCaStar; code <<= 1) {
-    const auto vt = static_cast<ValueType>(code);
-    if (std::find(c.settable.begin(), c.settable.end(), vt) != c.settable.end()) continue;
-    SCOPED_TRACE(testing::Message() << "code " << code);
-    auto law = c.make();
-    EXPECT_EQ(law->setValue(vt, 0.37), kLawOk);
-    expectSameCurve(*law, *reference, 0.0);
   }
 }
 

@@ -2,10 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <limits>
 #include <random>
-#include <string>
 #include <vector>
 
 #include "tests/kernel/laws/law_checks.h"
@@ -50,9 +48,6 @@ std::vector<LawCase> rows() {
                {vtCaStar, 2, Peak::kAt, 1.0},
                {vtCmdyn, kPower, Peak::kMax, 0.0, 1.0, 2e-4},
                {vtCmdynStar, kPower, Peak::kMin, 0.0, 1.0, 2e-4}};
-    c.rebuildFrom = factory<kDrvModTrapez>();
-    c.rebuildCodes = {v.size() % 2 ? vtFdd1 : vtCaStar};
-    c.settable = {vtLambda, vtCaStar, vtFdd1};
     v.push_back(c);
   }
   return v;
@@ -91,30 +86,6 @@ INSTANTIATE_TEST_SUITE_P(
                     SetterCase{"DecelerationGivesItsLambda", factory<kDrvModTrapez>(), vtFdd1,
                                2.962430918964606, kLawOk, valueOf(vtLambda), 0.3, true, 1e-12}),
     setterName);
-
-// Goldens from python3, formatting Ca(λ) and Ca*(λ) with "%g":
-//   cas = lambda l: -32*pi*pi/(15*pi*pi+8-2*l*(9*pi*pi-4*pi+8)+l*l*(3*pi*pi-8*pi+8))
-//   ca = lambda l: cas(l)*(-(1-l)/l)*(3*pi+2)*0.5/(pi+2)
-TEST(ModTrapez, EveryEvaluationTracesLambdaAndAmplitudes) {
-  kDrvModTrapez law;
-  {
-    TraceCapture out;
-    at(law, 0.2);
-    EXPECT_EQ(out.text(), "lam(0.5)\nlam(0.5), ca(4.68458), cas(-4.21648)\n");
-  }
-  ASSERT_EQ(law.setValue(vtLambda, 0.3), 0);
-  {
-    TraceCapture out;
-    at(law, 0.9);
-    law.value(vtCa);
-    law.setValue(vtLambda, 0.3);  // only evaluations trace
-    EXPECT_EQ(out.text(), "lam(0.3)\nlam(0.3), ca(7.67972), cas(-2.96243)\n");
-  }
-  TraceCapture out;
-  law.fddmax();  // the sampled search evaluates 21 times
-  const std::string text = out.text();
-  EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 42);
-}
 
 }  // namespace
 }  // namespace lawchecks

@@ -40,7 +40,6 @@ std::vector<LawCase> rows() {
     c.extremes[0] = Extreme::kUnchecked;
     c.derivatives(Extreme::kSampled);
     c.reference = [p](double z) { return hermite(p, z); };
-    c.settable = {vtFd0, vtFd1, vtFdd0, vtFdd1};
     v.push_back(c);
   }
   return v;

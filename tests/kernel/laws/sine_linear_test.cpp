@@ -54,9 +54,6 @@ std::vector<LawCase> rows() {
                  {vtCmdynStar, kPower, Peak::kMin, 0.0}};
     if (l == 0.5 && c == 1.0)  // the harmonic sine
       row.reference = [](double z) { return (1.0 - std::cos(kPi * z)) / 2.0; };
-    row.rebuildFrom = factory<kDrvSineLinear>();
-    row.rebuildCodes = v.size() % 2 ? std::vector{vtCa, vtCaStar} : std::vector{vtFdd0, vtFdd1};
-    row.settable = {vtC, vtLambda, vtFdd0, vtCa, vtFdd1, vtCaStar};
     v.push_back(row);
   }
   return v;

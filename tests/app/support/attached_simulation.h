@@ -1,0 +1,84 @@
+#pragma once
+// A test attached to a real motionsim of its own: start() launches it with a document and
+// attaches the link; every member call the link makes is recorded by name in calls_ (so a
+// test can see which members an operation called, in order); the guard counts the runs of
+// its server-error routine; messages and dialogs go to the scripted service. Number texts
+// follow the C locale for the life of the test.
+
+#include <gtest/gtest.h>
+
+#include <QLocale>
+#include <QStringList>
+
+#include <functional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "app/common/loop_control.h"
+#include "app/editor/drive_document.h"
+#include "app/shell/project_state.h"
+#include "app/simlink/simulation_guard.h"
+#include "tests/app/support/scripted_dialogs.h"
+#include "tests/simulator/motionsim_process.h"
+
+class AttachedSimulation : public testing::Test {
+ protected:
+  static constexpr int kTimeoutMs = 5000;
+
+  void SetUp() override {
+    savedLocale_ = QLocale();
+    QLocale::setDefault(QLocale::c());
+  }
+  void TearDown() override { QLocale::setDefault(savedLocale_); }
+
+  // Starts motionsim on the document text (or the example when empty) and attaches.
+  void start(const std::string& document = {}, std::vector<std::string> args = {}) {
+    args.push_back(document.empty() ? MotionsimProcess::example()
+                                    : sim_.writeFile("test.msim", document));
+    ASSERT_TRUE(sim_.start(args)) << sim_.output();
+    ASSERT_TRUE(link_.AttachSimulation(QString::fromStdString(sim_.socketPath())))
+        << link_.attachError().description().toStdString();
+    link_.setCallObserver([this](const SimMember& member, std::uint8_t) {
+      calls_ << QString::fromLatin1(member.name);
+    });
+  }
+  void kill() {
+    sim_.signal(SIGKILL);
+    sim_.waitExit();
+  }
+
+  MotionsimProcess sim_;
+  SimulationLink link_{kTimeoutMs};
+  int serverErrors_ = 0;
+  SimulationGuard guard_{link_, [this] { ++serverErrors_; }};
+  ScriptedDialogs dialogs_;
+  QStringList calls_;
+
+ private:
+  QLocale savedLocale_;
+};
+
+// A calculated drive whose result table holds the (z, f) pairs, with the offset text.
+inline DriveRecord calculatedDrive(const QString& name, const QString& offset,
+                                   const std::vector<std::pair<double, double>>& zf) {
+  DriveRecord drive;
+  drive.name = name;
+  drive.document->offsetText = offset;
+  for (const auto& [z, f] : zf) drive.document->results.appendRow({z, f, 0, 0, 0, 0, 0});
+  drive.document->calculated = true;
+  drive.frameCount = static_cast<qint32>(zf.size());
+  return drive;
+}
+
+// A loop control that runs a test's action when the loop is about to take step `at`; the
+// loop stops there when the action returns false.
+class ActingLoop : public LoopControl {
+ public:
+  ActingLoop(qint64 at, std::function<bool()> action) : at_(at), action_(std::move(action)) {}
+  bool proceed(qint64 done) override { return done != at_ || action_(); }
+
+ private:
+  qint64 at_;
+  std::function<bool()> action_;
+};
