@@ -1,6 +1,7 @@
 // kinetra-batch: the desktop program's work without a display, on the same units as its
 // windows. Each subcommand is a unit of its own.
 //
+//   kinetra-batch [--lang de|en] calc PROJECT.idp --out DIR [--decimals N] [--fps F]
 //   kinetra-batch [--lang de|en] transfer PROJECT.idp [--log DIR]
 //   kinetra-batch [--lang de|en] cam ROLLER PLATE --frames L [--multiplier M] [--decimals N]
 //                 --out FILE
@@ -13,6 +14,7 @@
 
 #include <cstdio>
 
+#include "app/batch/batch_calc.h"
 #include "app/batch/batch_cam.h"
 #include "app/batch/batch_common.h"
 #include "app/batch/batch_transfer.h"
@@ -24,6 +26,8 @@ namespace {
 void printUsage(std::FILE* out) {
   std::fputs(
       "usage: kinetra-batch [--lang de|en] COMMAND [ARGUMENTS]\n"
+      "  calc PROJECT.idp --out DIR [--decimals N] [--fps F]\n"
+      "      calculate every drive and write DIR/<drive name>.txt (exit 3: a drive unsolved)\n"
       "  transfer PROJECT.idp [--log DIR]\n"
       "      play the project's drives into the running motionsim (value logs into DIR)\n"
       "  cam ROLLER PLATE --frames L [--multiplier M] [--decimals N] --out FILE\n"
@@ -54,7 +58,9 @@ int main(int argc, char** argv) {
   }
   const QString command = args.takeFirst();
   int status = kExitUsage;
-  if (command == QStringLiteral("cam")) {
+  if (command == QStringLiteral("calc")) {
+    status = runCalcCommand(args);
+  } else if (command == QStringLiteral("cam")) {
     status = runCamCommand(args);
   } else if (command == QStringLiteral("transfer")) {
     status = runTransferCommand(args);

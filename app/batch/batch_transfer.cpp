@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "app/batch/batch_calc.h"
 #include "app/batch/batch_common.h"
 #include "app/batch/console_dialogs.h"
 #include "app/common/kernel_client.h"
@@ -26,36 +27,6 @@ void printCheck(const TransferCheck& check) {
   }
   std::printf("  z ranges:   %s\n", verdict(check.zRangeOk));
   std::printf("  frames:     %d\n", check.transferFrameCount);
-}
-
-// Reads the project file and calculates every drive; prints why not.
-bool loadAndCalculate(const QString& path, ProjectState& state) {
-  QString error;
-  const std::optional<QStringList> lines = readTextLines(path, &error);
-  if (!lines) {
-    printError(QStringLiteral("%1: %2").arg(path, error));
-    return false;
-  }
-  if (!readProjectFile(*lines, state).complete) {
-    printError(QStringLiteral("%1: the project file ends before its last drive").arg(path));
-    return false;
-  }
-  const std::optional<KernelClient> kernel = KernelClient::create(&error);
-  if (!kernel) {
-    printError(QStringLiteral("the kernel cannot be created: ") + error);
-    return false;
-  }
-  UnstoppableLoop loop;
-  for (DriveRecord& drive : state.drives()) {
-    const CalcOutcome outcome = DriveCalc(kernel->server(), *drive.document,
-                                          {drive.name, state.frameTime(), state.decimals()}, loop);
-    if (outcome.status != CalcStatus::Calculated) {
-      printError(QStringLiteral("drive %1 cannot be calculated").arg(drive.name));
-      return false;
-    }
-    drive.frameCount = outcome.frameCount;
-  }
-  return true;
 }
 
 }  // namespace
@@ -99,6 +70,8 @@ int runTransferCommand(const QStringList& args) {
     return kExitUsage;
   }
   ProjectState state;
-  if (!loadAndCalculate(arguments.positional()[0], state)) return kExitFailed;
+  if (!loadProject(arguments.positional()[0], state)) return kExitFailed;
+  const std::optional<KernelClient> kernel = createKernel();
+  if (!kernel || calculateProject(state, *kernel) > 0) return kExitFailed;
   return transferProject(state, arguments.option(QStringLiteral("--log")).value_or(QString()));
 }
