@@ -205,12 +205,6 @@ TEST_F(ServerLibraryTest, RegsvrRefusesWhatIsNoWritableRegistry) {
        1,
        "0x80040150",
        "is a named pipe, not a regular file"},
-      {"pipe, unregister",
-       {"-u", kLibrary},
-       [&] { ::mkfifo(registryPath().c_str(), 0600); },
-       1,
-       "0x80040150",
-       "is a named pipe"},
       {"read-only",
        {kLibrary},
        [&] {
