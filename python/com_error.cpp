@@ -99,6 +99,8 @@ void beginCall() {
   SetErrorInfo(0, nullptr);
 }
 
+bool serverReportedError() { return !gMessages.empty(); }
+
 HRESULT effectiveResult(HRESULT hr, const EXCEPINFO& e) {
   if (hr != DISP_E_EXCEPTION) return hr;
   if (e.scode != 0) return e.scode;
@@ -113,6 +115,7 @@ std::string standardText(HRESULT hr) {
     const char* text;
   };
   static const Entry kTexts[] = {
+      {S_FALSE, "The object did not take the value."},  // raised for puts only
       {E_FAIL, "Unspecified error."},
       {E_NOTIMPL, "Not implemented."},
       {E_NOINTERFACE, "No such interface supported."},

@@ -28,6 +28,9 @@ bool setMessageEcho(bool on);  // returns the previous setting
 // Marks the start of one call: forgets messages collected so far and clears the thread's
 // error information, so that what is found after the call belongs to it.
 void beginCall();
+// Whether the server showed an error message since beginCall: a call that succeeded by its
+// result code but during which the server reported an error did not do what was asked.
+bool serverReportedError();
 
 // Sets a ComError (or UnknownNameError for DISP_E_UNKNOWNNAME) for hr. excepinfo, when
 // given, is read (its deferred fill-in called) and its strings are freed. what names the

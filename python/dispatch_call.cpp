@@ -113,6 +113,13 @@ PyObject* invokeMember(const CallRequest& r) {
     }
     return raiseComError(hr, &excepinfo, r.what);
   }
+  // Success by the code alone is not enough: a message the server showed meanwhile, or a
+  // put answered with S_FALSE (the value was not taken), means the call had no effect.
+  if (serverReportedError()) {
+    VariantClear(&result);
+    return raiseComError(DISP_E_EXCEPTION, &excepinfo, r.what);
+  }
+  if (r.putValue && hr == S_FALSE) return raiseComError(hr, &excepinfo, r.what);
 
   PyObject* value = pythonFromVariant(result);
   VariantClear(&result);

@@ -28,6 +28,8 @@ struct CallRequest {
 
 // The result of the call: its value (None for puts and empty results); when the member has
 // [out] parameters, a tuple of the [out, retval] value (if any) and then the [out] values.
+// A ComError when the call failed, when the server reported an error during it (raised as
+// DISP_E_EXCEPTION with the server's message), or when a put was answered with S_FALSE.
 PyObject* invokeMember(const CallRequest& request);
 
 }  // namespace veldrive

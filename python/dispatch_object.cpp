@@ -33,12 +33,18 @@ struct DispatchObject {
   IDispatch* dispatch() const { return state->dispatch.get(); }
 };
 
-// d.value / server.segment / drv.compile: a member to call or index.
+// d.value / server.segment / drv.compile: a member to call or index. Without a member it
+// is d._dynamic, the object's dynamic members indexed by name.
 struct BoundMember {
   PyObject_HEAD DispatchObject* owner;  // strong reference
   PyObject* name;                       // str
-  const MemberInfo* member;
+  const MemberInfo* member;             // null for d._dynamic
 };
+
+// The attribute through which a script adds a member at run time: d._dynamic["name"] = v.
+// Every other name must be a member already, so that a misspelt one (d.lamda = 0.4) fails
+// instead of becoming a member of its own.
+constexpr char kDynamicMembers[] = "_dynamic";
 
 DispatchObject* asDispatch(PyObject* o) {
   return gDispatchType && PyObject_TypeCheck(o, gDispatchType)
@@ -127,6 +133,7 @@ PyObject* dispatchGetAttr(PyObject* o, PyObject* nameObject) {
   if (!chars) return nullptr;
   const std::string name = chars;
   if (isDunder(name)) return PyObject_GenericGetAttr(o, nameObject);
+  if (name == kDynamicMembers) return newBoundMember(self, nameObject, nullptr);
 
   MemberInfo* member = lookup(self, name, false);
   if (!member) return nullptr;
@@ -154,18 +161,9 @@ PyObject* dispatchGetAttr(PyObject* o, PyObject* nameObject) {
   return newBoundMember(self, nameObject, member);
 }
 
-int dispatchSetAttr(PyObject* o, PyObject* nameObject, PyObject* value) {
-  auto* self = reinterpret_cast<DispatchObject*>(o);
-  const char* chars = utf8Name(nameObject);
-  if (!chars) return -1;
-  const std::string name = chars;
-  if (isDunder(name)) return PyObject_GenericSetAttr(o, nameObject, value);
-  if (!value) {
-    PyErr_Format(PyExc_AttributeError, "members of automation objects cannot be deleted ('%s')",
-                 chars);
-    return -1;
-  }
-  MemberInfo* member = lookup(self, name, true);
+// Puts value into the member of that name; -1 with a Python error set.
+int putMember(DispatchObject* self, const std::string& name, bool addIfMissing, PyObject* value) {
+  MemberInfo* member = lookup(self, name, addIfMissing);
   if (!member) return -1;
 
   CallRequest put;
@@ -190,6 +188,20 @@ int dispatchSetAttr(PyObject* o, PyObject* nameObject, PyObject* value) {
   if (!done) return -1;
   Py_DECREF(done);
   return 0;
+}
+
+int dispatchSetAttr(PyObject* o, PyObject* nameObject, PyObject* value) {
+  auto* self = reinterpret_cast<DispatchObject*>(o);
+  const char* chars = utf8Name(nameObject);
+  if (!chars) return -1;
+  const std::string name = chars;
+  if (isDunder(name)) return PyObject_GenericSetAttr(o, nameObject, value);
+  if (!value) {
+    PyErr_Format(PyExc_AttributeError, "members of automation objects cannot be deleted ('%s')",
+                 chars);
+    return -1;
+  }
+  return putMember(self, name, false, value);
 }
 
 // The object's IUnknown address; only the address is wanted, the object keeps it alive.
@@ -312,7 +324,14 @@ PyObject* memberInvoke(BoundMember* self, WORD flags, PyObject* key, PyObject* p
   return invokeMember(r);
 }
 
+bool refuseDynamic(BoundMember* self) {
+  if (self->member) return false;
+  PyErr_SetString(PyExc_TypeError, "_dynamic is indexed by a member name: obj._dynamic[\"name\"]");
+  return true;
+}
+
 PyObject* memberCall(PyObject* o, PyObject* args, PyObject* kwargs) {
+  if (refuseDynamic(reinterpret_cast<BoundMember*>(o))) return nullptr;
   if (kwargs && PyDict_Size(kwargs) > 0) {
     PyErr_SetString(PyExc_TypeError, "automation members take positional arguments only");
     return nullptr;
@@ -322,6 +341,8 @@ PyObject* memberCall(PyObject* o, PyObject* args, PyObject* kwargs) {
 }
 
 PyObject* memberGetItem(PyObject* o, PyObject* key) {
+  auto* self = reinterpret_cast<BoundMember*>(o);
+  if (!self->member) return dispatchGetAttr(reinterpret_cast<PyObject*>(self->owner), key);
   return memberInvoke(reinterpret_cast<BoundMember*>(o), DISPATCH_PROPERTYGET, key, nullptr, "get");
 }
 
@@ -329,6 +350,11 @@ int memberSetItem(PyObject* o, PyObject* key, PyObject* value) {
   if (!value) {
     PyErr_SetString(PyExc_TypeError, "indexed automation properties cannot be deleted");
     return -1;
+  }
+  auto* self = reinterpret_cast<BoundMember*>(o);
+  if (!self->member) {
+    const char* name = utf8Name(key);
+    return name ? putMember(self->owner, name, true, value) : -1;
   }
   PyObject* done =
       memberInvoke(reinterpret_cast<BoundMember*>(o), DISPATCH_PROPERTYPUT, key, value, "put");
@@ -339,6 +365,9 @@ int memberSetItem(PyObject* o, PyObject* key, PyObject* value) {
 
 PyObject* memberRepr(PyObject* o) {
   auto* self = reinterpret_cast<BoundMember*>(o);
+  if (!self->member)
+    return PyUnicode_FromFormat("<veldrive dynamic members of %R>",
+                                reinterpret_cast<PyObject*>(self->owner));
   return PyUnicode_FromFormat("<veldrive member %R (dispatch id %ld) of %R>", self->name,
                               static_cast<long>(self->member->id),
                               reinterpret_cast<PyObject*>(self->owner));
@@ -401,7 +430,7 @@ PyObject* invokeByName(PyObject* object, PyObject* nameObject, WORD flags, PyObj
   const char* chars = utf8Name(nameObject);
   if (!chars) return nullptr;
   const std::string name = chars;
-  MemberInfo* member = lookup(self, name, putValue != nullptr);
+  MemberInfo* member = lookup(self, name, false);
   if (!member) return nullptr;
   CallRequest r;
   r.target = self->dispatch();

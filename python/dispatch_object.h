@@ -4,6 +4,9 @@
 //   d.z0            property get            d.periodic = 1   property put
 //   d.compile()     method call             server.segment("Linear")  get with arguments
 //   seg.value["fd1"] = 0.5 / seg.value["fd1"]   put / get with arguments
+//   d._dynamic["note"] = "x"   adds a member at run time (IDispatchEx) and puts into it
+// A name that is no member raises UnknownNameError (an AttributeError), for puts too: only
+// _dynamic adds members, so a misspelt name never becomes one.
 // Objects that come back are wrapped again. The wrapper holds one reference on the object
 // and releases it when Python frees the wrapper. Wrappers compare equal when they stand for
 // the same object (same IUnknown).

@@ -1,5 +1,7 @@
 #include "python/variant_convert.h"
 
+#include <cmath>
+
 #include "platform/com/com_ptr.h"
 #include "python/dispatch_object.h"
 
@@ -31,6 +33,11 @@ bool variantFromPython(PyObject* value, VARIANT* out) {
     return true;
   }
   if (PyFloat_Check(value)) {
+    // NaN is no quantity: a server would store it and compare with it as if it were one.
+    if (std::isnan(PyFloat_AS_DOUBLE(value))) {
+      PyErr_SetString(PyExc_ValueError, "NaN cannot be passed to an automation server");
+      return false;
+    }
     out->vt = VT_R8;
     out->dblVal = PyFloat_AS_DOUBLE(value);
     return true;

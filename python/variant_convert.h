@@ -15,7 +15,8 @@
 namespace veldrive {
 
 // Fills *out (initialised by the caller) with value; false with a Python error set
-// (TypeError for a value of no automation type, OverflowError beyond 64 bits).
+// (TypeError for a value of no automation type, OverflowError beyond 64 bits, ValueError
+// for NaN).
 bool variantFromPython(PyObject* value, VARIANT* out);
 
 // A new Python object for v (v is left as it is); null with a Python error set.

@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <cmath>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -10,6 +11,12 @@
 
 namespace motionsim {
 namespace {
+
+// Frames the history could ever hold (frame numbers are 32-bit), and the largest time,
+// coordinate or distance a document may lead to: far from the overflow, so that sums of a
+// few of them and turns stay finite.
+constexpr double kFrameHorizon = 2147483647.0;
+constexpr double kLargestMagnitude = 1e300;
 
 struct Token {
   std::string text;
@@ -45,6 +52,8 @@ class DocumentParser {
       fail("empty document: the first line must be \"motionsim-document 1\"");
     } else if (stepLine_ == 0) {
       fail("no step statement: the document must give the time step (step SECONDS)");
+    } else {
+      staysFinite();
     }
     if (failed_) {
       error = error_;
@@ -353,6 +362,47 @@ class DocumentParser {
       return fail("whole number " + quote(t.text) + " is out of range");
     if (ec != std::errc()) return fail("expected a whole number, found " + quote(t.text));
     return true;
+  }
+
+  // Every frame the simulation may compute stays finite: its time, every joint coordinate
+  // (as far as the document fixes it: the input term with the input's initial value) and
+  // every body's distance from the origin, bounded by the offsets and slides along its chain
+  // of parents (turns keep distances). A document whose numbers would let them overflow
+  // (step 1e308, say) is refused at the line that makes them too large.
+  bool staysFinite() {
+    const double lastTime = mech_.timeStep * kFrameHorizon;
+    if (!(lastTime <= kLargestMagnitude)) {
+      line_ = stepLine_;
+      return fail("step " + numberText(mech_.timeStep) +
+                  " is too large: the time of later frames " + "would not stay finite");
+    }
+    std::vector<double> reach(mech_.bodies.size(), 0.0);
+    for (std::size_t i = 0; i < mech_.bodies.size(); ++i) {
+      const BodySpec& body = mech_.bodies[i];
+      const Joint& j = body.joint;
+      const double input = j.input >= 0 ? mech_.inputs[j.input].initialValue : 0.0;
+      const double coordinate =
+          std::abs(j.constant) + std::abs(j.rate) * lastTime + std::abs(j.gain) * std::abs(input);
+      reach[i] = (body.parent >= 0 ? reach[body.parent] : 0.0) + std::abs(body.offset.x) +
+                 std::abs(body.offset.y) + std::abs(body.offset.z) +
+                 (j.kind == JointKind::Prismatic ? coordinate : 0.0);
+      const bool coordinateTooLarge =
+          j.kind != JointKind::Fixed && !(coordinate <= kLargestMagnitude);
+      if (coordinateTooLarge || !(reach[i] <= kLargestMagnitude)) {
+        line_ = bodyIds_[body.id].line;
+        return fail(std::string("body ") + std::to_string(body.id) + " " + quote(body.name) +
+                    (coordinateTooLarge ? ": its joint coordinate (constant + rate·t + gain·input) "
+                                        : ": its offsets and slides along its parents ") +
+                    "would not stay finite over the frames");
+      }
+    }
+    return true;
+  }
+
+  static std::string numberText(double v) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%g", v);
+    return text;
   }
 
   struct Seen {

@@ -17,8 +17,10 @@
 //
 // IDs are whole numbers (unique among inputs, and among bodies); names are a bare word or a
 // text in double quotes with \" and \\ as escapes, unique among inputs and among bodies.
-// Numbers are decimal; infinities and NaN are refused. A document is taken whole or not at
-// all: the first fault is reported with its line number and nothing is returned.
+// Numbers are decimal; infinities and NaN are refused, and so are numbers so large that a
+// frame's time, a joint coordinate or a body's position could overflow. A document is taken
+// whole or not at all: the first fault is reported with its line number and nothing is
+// returned.
 
 #include <string>
 #include <string_view>

@@ -3,6 +3,7 @@
 #include <errno.h>
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/file.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -70,6 +71,7 @@ Server::~Server() {
     close(listenFd_);
     removeSocketFile();
   }
+  if (lockFd_ >= 0) close(lockFd_);  // after the socket is gone
 }
 
 void Server::say(const std::string& line) {
@@ -83,6 +85,23 @@ bool Server::listen(const std::string& path, std::string& error) {
   if (!fillAddress(path, address)) {
     error = "socket path is empty or longer than " + std::to_string(sizeof address.sun_path - 1) +
             " bytes";
+    return false;
+  }
+  // One server per path: the lock beside the socket is held for the server's life, so of
+  // several started at once exactly one gets past here (the check for a live server below
+  // could not tell them apart while none listens yet). The lock file stays: removing it
+  // would let two servers lock two different files of the same name.
+  const std::string lockPath = path + ".lock";
+  lockFd_ = open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+  if (lockFd_ < 0) {
+    error = "cannot open the lock file " + lockPath + ": " + errorText(errno);
+    return false;
+  }
+  if (flock(lockFd_, LOCK_EX | LOCK_NB) != 0) {
+    error = errno == EWOULDBLOCK ? "another motionsim is already serving at " + path
+                                 : "cannot lock " + lockPath + ": " + errorText(errno);
+    close(lockFd_);
+    lockFd_ = -1;
     return false;
   }
   struct stat existing {};

@@ -27,7 +27,8 @@ class Server {
   // Creates the listening socket at path. A stale socket there (nobody answers) is
   // replaced; a live motionsim there, or a file that is not a socket, is left alone and
   // the call fails with the reason in error. The socket appears at path only once it
-  // accepts connections.
+  // accepts connections. An exclusive lock on "<path>.lock", held until the server ends,
+  // keeps a second server off the path even when both start at the same moment.
   bool listen(const std::string& path, std::string& error);
 
   // Serves until stop becomes non-zero. Signals are taken only while waiting: waitMask is
@@ -50,6 +51,7 @@ class Server {
   std::ostream& log_;
   bool quiet_;
   std::string path_;
+  int lockFd_ = -1;
   int listenFd_ = -1;
   dev_t socketDev_ = 0;
   ino_t socketIno_ = 0;

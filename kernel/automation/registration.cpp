@@ -10,6 +10,7 @@
 #include "platform/com/bstr.h"
 #include "platform/com/categories.h"
 #include "platform/com/com_ptr.h"
+#include "platform/com/errorinfo.h"
 #include "platform/com/registry.h"
 #include "platform/com/typelib.h"
 
@@ -185,10 +186,26 @@ HRESULT forEachRegisteredClass(Step step) {
   return hr;
 }
 
+// The whole walk as one update of the registry file: one locked read and one write, and
+// nothing written unless every step succeeded, so registrations running at the same time
+// leave the registry registered or unregistered, never half of each. A fault of the file
+// itself is returned as the registry's result code with its text as error information.
+template <class Step>
+HRESULT inOneRegistryUpdate(Step step) {
+  HRESULT hr = S_OK;
+  const LONG rc = registryUpdate([&](RegistryStore&) {
+    hr = forEachRegisteredClass(step);
+    return SUCCEEDED(hr) ? ERROR_SUCCESS : ERROR_CANCELLED;
+  });
+  if (rc == ERROR_SUCCESS || (rc == ERROR_CANCELLED && FAILED(hr))) return hr;
+  SetErrorInfoText(GUID_NULL, "VelDrive.Registration", RegLastErrorText());
+  return hresultFromRegistryError(rc);
+}
+
 }  // namespace
 
 HRESULT velRegisterServer() {
-  return forEachRegisteredClass([](const VelClassRecord& record) {
+  return inOneRegistryUpdate([](const VelClassRecord& record) {
     HRESULT hr = velRegisterTable(record.registryTable, true);
     if (SUCCEEDED(hr) && record.safeForScripting) hr = velRegisterSafetyCategories(*record.clsid);
     return hr;
@@ -196,7 +213,7 @@ HRESULT velRegisterServer() {
 }
 
 HRESULT velUnregisterServer() {
-  return forEachRegisteredClass([](const VelClassRecord& record) {
+  return inOneRegistryUpdate([](const VelClassRecord& record) {
     HRESULT hr = velUnregisterTable(record.registryTable, true);
     if (SUCCEEDED(hr) && record.safeForScripting) hr = velUnregisterSafetyCategories(*record.clsid);
     return hr;

@@ -1,9 +1,23 @@
 #include "kernel/automation/vel_drive_seg.h"
 
+#include <cmath>
+
 #include "kernel/model/segment_dump.h"
 #include "kernel/model/segment_registry.h"
 #include "kernel/model/value_names.h"
 #include "kernel/support/auxcom.h"
+
+namespace {
+
+// A number that is not finite would break the chain's z0 order (NaN compares false with
+// everything) and every law built from it; it is refused where a client hands it in.
+bool refusedAsNonFinite(const char* name, double v) {
+  if (std::isfinite(v)) return false;
+  reportError("%s must be a finite number, not %g", name, v);
+  return true;
+}
+
+}  // namespace
 
 HRESULT giveValue(double v, double* d) {
   if (!d) return E_POINTER;
@@ -60,12 +74,14 @@ HRESULT VelDriveSeg::get_f1(double* d) { return giveValue(f1(), d); }
 
 HRESULT VelDriveSeg::put_z0(double v) {
   if (!isVarValue(vtZ0, vsExplicit)) return S_FALSE;
+  if (refusedAsNonFinite("z0", v)) return E_INVALIDARG;
   setValue(vtZ0, vsExplicit, v);
   return S_OK;
 }
 
 HRESULT VelDriveSeg::put_f0(double v) {
   if (!isVarValue(vtF0, vsExplicit)) return S_FALSE;
+  if (refusedAsNonFinite("f0", v)) return E_INVALIDARG;
   setValue(vtF0, vsExplicit, v);
   return S_OK;
 }
@@ -103,6 +119,7 @@ HRESULT VelDriveSeg::put_value(BSTR type, double v) {
   const ValueType code = valueTypeFromName(name);
   if (code == vtNone) return reportError("DRV_E_UNKNOWN_PARAM: %s", name);
   if (!isVarValue(code, vsExplicit)) return reportError("DRV_E_UNSUPPORTED_PARAM: %s", name);
+  if (refusedAsNonFinite(name, v)) return E_INVALIDARG;
   setValue(code, vsExplicit, v);
   return S_OK;
 }

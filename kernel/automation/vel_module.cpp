@@ -15,7 +15,7 @@ namespace {
 #define VEL_CLASS_REGISTRY(clsid, description, progId, viProgId)                       \
   {                                                                                    \
     {kVelRegRootClasses, "CLSID\\" clsid, nullptr, description, kVelRegDeleteFirst},   \
-        {0, "InprocServer32", nullptr, kVelDriveLibraryFile, 0},                       \
+        {0, "InprocServer32", nullptr, kVelRegModulePath, 0},                          \
         {0, "InprocServer32", "ThreadingModel", "Apartment", 0},                       \
         {0, "ProgID", nullptr, progId, 0}, {0, "TypeLib", nullptr, VEL_TYPELIB_ID, 0}, \
         {0, "VersionIndependentProgID", nullptr, viProgId, 0},                         \

@@ -3,6 +3,7 @@
 #include <locale.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -130,7 +131,10 @@ bool readDouble(const char** stream, double* out) {
   int sign = 1;
   const ScanTokenSpan token = signedToken(stream, &sign);
   if (token.kind != kTokInteger && token.kind != kTokNumber) return rejectToken("Number", token);
-  if (out) *out = sign * toDouble(token);
+  // Digits beyond the double range (1e400) would read as infinity, which no input means.
+  const double value = toDouble(token);
+  if (!std::isfinite(value)) return rejectToken("Finite number", token);
+  if (out) *out = sign * value;
   return true;
 }
 

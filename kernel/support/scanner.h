@@ -41,7 +41,7 @@ inline constexpr int kScanTextSize = 32;
 //   %d  int*     optional "-" or "+" token, then a whole-number token (saturated to 32 bits)
 //   %i  int*     as %d
 //   %x  int*     one token, its leading hexadecimal digits (modulo 2^32)
-//   %f  double*  optional sign token, then a number token
+//   %f  double*  optional sign token, then a number token within the range of double
 //   %n  char*    a name token (buffer of kScanTextSize)
 //   %s  char*    a string in double or single quotes, no escapes (buffer of kScanTextSize)
 // Every other format token must equal the next stream token; a ")" in the stream where the

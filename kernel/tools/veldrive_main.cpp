@@ -6,9 +6,12 @@
 //
 // Exit status: 0 solved, 3 segments stay unsolved (count on standard error), 2 bad input or
 // command line (line number and the kernel's message on standard error), 1 the server
-// cannot be created. Kernel messages go to standard error; trace lines only with --trace.
+// cannot be created, 4 the output cannot be written (standard output closed or full).
+// Kernel messages go to standard error; trace lines only with --trace.
 
 #include <dlfcn.h>
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -18,10 +21,13 @@
 #include <cstring>
 #include <fstream>
 #include <iostream>
+#include <span>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "kernel/automation/veldrive_interfaces.h"
+#include "kernel/support/numeric.h"
 #include "platform/com/activation.h"
 #include "platform/com/bstr.h"
 #include "platform/com/com_ptr.h"
@@ -34,6 +40,7 @@ constexpr int kExitSolved = 0;
 constexpr int kExitNoServer = 1;
 constexpr int kExitBadInput = 2;
 constexpr int kExitUnsolved = 3;
+constexpr int kExitNoOutput = 4;
 
 constexpr int kDefaultSteps = 100;
 // More rows than this are taken for a mistyped step.
@@ -51,7 +58,8 @@ const char kUsage[] =
     "  --dump      print each segment's dump (before the table when --step or --at is given)\n"
     "  --html      print the drive's HTML table (likewise before the table)\n"
     "  --trace     kernel trace lines to standard error\n"
-    "Columns: z f f' f'' f''' (tab-separated). Exit 0 solved, 3 unsolved, 2 bad input.\n";
+    "Columns: z f f' f'' f''' (tab-separated). Exit 0 solved, 3 unsolved, 2 bad input,\n"
+    "4 output not written.\n";
 
 // ---- messages and traces --------------------------------------------------------------
 
@@ -218,17 +226,23 @@ std::string trimmed(const std::string& line) {
 // beyond the tail's and in front of the head when it lies before the head's; both show
 // without a walk, so reading a drive in z0 order costs the same for every line. Only a
 // segment that lands inside the chain, where the kernel walked to place it, or a line that
-// added nothing is counted by a walk.
+// added nothing is counted by a walk. Each segment's input line is kept for messages.
 class ChainWatch {
  public:
   int count() const { return count_; }
+  // The input line a segment of the chain came from.
+  int lineOf(IVelDriveSeg* seg) const {
+    const auto it = lines_.find(seg);
+    return it == lines_.end() ? 0 : it->second;
+  }
 
-  // True when the put just made added a segment to the drive.
-  bool grew(IVelDrive* drive) {
+  // True when the put of the given line added a segment to the drive.
+  bool grew(IVelDrive* drive, int line) {
     ComPtr<IVelDriveSeg> behindTail;
     if (tail_) tail_->get_next(behindTail.put());
     if (behindTail) {
       tail_ = std::move(behindTail);
+      lines_[tail_.get()] = line;
       ++count_;
       return true;
     }
@@ -237,21 +251,24 @@ class ChainWatch {
     if (head != head_) {  // puts only add, so a new head is the new segment
       head_ = std::move(head);
       if (!tail_) tail_ = head_;
+      lines_[head_.get()] = line;
       ++count_;
       return true;
     }
     const int before = count_;
-    recount(std::move(head));
+    recount(std::move(head), line);
     return count_ > before;
   }
 
  private:
-  void recount(ComPtr<IVelDriveSeg> head) {
+  // The walk also finds a segment that landed inside the chain: the one without a line.
+  void recount(ComPtr<IVelDriveSeg> head, int line) {
     head_ = head;
     tail_ = nullptr;
     count_ = 0;
     for (ComPtr<IVelDriveSeg> seg = std::move(head); seg;) {
       ++count_;
+      lines_.try_emplace(seg.get(), line);
       ComPtr<IVelDriveSeg> next;
       seg->get_next(next.put());
       if (!next) tail_ = seg;
@@ -261,15 +278,18 @@ class ChainWatch {
 
   ComPtr<IVelDriveSeg> head_, tail_;
   int count_ = 0;
+  std::unordered_map<const IVelDriveSeg*, int> lines_;  // the drive holds the segments
 };
 
 // Puts one segment format string into the drive. False with *why set when the kernel did
-// not take it whole.
-bool putSegment(IVelDrive* drive, const std::string& text, ChainWatch* chain, std::string* why) {
+// not take it whole: it refused the line, added nothing, or reported an error meanwhile
+// (a segment added from a line read only in part is not the segment the user wrote).
+bool putSegment(IVelDrive* drive, const std::string& text, int number, ChainWatch* chain,
+                std::string* why) {
   Bstr line(text);
   const HRESULT hr = drive->put_segment(line.get());
-  const bool added = chain->grew(drive);
-  if (SUCCEEDED(hr) && added) return true;
+  const bool added = chain->grew(drive, number);
+  if (SUCCEEDED(hr) && added && pendingMessages().empty()) return true;
   if (!pendingMessages().empty()) {
     for (const std::string& m : pendingMessages()) *why += (why->empty() ? "" : "; ") + m;
   } else if (!added) {
@@ -277,18 +297,21 @@ bool putSegment(IVelDrive* drive, const std::string& text, ChainWatch* chain, st
   } else {
     *why = "a value name is unknown or cannot be set on this segment type";
   }
-  char code[32];
-  std::snprintf(code, sizeof code, " (0x%08X)", static_cast<unsigned>(hr));
-  *why += code;
+  // The kernel's result code when it was a failure; a success code beside a message would
+  // say nothing about what went wrong.
+  if (FAILED(hr)) {
+    char code[32];
+    std::snprintf(code, sizeof code, " (0x%08X)", static_cast<unsigned>(hr));
+    *why += code;
+  }
   pendingMessages().clear();
   return false;
 }
 
 // Reads the input into the drive; kExitSolved or kExitBadInput.
-int readDrive(std::istream& in, IVelDrive* drive, bool* periodic) {
+int readDrive(std::istream& in, IVelDrive* drive, bool* periodic, ChainWatch& chain) {
   std::string line;
   int number = 0;
-  ChainWatch chain;
   while (std::getline(in, line)) {
     ++number;
     const std::string text = trimmed(line);
@@ -298,11 +321,15 @@ int readDrive(std::istream& in, IVelDrive* drive, bool* periodic) {
       continue;
     }
     std::string why;
-    if (!putSegment(drive, text, &chain, &why)) {
+    if (!putSegment(drive, text, number, &chain, &why)) {
       std::fprintf(stderr, "veldrive: line %d: %s\n", number, why.c_str());
       return kExitBadInput;
     }
     flushMessages();
+  }
+  if (in.bad()) {
+    std::fprintf(stderr, "veldrive: cannot read the input: %s\n", std::strerror(errno));
+    return kExitBadInput;
   }
   if (chain.count() == 0) {
     std::fprintf(stderr, "veldrive: no segments in the input\n");
@@ -311,12 +338,79 @@ int readDrive(std::istream& in, IVelDrive* drive, bool* periodic) {
   return kExitSolved;
 }
 
+// A drive the kernel would evaluate into plainly wrong numbers is bad input: a segment of no
+// length (the next one starts where it starts, or so close that the kernel takes the length
+// for zero and evaluates the law unscaled), a length that overflows, and, once compiled,
+// values that are not finite. The message names the segment's input line.
+bool checkSegments(IVelDrive* drive, const ChainWatch& chain, bool compiled) {
+  struct Value {
+    const char* name;
+    HRESULT (IVelDriveSeg::*get)(double*);
+  };
+  static constexpr Value kValues[] = {
+      {"fd0", &IVelDriveSeg::get_fd0},         {"fd1", &IVelDriveSeg::get_fd1},
+      {"fdd0", &IVelDriveSeg::get_fdd0},       {"fdd1", &IVelDriveSeg::get_fdd1},
+      {"fmin", &IVelDriveSeg::get_fmin},       {"fmax", &IVelDriveSeg::get_fmax},
+      {"fdmin", &IVelDriveSeg::get_fdmin},     {"fdmax", &IVelDriveSeg::get_fdmax},
+      {"fddmin", &IVelDriveSeg::get_fddmin},   {"fddmax", &IVelDriveSeg::get_fddmax},
+      {"fdddmin", &IVelDriveSeg::get_fdddmin}, {"fdddmax", &IVelDriveSeg::get_fdddmax},
+  };
+  const std::span<const Value> values =
+      compiled ? std::span<const Value>(kValues) : std::span<const Value>();
+  ComPtr<IVelDriveSeg> seg;
+  drive->get_head(seg.put());
+  while (seg) {
+    ComPtr<IVelDriveSeg> next;
+    seg->get_next(next.put());
+    const int line = chain.lineOf(seg.get());
+    if (next) {
+      double z0 = 0.0, z1 = 0.0;
+      seg->get_z0(&z0);
+      next->get_z0(&z1);
+      const double length = z1 - z0;
+      if (!std::isfinite(length)) {
+        std::fprintf(stderr,
+                     "veldrive: line %d: the segment from z0 = %g to %g has no finite length\n",
+                     line, z0, z1);
+        return false;
+      }
+      if (veldrive::isZero(length)) {
+        std::fprintf(stderr,
+                     "veldrive: line %d: the segment is %g long, which counts as no length: the "
+                     "segment of line %d starts at z0 = %.17g\n",
+                     line, length, chain.lineOf(next.get()), z1);
+        return false;
+      }
+    }
+    for (const Value& v : values) {
+      double value = 0.0;
+      (seg.get()->*v.get)(&value);
+      if (!std::isfinite(value)) {
+        std::fprintf(stderr,
+                     "veldrive: line %d: the segment's %s is %g: its values are out of range\n",
+                     line, v.name, value);
+        return false;
+      }
+    }
+    seg = std::move(next);
+  }
+  return true;
+}
+
 // ---- output ---------------------------------------------------------------------------
+
+// Standard output is the tool's result: the first write that fails is remembered with its
+// reason, and the run ends with kExitNoOutput instead of losing the table silently.
+int gOutputError = 0;
+
+void wrote(bool ok) {
+  if (!ok && gOutputError == 0) gOutputError = errno != 0 ? errno : EIO;
+}
 
 void printRow(IVelDrive* drive, double z) {
   double v[4] = {0, 0, 0, 0};
   drive->fderiv(z, &v[0], &v[1], &v[2], &v[3]);
-  std::printf("%.17g\t%.17g\t%.17g\t%.17g\t%.17g\n", z, v[0], v[1], v[2], v[3]);
+  wrote(std::printf("%.17g\t%.17g\t%.17g\t%.17g\t%.17g\n", z, v[0], v[1], v[2], v[3]) >= 0);
 }
 
 void printDumps(IVelDrive* drive) {
@@ -327,7 +421,7 @@ void printDumps(IVelDrive* drive) {
     seg->get__dump(dump.put());
     std::string text = dump.utf8();
     if (!text.empty() && text.back() != '\n') text += '\n';
-    std::fputs(text.c_str(), stdout);
+    wrote(std::fputs(text.c_str(), stdout) >= 0);
     ComPtr<IVelDriveSeg> next;
     seg->get_next(next.put());
     seg = std::move(next);
@@ -353,13 +447,18 @@ int printTable(IVelDrive* drive, const Options& o) {
     return kExitBadInput;
   }
   const long n = static_cast<long>(rows);
-  for (long i = 0; i <= n; ++i) printRow(drive, i == n && o.step <= 0.0 ? z1 : z0 + i * step);
+  for (long i = 0; i <= n && gOutputError == 0; ++i)
+    printRow(drive, i == n && o.step <= 0.0 ? z1 : z0 + i * step);
   return kExitSolved;
 }
 
 int run(const Options& o) {
   std::ifstream file;
   if (o.file != "-") {
+    if (struct stat st{}; stat(o.file.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) {
+      std::fprintf(stderr, "veldrive: %s is a directory, not a drive file\n", o.file.c_str());
+      return kExitBadInput;
+    }
     file.open(o.file);
     if (!file) {
       std::fprintf(stderr, "veldrive: cannot open %s: %s\n", o.file.c_str(), std::strerror(errno));
@@ -383,8 +482,10 @@ int run(const Options& o) {
   if (FAILED(server->newDrive(name.get(), drive.put())) || !drive) return kExitNoServer;
 
   bool periodic = o.periodic;
-  if (const int status = readDrive(in, drive.get(), &periodic); status != kExitSolved)
+  ChainWatch chain;
+  if (const int status = readDrive(in, drive.get(), &periodic, chain); status != kExitSolved)
     return status;
+  if (!checkSegments(drive.get(), chain, false)) return kExitBadInput;
   drive->put_periodic(periodic ? 1 : 0);
 
   // One compile runs its passes until every segment is solved or a pass solves none more.
@@ -392,12 +493,13 @@ int run(const Options& o) {
   drive->compile(&unsolved);
   flushMessages();
   std::fflush(stderr);
+  if (unsolved == 0 && !checkSegments(drive.get(), chain, true)) return kExitBadInput;
 
   if (o.dump) printDumps(drive.get());
   if (o.html) {
     Bstr table;
     drive->htmlTable(table.put());
-    std::fputs(table.utf8().c_str(), stdout);
+    wrote(std::fputs(table.utf8().c_str(), stdout) >= 0);
   }
   if (unsolved != 0) {
     std::fflush(stdout);
@@ -415,6 +517,12 @@ int run(const Options& o) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // Without a standard output the table would go nowhere, or into whatever file the process
+  // opened next in its place.
+  if (fcntl(STDOUT_FILENO, F_GETFD) < 0) {
+    std::fprintf(stderr, "veldrive: standard output is closed\n");
+    return kExitNoOutput;
+  }
   Options options;
   std::string message;
   if (!parseOptions(argc, argv, &options, &message)) {
@@ -428,8 +536,12 @@ int main(int argc, char** argv) {
   setMessageBoxHandler(collectMessage);
   setDbwinRedirect(options.trace ? traceToStderr : traceDiscard);
   CoInitialize(nullptr);
-  const int status = run(options);
-  std::fflush(stdout);
+  int status = run(options);
+  wrote(std::fflush(stdout) == 0 && !std::ferror(stdout));
   CoUninitialize();
+  if (gOutputError != 0) {
+    std::fprintf(stderr, "veldrive: cannot write the output: %s\n", std::strerror(gOutputError));
+    status = kExitNoOutput;
+  }
   return status;
 }

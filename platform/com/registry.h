@@ -6,13 +6,17 @@
 //
 // Key names are printable text without backslash (the path separator), compared without
 // regard to ASCII case and stored as first written; values are named texts, the empty name
-// being the key's default value. Texts are UTF-8.
+// being the key's default value. Texts are UTF-8. Comments written into the file by hand
+// are kept across writes.
 //
 // Every change is one locked read-modify-write of the file (flock on "<file>.lock"), written
 // to a temporary file and renamed over the old one, so readers always see a whole file and
 // concurrent writers do not lose each other's changes. A file that cannot be read as a
 // registry is never overwritten: calls fail with ERROR_REGISTRY_CORRUPT and
-// RegLastErrorText() tells the file, line and fault.
+// RegLastErrorText() tells the file, line and fault. A symbolic link is followed and its
+// target replaced; a path that names no regular file (a pipe, a device, a folder) is
+// refused unopened (ERROR_CANTREAD), and a file without write permission is not replaced
+// (ERROR_CANTWRITE), both with a RegLastErrorText() that says so.
 
 #include <functional>
 #include <map>
@@ -39,6 +43,7 @@ constexpr LONG ERROR_CANTREAD = 1012;
 constexpr LONG ERROR_CANTWRITE = 1013;
 constexpr LONG ERROR_REGISTRY_CORRUPT = 1015;
 constexpr LONG ERROR_KEY_DELETED = 1018;  // the handle's key was deleted meanwhile
+constexpr LONG ERROR_CANCELLED = 1223;    // an update's function gave up; nothing written
 
 // One key tree in memory. Paths are backslash-separated and start with a root name:
 // "HKEY_CLASSES_ROOT\\CLSID\\{...}". Path functions return ERROR_* codes.
@@ -89,6 +94,11 @@ class RegistryStore {
 
 // Runs fn on the registry file's contents under the file lock and writes the store back
 // when fn returned ERROR_SUCCESS and changed it. Returns fn's result or the file's fault.
+// Registry calls that fn makes on the same thread (registryUpdate, registryRead, the Reg*
+// handle functions) work on fn's store: a whole registration wrapped in one update is one
+// locked read, one write, and all or nothing. When the file does not exist, fn first runs
+// on an empty store, and nothing is created when it changes nothing; fn then runs a second
+// time only if another process created the file in between.
 LONG registryUpdate(const std::function<LONG(RegistryStore&)>& fn);
 // Runs fn on the registry file's current contents (no lock needed: files are replaced whole).
 LONG registryRead(const std::function<LONG(const RegistryStore&)>& fn);

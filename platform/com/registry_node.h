@@ -42,7 +42,15 @@ void setLastError(std::string text);
 struct RegistryStore::Node {
   std::map<std::string, std::unique_ptr<Node>, registry_detail::CaseLess> keys;
   std::map<std::string, std::string, registry_detail::CaseLess> values;
+  // Comment lines a person wrote above the key line ("; ...\n" each), and above value lines
+  // by value name; on the top node, those after the last line of the file.
+  std::string comment;
+  std::map<std::string, std::string, registry_detail::CaseLess> valueComments;
 
   std::unique_ptr<Node> clone() const;
   bool equals(const Node& other) const;
+  // The subkey called name, created when missing. A name that sorts after (or is) the last
+  // subkey, as they arrive when a file in the written order is read, is found without a
+  // search, so reading a file is linear in its size.
+  Node* child(const std::string& name);
 };

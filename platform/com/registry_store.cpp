@@ -68,17 +68,31 @@ using Node = RegistryStore::Node;
 std::unique_ptr<Node> Node::clone() const {
   auto copy = std::make_unique<Node>();
   copy->values = values;
+  copy->comment = comment;
+  copy->valueComments = valueComments;
   for (const auto& [name, child] : keys) copy->keys.emplace(name, child->clone());
   return copy;
 }
 
 bool Node::equals(const Node& other) const {
-  if (values.size() != other.values.size() || keys.size() != other.keys.size()) return false;
+  if (values.size() != other.values.size() || keys.size() != other.keys.size() ||
+      comment != other.comment || valueComments != other.valueComments)
+    return false;
   // Same names (case as stored) and same texts, in the same order.
   if (!std::equal(values.begin(), values.end(), other.values.begin())) return false;
   return std::equal(keys.begin(), keys.end(), other.keys.begin(), [](const auto& a, const auto& b) {
     return a.first == b.first && a.second->equals(*b.second);
   });
+}
+
+Node* Node::child(const std::string& name) {
+  const registry_detail::CaseLess less;
+  if (keys.empty() || less(keys.rbegin()->first, name))
+    return keys.emplace_hint(keys.end(), name, std::make_unique<Node>())->second.get();
+  if (!less(name, keys.rbegin()->first)) return keys.rbegin()->second.get();  // the last one
+  auto it = keys.find(name);
+  if (it == keys.end()) it = keys.emplace(name, std::make_unique<Node>()).first;
+  return it->second.get();
 }
 
 namespace {
@@ -136,11 +150,7 @@ LONG RegistryStore::createKey(std::string_view path) {
   const auto names = splitPath(path);
   if (!names) return ERROR_INVALID_PARAMETER;
   Node* node = root_.get();
-  for (const auto& name : *names) {
-    auto it = node->keys.find(name);
-    if (it == node->keys.end()) it = node->keys.emplace(name, std::make_unique<Node>()).first;
-    node = it->second.get();
-  }
+  for (const auto& name : *names) node = node->child(name);
   return ERROR_SUCCESS;
 }
 
@@ -162,6 +172,7 @@ LONG RegistryStore::clearKey(std::string_view path) {
   if (!node) return missingOrInvalid(path);
   node->keys.clear();
   node->values.clear();
+  node->valueComments.clear();
   return ERROR_SUCCESS;
 }
 
@@ -191,6 +202,7 @@ LONG RegistryStore::deleteValue(std::string_view path, std::string_view name) {
   if (!node) return missingOrInvalid(path);
   const auto it = node->values.find(name);
   if (it == node->values.end()) return ERROR_FILE_NOT_FOUND;
+  node->valueComments.erase(it->first);
   node->values.erase(it);
   return ERROR_SUCCESS;
 }

@@ -10,7 +10,12 @@
 // hold no control characters and no backslash, so no escaping is needed there). Value names
 // and values are quoted; inside quotes \\ \" \n \r \t and \xHH stand for themselves, other
 // bytes (UTF-8 text included) are written as they are. Keys are written when they hold
-// values or have no subkeys; parents are implied by their children's paths.
+// values, a comment or no subkeys; parents are implied by their children's paths.
+//
+// Comment lines a person adds stay with the key or value line below them (those at the end
+// stay at the end), so a hand-edited file keeps its notes across writes. A value name given
+// twice for one key (in any spelling: names are compared without regard to case) is refused
+// rather than merged.
 
 #include <cstdio>
 
@@ -20,6 +25,10 @@ namespace {
 
 using Node = RegistryStore::Node;
 constexpr std::string_view kMagic = "KINETRA REGISTRY 1";
+// The note every written file starts with; reading skips it so that it is not kept twice.
+constexpr std::string_view kHeaderNote =
+    "; Kinetra registry. [key path] lines, then \"name\"=\"value\" lines; @ is the key's "
+    "default value.";
 
 void appendQuoted(std::string& out, std::string_view text) {
   out += '"';
@@ -63,12 +72,15 @@ void appendQuoted(std::string& out, std::string_view text) {
   out += '"';
 }
 
-void writeKey(std::string& out, const std::string& path, const Node& node, bool isRoot) {
-  if (!node.values.empty() || (node.keys.empty() && !isRoot)) {
+void writeKey(std::string& out, std::string& path, const Node& node, bool isRoot) {
+  if (!node.values.empty() || !node.comment.empty() || (node.keys.empty() && !isRoot)) {
+    out += node.comment;
     out += '[';
     out += path;
     out += "]\n";
     for (const auto& [name, data] : node.values) {
+      if (const auto note = node.valueComments.find(name); note != node.valueComments.end())
+        out += note->second;
       if (name.empty())
         out += '@';
       else
@@ -78,7 +90,14 @@ void writeKey(std::string& out, const std::string& path, const Node& node, bool 
       out += '\n';
     }
   }
-  for (const auto& [name, child] : node.keys) writeKey(out, path + '\\' + name, *child, false);
+  // One path buffer grows and shrinks along the walk instead of a new string per key.
+  for (const auto& [name, child] : node.keys) {
+    const std::size_t length = path.size();
+    path += '\\';
+    path += name;
+    writeKey(out, path, *child, false);
+    path.resize(length);
+  }
 }
 
 int hexDigit(char c) {
@@ -136,10 +155,14 @@ std::string_view trim(std::string_view s) {
 std::string RegistryStore::serialize() const {
   std::string out;
   out += kMagic;
-  out +=
-      "\n; Kinetra registry. [key path] lines, then \"name\"=\"value\" lines; @ is the key's "
-      "default value.\n";
-  for (const auto& [name, root] : root_->keys) writeKey(out, name, *root, true);
+  out += '\n';
+  out += kHeaderNote;
+  out += '\n';
+  for (const auto& [name, root] : root_->keys) {
+    std::string path = name;
+    writeKey(out, path, *root, true);
+  }
+  out += root_->comment;
   return out;
 }
 
@@ -148,6 +171,8 @@ bool RegistryStore::parse(std::string_view text, std::string* error) {
   std::string why;
   std::size_t lineNo = 0;
   std::string currentKey;
+  Node* current = nullptr;
+  std::string comment;  // comment lines waiting for the key or value line they stand above
   bool sawMagic = false;
   auto fail = [&](const std::string& what) {
     if (error) *error = "line " + std::to_string(lineNo) + ": " + what;
@@ -172,20 +197,29 @@ bool RegistryStore::parse(std::string_view text, std::string* error) {
       sawMagic = true;
       continue;
     }
-    if (line.empty() || line.front() == ';' || line.front() == '#') continue;
+    if (line.empty()) continue;
+    if (line.front() == ';' || line.front() == '#') {
+      if (line != kHeaderNote) (comment += line) += '\n';
+      continue;
+    }
     if (line.front() == '[') {
       const std::size_t close = line.rfind(']');
       if (close == 0 || close != line.size() - 1) return fail("a key line must end with ']'");
       currentKey = std::string(line.substr(1, close - 1));
-      if (fresh.createKey(currentKey) != ERROR_SUCCESS)
+      const auto names = registry_detail::splitPath(currentKey);
+      if (!names)
         return fail("\"" + currentKey +
                     "\" is no valid key path (it must start with a root such as HKEY_CLASSES_ROOT "
                     "and have no empty names)");
+      current = fresh.root_.get();
+      for (const auto& name : *names) current = current->child(name);
+      current->comment += comment;
+      comment.clear();
       continue;
     }
     if (line.front() != '@' && line.front() != '"')
       return fail("expected [key path], \"name\"=\"value\" or @=\"value\"");
-    if (currentKey.empty()) return fail("a value stands before the first [key path] line");
+    if (!current) return fail("a value stands before the first [key path] line");
     std::size_t pos = 0;
     std::string name, data;
     if (line.front() == '@')
@@ -198,8 +232,17 @@ bool RegistryStore::parse(std::string_view text, std::string* error) {
     while (pos < line.size() && (line[pos] == ' ' || line[pos] == '\t')) ++pos;
     if (!readQuoted(line, pos, &data, &why)) return fail("value: " + why);
     if (pos != line.size()) return fail("unexpected text after the value");
-    fresh.setValue(currentKey, name, data);
+    if (const auto it = current->values.find(name); it != current->values.end())
+      return fail("the value " + (name.empty() ? std::string("@") : "\"" + name + "\"") + " of [" +
+                  currentKey + "] is set twice" +
+                  (it->first == name ? ""
+                                     : " (as \"" + it->first + "\"; value names are " +
+                                           "compared without regard to case)"));
+    if (!comment.empty()) current->valueComments.emplace(name, std::move(comment));
+    comment.clear();
+    current->values.emplace(std::move(name), std::move(data));
   }
+  fresh.root_->comment = std::move(comment);
   *this = std::move(fresh);
   return true;
 }

@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <ctime>
 #include <mutex>
@@ -22,6 +23,8 @@ constexpr std::int64_t kNsPerSecond = 1'000'000'000;
 constexpr std::int64_t kProbeInterval = 50'000'000;           // ns between looks for a monitor
 constexpr std::int64_t kBufferWait = 100'000'000;             // ns to wait for "buffer ready"
 constexpr std::int64_t kUnresponsiveBackoff = 1'000'000'000;  // ns to skip a slow monitor
+// "stderr" there: lines no monitor takes go to standard error.
+constexpr const char* kTraceVariable = "KINETRA_TRACE";
 
 std::int64_t nowNs(clockid_t clock) {
   timespec t{};
@@ -125,7 +128,8 @@ int dbwinOutput(const char* text) {
       return 0;
     }
   }
-  std::fputs(text, stdout);
+  if (const char* where = std::getenv(kTraceVariable); where && std::strcmp(where, "stderr") == 0)
+    std::fputs(text, stderr);
   return 1;
 }
 

@@ -8,10 +8,13 @@
 
 #include <cerrno>
 #include <cstring>
+#include <ctime>
 
 namespace {
 
 constexpr mode_t kOwnerOnly = 0600;
+// Seconds between looks at a buffer a writer has taken but not filled.
+constexpr time_t kStallSeconds = 1;
 
 std::string failure(const char* what, const std::string& name) {
   return std::string(what) + " " + name + ": " + std::strerror(errno);
@@ -85,7 +88,27 @@ bool DbwinMonitor::create(std::string* error) {
 bool DbwinMonitor::waitForLine() {
   lineReady_ = false;
   if (dataReady_ == SEM_FAILED) return false;
-  if (sem_wait(dataReady_) != 0) return false;
+  // A writer holds "buffer ready" only while it copies one line. Taken for a whole stall
+  // period with no line arriving, it belongs to a writer that died in between (killed, say):
+  // the buffer is handed out again, or no writer would ever get it.
+  bool takenAtLastLook = false;
+  for (;;) {
+    timespec until{};
+    clock_gettime(CLOCK_MONOTONIC, &until);
+    until.tv_sec += kStallSeconds;
+    if (sem_clockwait(dataReady_, CLOCK_MONOTONIC, &until) == 0) break;
+    if (errno != ETIMEDOUT) return false;
+    int free = 1;
+    sem_getvalue(bufferReady_, &free);
+    if (free > 0) {
+      takenAtLastLook = false;
+    } else if (takenAtLastLook) {
+      sem_post(bufferReady_);
+      takenAtLastLook = false;
+    } else {
+      takenAtLastLook = true;
+    }
+  }
   lineReady_ = true;
   return true;
 }

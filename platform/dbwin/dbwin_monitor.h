@@ -23,7 +23,8 @@ class DbwinMonitor {
   bool create(std::string* error);
 
   // Waits for the next line. False when the wait was interrupted (see interrupt) or failed;
-  // then no line is pending.
+  // then no line is pending. While waiting, a buffer that a writer took and never filled (it
+  // died in between) is freed again after one to two seconds.
   bool waitForLine();
   // The line that waitForLine announced: the writer's process id and its text.
   std::uint32_t linePid() const;

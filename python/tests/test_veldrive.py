@@ -93,19 +93,19 @@ class Members(KernelTest):
         for value in (None, True, False, 42, -2**31, 2**40, -2**63, -1.25, math.inf,
                       "zeichen \u00fc \U0001F600"):
             with self.subTest(value=value):
-                seg.python_dynamic = value
+                seg._dynamic["python_dynamic"] = value
                 back = seg.python_dynamic
                 self.assertEqual(back, value)
                 self.assertIs(type(back), type(value))
-        seg.python_dynamic = math.nan
-        self.assertTrue(math.isnan(seg.python_dynamic))
+        with self.assertRaises(ValueError):  # NaN is no quantity a server should store
+            seg.python_dynamic = math.nan
 
     def test_values_without_automation_type_are_refused_before_the_call(self):
         seg = self.server.segment("Linear")
         with self.assertRaises(OverflowError):
-            seg.python_refused = 2**64
+            seg._dynamic["python_refused"] = 2**64
         with self.assertRaises(TypeError):
-            seg.python_refused = [1, 2]
+            seg._dynamic["python_refused"] = [1, 2]
         with self.assertRaises(TypeError):
             seg.f(z=1)
 
@@ -143,7 +143,7 @@ class Members(KernelTest):
         self.assertIsNot(drv.head, head)
         self.assertEqual(hash(drv.head), hash(head))
         self.assertNotEqual(head, head.next)
-        head.python_holder = drv  # an object in a dynamic member
+        head._dynamic["python_holder"] = drv  # an object in a dynamic member
         self.assertEqual(head.python_holder, drv)
         head.python_holder = None
 
@@ -180,6 +180,39 @@ class Errors(KernelTest):
         self.assertIsInstance(error, veldrive.UnknownNameError)
         self.assertFalse(hasattr(seg, "noSuchMember"))
         self.assertEqual(getattr(seg, "noSuchMember", 7), 7)
+        # A misspelt name used to become a member of its own; only _dynamic adds one.
+        with self.assertRaises(AttributeError):
+            seg.lamda = 0.4
+        with self.assertRaises(AttributeError):
+            veldrive.put(seg, "lamda", 0.4)
+
+    def test_calls_that_had_no_effect_raise(self):
+        """Each used to pass silently, the kernel's message on standard error only."""
+        s = self.server
+        drv, other = self.drive(), s.newDrive("other")
+        line = s.segment("Linear")
+        other.add(line)
+
+        def put(obj, name, value):
+            return lambda: setattr(obj, name, value)
+
+        def put_value(seg, name, value):
+            return lambda: seg.value.__setitem__(name, value)
+        cases = [
+            ("format string that is none", put(drv, "segment", "garbage"), "expected"),
+            ("value the type does not take", put_value(s.segment("Linear"), "Ca", 5),
+             "DRV_E_UNSUPPORTED_PARAM: Ca"),
+            ("segment of another drive", lambda: drv.add(line), "invalid drive segment"),
+            ("put the drive refuses", put(drv, "z0", 5.0), "did not take the value"),
+        ]
+        for name, call, text in cases:
+            with self.subTest(name):
+                with self.assertRaises(veldrive.ComError) as caught:
+                    call()
+                self.assertIn(text, caught.exception.message)
+        with self.assertRaises(ValueError):
+            line.z0 = math.nan
+        self.assertEqual(line.z0, 0.0)
 
     def test_creation_by_progid_or_class_identifier(self):
         self.assertComError(CO_E_CLASSSTRING, "not registered",

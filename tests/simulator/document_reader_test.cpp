@@ -105,6 +105,14 @@ INSTANTIATE_TEST_SUITE_P(
                     "gain needs an input"},
         BadDocument{"UnknownInput", kHeader + "body 1 a joint revolute x input Hub\n", 3,
                     "unknown input \"Hub\""},
+        // Numbers that are finite but let the frames overflow (CurrentTime inf, angles NaN).
+        BadDocument{"StepOverflowsLater", "motionsim-document 1\nstep 1e308\nbody 1 a\n", 2,
+                    "step 1e+308 is too large"},
+        BadDocument{"RateOverflowsLater", kHeader + "body 1 a joint revolute z rate 1e300\n", 3,
+                    "body 1 \"a\": its joint coordinate"},
+        BadDocument{"OffsetChainOverflows",
+                    kHeader + "body 1 a offset 6e299 0 0\nbody 2 b parent 1 offset 6e299 0 0\n", 4,
+                    "body 2 \"b\": its offsets and slides"},
         BadDocument{"NameWhereClause", kHeader + "body 1 a \"parent\" ground\n", 3,
                     "expected a body clause"}),
     [](const testing::TestParamInfo<BadDocument>& info) { return std::string(info.param.what); });

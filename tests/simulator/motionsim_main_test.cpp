@@ -1,9 +1,15 @@
 // The motionsim program itself, started as a user would start it. Serving clients is tested
 // through the desktop program's simulation link (tests/app/simlink).
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/file.h>
+#include <unistd.h>
 
+#include <algorithm>
 #include <fstream>
+#include <memory>
+#include <vector>
 
 #include "tests/simulator/motionsim_process.h"
 
@@ -44,6 +50,41 @@ TEST(Motionsim, ReplacesOnlyAStaleSocket) {
   std::string text;
   std::getline(kept, text);
   EXPECT_EQ(text, "not a socket");
+}
+
+// Several started at once on one path used to keep running side by side, only the last one
+// reachable: exactly one serves, the others end with a message naming the path.
+TEST(Motionsim, OfSeveralStartedAtOnceOnOnePathExactlyOneServes) {
+  constexpr int kServers = 6;
+  MotionsimProcess place;  // the directory the socket lives in
+  {
+    // A server that holds the path but does not listen yet (the moment of the race).
+    const int lock = open((place.socketPath() + ".lock").c_str(), O_RDWR | O_CREAT, 0600);
+    ASSERT_EQ(flock(lock, LOCK_EX), 0);
+    EXPECT_EQ(place.runToExit({MotionsimProcess::example()}), 1);
+    EXPECT_NE(place.output().find("already serving at " + place.socketPath()), std::string::npos)
+        << place.output();
+    close(lock);
+  }
+  std::vector<std::unique_ptr<MotionsimProcess>> sims;
+  for (int i = 0; i < kServers; ++i) {
+    sims.push_back(std::make_unique<MotionsimProcess>());
+    sims.back()->useSocket(place.socketPath());
+    ASSERT_TRUE(sims.back()->launch({MotionsimProcess::example()}));
+  }
+  auto runningCount = [&] {
+    return std::count_if(sims.begin(), sims.end(), [](auto& sim) { return sim->running(); });
+  };
+  ASSERT_TRUE(MotionsimProcess::waitFor([&] { return runningCount() <= 1; }, 10000));
+  ASSERT_EQ(runningCount(), 1);
+  // The one left is the one at the path: none runs unreachable behind it.
+  EXPECT_TRUE(MotionsimProcess::waitFor([&] { return place.socketExists(); }, 10000));
+  for (auto& sim : sims) {
+    if (sim->running()) continue;
+    EXPECT_EQ(sim->waitExit(), 1);
+    EXPECT_NE(sim->output().find("already serving at " + place.socketPath()), std::string::npos)
+        << sim->output();
+  }
 }
 
 TEST(Motionsim, BadDocumentsEndWithTheLineAndServeNothing) {

@@ -80,6 +80,9 @@ class MotionsimProcess {
     return waitExit(timeoutMs);
   }
 
+  // Starts motionsim with args and returns at once.
+  bool launch(const std::vector<std::string>& args) { return spawn(args); }
+
   bool running() {
     reap(false);
     return pid_ > 0;

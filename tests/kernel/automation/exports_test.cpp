@@ -3,9 +3,14 @@
 
 #include <dlfcn.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
+#include <algorithm>
 #include <cmath>
+#include <filesystem>
+#include <functional>
 #include <string>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -140,6 +145,114 @@ TEST_F(ServerLibraryTest, UnregisteringRemovesAllButCategories) {
   EXPECT_NE(CLSIDFromProgID("VelDriveServer.1", &clsid), S_OK);
   // Unregistering what is gone already succeeds.
   EXPECT_EQ(regsvr({"-u", kLibrary}).status, 0);
+}
+
+// The keys of one registration: all there or none, whatever ran at the same time.
+std::vector<std::string> wholeRegistration() {
+  return {"CLSID\\" + guidToString(CLSID_VelDrive),
+          "CLSID\\" + guidToString(CLSID_VelDriveServer),
+          "VelDrive",
+          "VelDrive.1",
+          "VelDriveServer",
+          "VelDriveServer.1",
+          "TypeLib\\" + guidToString(LIBID_VelDriveLib)};
+}
+
+// Several registrations and unregistrations at once used to leave rounds half registered
+// (the VelDrive ProgID gone, VelDriveServer still there) while every process succeeded.
+TEST_F(ServerLibraryTest, ConcurrentRegistrationsLeaveOneWholeState) {
+  constexpr int kRounds = 6, kProcesses = 6;
+  const std::vector<std::string> keys = wholeRegistration();
+  for (int round = 0; round < kRounds; ++round) {
+    std::vector<std::thread> runs;
+    std::vector<ProgramResult> results(kProcesses);
+    for (int p = 0; p < kProcesses; ++p) {
+      const std::string work = folder() + "/run" + std::to_string(p);
+      std::filesystem::create_directories(work);
+      runs.emplace_back([&, p, work] {
+        results[p] = runProgram(
+            "kinetra-regsvr",
+            p % 2 ? std::vector<std::string>{"-u", kLibrary} : std::vector<std::string>{kLibrary},
+            "", work);
+      });
+    }
+    for (auto& t : runs) t.join();
+    for (const ProgramResult& r : results) EXPECT_EQ(r.status, 0) << r.out << r.err;
+    const auto present = std::count_if(keys.begin(), keys.end(), keyExists);
+    ASSERT_TRUE(present == 0 || present == static_cast<long>(keys.size()))
+        << "round " << round << ": " << present << " of " << keys.size() << " keys\n"
+        << fileText();
+  }
+}
+
+// What stands at the registry path: refused with the reason and a failing exit, the file
+// left as it was, never a hang; a link is followed. Registry faults used to be reported as
+// 0x80040200 (the type library) whatever they were.
+TEST_F(ServerLibraryTest, RegsvrRefusesWhatIsNoWritableRegistry) {
+  struct Case {
+    const char* name;
+    std::vector<std::string> args;
+    std::function<void()> make;
+    int status;
+    const char* out;
+    const char* err;
+  };
+  const std::string target = folder() + "/elsewhere";
+  const Case cases[] = {
+      {"pipe",
+       {kLibrary},
+       [&] { ::mkfifo(registryPath().c_str(), 0600); },
+       1,
+       "0x80040150",
+       "is a named pipe, not a regular file"},
+      {"read-only",
+       {kLibrary},
+       [&] {
+         writeFile("KINETRA REGISTRY 1\n");
+         ::chmod(registryPath().c_str(), 0444);
+       },
+       1,
+       "0x80040151",
+       "is read-only"},
+      {"damaged",
+       {"-u", kLibrary},
+       [&] { writeFile("not a registry\n"); },
+       1,
+       "0x80040150",
+       "line 1: this is no registry file"},
+      {"link",
+       {"--", kLibrary},
+       [&] { ::symlink(target.c_str(), registryPath().c_str()); },
+       0,
+       "0x00000000",
+       ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::filesystem::remove_all(registryPath());
+    c.make();
+    const ProgramResult r = regsvr(c.args);
+    EXPECT_EQ(r.status, c.status) << r.out << r.err;
+    EXPECT_NE(r.out.find(c.out), std::string::npos) << r.out;
+    EXPECT_NE(r.err.find(c.err), std::string::npos) << r.err;
+  }
+  EXPECT_TRUE(std::filesystem::is_symlink(registryPath()));
+  ::setenv("KINETRA_REGISTRY", target.c_str(), 1);
+  EXPECT_TRUE(keyExists("VelDriveServer.1"));
+  // The library is registered by its absolute path, not a name a search might resolve to
+  // another copy.
+  std::string server;
+  registryRead([&](const RegistryStore& s) {
+    return s.queryValue(
+        "HKEY_CLASSES_ROOT\\CLSID\\" + guidToString(CLSID_VelDriveServer) + "\\InprocServer32", "",
+        &server);
+  });
+  EXPECT_EQ(server.rfind('/', 0), 0u) << server;
+  EXPECT_NE(server.find(kLibrary), std::string::npos) << server;
+  // Unregistering from a registry that is not there creates nothing.
+  ::setenv("KINETRA_REGISTRY", (folder() + "/none/registry").c_str(), 1);
+  EXPECT_EQ(regsvr({"-u", kLibrary}).status, 0);
+  EXPECT_FALSE(std::filesystem::exists(folder() + "/none"));
 }
 
 }  // namespace

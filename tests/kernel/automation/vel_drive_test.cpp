@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <string>
 #include <vector>
 
@@ -184,6 +185,16 @@ TEST_F(VelDriveTest, EvaluationMembersAgreeAndFollowChangesOfASegment) {
   EXPECT_EQ(second->put_value(Bstr("z0").get(), 1.0), S_OK);
   ifc()->f(3.0, &v);
   EXPECT_NEAR(v, 16.0, kTol);  // now from z0 = 1: 20 + (14 − 20)·(3 − 1)/3
+  // Not finite: refused with a message, the segment unchanged (NaN used to be stored).
+  errors_.messages().clear();
+  EXPECT_EQ(second->put_z0(std::nan("")), E_INVALIDARG);
+  EXPECT_EQ(second->put_f0(HUGE_VAL), E_INVALIDARG);
+  EXPECT_EQ(second->put_value(Bstr("z0").get(), -HUGE_VAL), E_INVALIDARG);
+  EXPECT_EQ(errors_.messages(), (std::vector<std::string>{"z0 must be a finite number, not nan",
+                                                          "f0 must be a finite number, not inf",
+                                                          "z0 must be a finite number, not -inf"}));
+  ifc()->f(3.0, &v);
+  EXPECT_NEAR(v, 16.0, kTol);
   EXPECT_EQ(ifc()->f(1.0, nullptr), E_POINTER);
   EXPECT_EQ(ifc()->farr(1.0, nullptr), E_POINTER);
 }

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "kernel/laws/base_drive.h"
+#include "tests/kernel/support/trace_capture.h"
 
 namespace lawchecks {
 
@@ -126,23 +127,11 @@ std::string label(const char* law, const T&... parts) {
   return os.str() + ")";
 }
 
-// Keeps standard output, where trace lines go while no debug monitor runs (kDrvModTrapez
-// traces every evaluation), and passes on the other lines (failures reported meanwhile).
-class StdoutCapture {
- public:
-  StdoutCapture() { testing::internal::CaptureStdout(); }
-  ~StdoutCapture() {
-    std::istringstream lines(testing::internal::GetCapturedStdout());
-    for (std::string line; std::getline(lines, line);)
-      if (line.rfind("lam(", 0) != 0) std::printf("%s\n", line.c_str());
-  }
-};
-
 class LawProperties : public testing::TestWithParam<LawCase> {
-  StdoutCapture quiet_;
+  TraceCapture quiet_;  // kDrvModTrapez traces every evaluation
 };
 class LawSetter : public testing::TestWithParam<SetterCase> {
-  StdoutCapture quiet_;
+  TraceCapture quiet_;  // kDrvModTrapez traces every evaluation
 };
 
 }  // namespace lawchecks

@@ -61,6 +61,7 @@ TEST(Scanner, ReportsEachFailureWithItsMessage) {
       {"1", "%q", -1, "unknown format specifier '%q'\n", "#"},
       {"abc", "%f", -1, "Number expected, 'abc' found.\n", "#"},
       {".5", "%f", -1, "Number expected, '.' found.\n", "#"},
+      {"-1e400", "%f", -1, "Finite number expected, '1e400' found.\n", "#"},  // was -inf
       {"1.5", "%d", -1, "Number expected, '1.5' found.\n", "#"},
       {"", "%i", -1, "Number expected, '' found.\n", "#"},
       {"12", "%n", -1, "Name expected, '12' found.\n", "#"},

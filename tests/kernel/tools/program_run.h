@@ -35,9 +35,12 @@ inline std::string readWhole(const std::string& path) {
 }
 
 // program is a file name in the test program's folder; workDir holds the scratch files.
+// stdoutTo, when given, is where standard output goes instead ("-": it is closed).
 inline ProgramResult runProgram(const std::string& program, const std::vector<std::string>& args,
-                                const std::string& input, const std::string& workDir) {
-  const std::string in = workDir + "/stdin", out = workDir + "/stdout", err = workDir + "/stderr";
+                                const std::string& input, const std::string& workDir,
+                                const std::string& stdoutTo = "") {
+  const std::string in = workDir + "/stdin", err = workDir + "/stderr";
+  const std::string out = stdoutTo.empty() ? workDir + "/stdout" : stdoutTo;
   std::ofstream(in, std::ios::binary) << input;
   const std::string path = programFolder() + "/" + program;
   std::vector<char*> argv;
@@ -51,6 +54,7 @@ inline ProgramResult runProgram(const std::string& program, const std::vector<st
                         open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600),
                         open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600)};
     for (int i = 0; i < 3; ++i) dup2(fds[i], i);
+    if (out == "-") close(1);
     execv(path.c_str(), argv.data());
     _exit(127);
   }
@@ -58,7 +62,7 @@ inline ProgramResult runProgram(const std::string& program, const std::vector<st
   int status = 0;
   if (pid > 0 && waitpid(pid, &status, 0) == pid && WIFEXITED(status))
     r.status = WEXITSTATUS(status);
-  r.out = readWhole(out);
+  if (stdoutTo.empty()) r.out = readWhole(out);
   r.err = readWhole(err);
   return r;
 }

@@ -1,7 +1,11 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <unistd.h>
 
 #include <filesystem>
+#include <fstream>
+#include <functional>
 #include <thread>
 
 #include "platform/com/registry.h"
@@ -80,6 +84,98 @@ TEST_F(RegistryFile, DamagedFileIsReportedAndNeverOverwritten) {
   EXPECT_NE(why.find(registryPath()), std::string::npos) << why;
   EXPECT_NE(why.find("line 3"), std::string::npos) << why;
   EXPECT_EQ(hresultFromRegistryError(ERROR_REGISTRY_CORRUPT), REGDB_E_READREGDB);
+}
+
+// What stands at the registry path decides what may be written: only a regular file, a
+// symbolic link being followed to its target. Each case used to block in open, replace a
+// device or a link by a plain file, or rewrite a read-only file.
+TEST_F(RegistryFile, WritesOnlyARegularFileAndFollowsLinks) {
+  const std::string target = folder() + "/target";
+  struct Case {
+    const char* name;
+    std::function<bool()> make;  // false: cannot be made here (the row is skipped)
+    LONG expected;
+    const char* why;
+  };
+  const Case cases[] = {
+      {"pipe", [&] { return ::mkfifo(registryPath().c_str(), 0600) == 0; }, ERROR_CANTREAD,
+       "is a named pipe, not a regular file"},
+      {"device",
+       [&] { return ::mknod(registryPath().c_str(), S_IFCHR | 0600, makedev(1, 3)) == 0; },
+       ERROR_CANTREAD, "is a device, not a regular file"},
+      {"folder", [&] { return ::mkdir(registryPath().c_str(), 0700) == 0; }, ERROR_CANTREAD,
+       "is a folder, not a regular file"},
+      {"read-only file",
+       [&] {
+         writeFile("KINETRA REGISTRY 1\n");
+         return ::chmod(registryPath().c_str(), 0444) == 0;
+       },
+       ERROR_CANTWRITE, "is read-only"},
+      {"link to a file",
+       [&] {
+         std::ofstream(target) << "KINETRA REGISTRY 1\n[HKEY_CURRENT_USER\\old]\n";
+         return ::symlink("target", registryPath().c_str()) == 0;
+       },
+       ERROR_SUCCESS, ""},
+      {"link to nothing yet",
+       [&] { return ::symlink(target.c_str(), registryPath().c_str()) == 0; }, ERROR_SUCCESS, ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::filesystem::remove_all(registryPath());
+    std::filesystem::remove(target);
+    if (!c.make()) continue;
+    const bool regular = std::filesystem::is_regular_file(registryPath());
+    const std::string before = regular ? fileText() : "";  // a pipe would block the test
+    EXPECT_EQ(
+        registryUpdate([](RegistryStore& s) { return s.createKey("HKEY_CURRENT_USER\\new"); }),
+        c.expected);
+    if (c.expected != ERROR_SUCCESS) {
+      EXPECT_NE(RegLastErrorText().find(c.why), std::string::npos) << RegLastErrorText();
+      if (regular) {
+        EXPECT_EQ(fileText(), before);
+      }
+      continue;
+    }
+    EXPECT_TRUE(std::filesystem::is_symlink(registryPath()));
+    RegistryStore written;
+    std::string error;
+    ASSERT_EQ(written.load(target, &error), ERROR_SUCCESS) << error;
+    EXPECT_TRUE(written.keyExists("HKEY_CURRENT_USER\\new"));
+  }
+}
+
+// Unregistering from a registry that does not exist changes nothing, so it leaves no
+// folder and no lock file behind.
+TEST_F(RegistryFile, UpdateThatChangesNothingCreatesNothing) {
+  const std::string deeper = folder() + "/missing/registry";
+  ::setenv("KINETRA_REGISTRY", deeper.c_str(), 1);
+  EXPECT_EQ(registryUpdate([](RegistryStore& s) {
+              const LONG rc = s.deleteTree("HKEY_CLASSES_ROOT\\VelDrive");
+              return rc == ERROR_FILE_NOT_FOUND ? ERROR_SUCCESS : rc;
+            }),
+            ERROR_SUCCESS);
+  EXPECT_FALSE(std::filesystem::exists(folder() + "/missing"));
+}
+
+// Calls made inside an update work on its store: the file is read once and written once,
+// and only when the whole update succeeds.
+TEST_F(RegistryFile, NestedCallsJoinTheUpdateInProgress) {
+  writeFile("KINETRA REGISTRY 1\n");
+  const std::string before = fileText();
+  EXPECT_EQ(registryUpdate([&](RegistryStore&) {
+              registryUpdate([](RegistryStore& s) { return s.createKey("HKEY_CURRENT_USER\\a"); });
+              bool seen = false;
+              registryRead([&](const RegistryStore& s) {
+                seen = s.keyExists("HKEY_CURRENT_USER\\a");
+                return ERROR_SUCCESS;
+              });
+              EXPECT_TRUE(seen);
+              EXPECT_EQ(fileText(), before) << "nothing is written before the update ends";
+              return ERROR_CANCELLED;
+            }),
+            ERROR_CANCELLED);
+  EXPECT_EQ(fileText(), before);
 }
 
 // Writers that run at the same time must not lose each other's changes: every

@@ -79,6 +79,11 @@ TEST(RegistryStore, DamagedTextIsRefusedWithItsLine) {
        "line 3: value: unknown escape \\q"},
       {"KINETRA REGISTRY 1\n[HKEY_CLASSES_ROOT\\x]\n@=\"b\" trailing\n", "line 3: unexpected text"},
       {"KINETRA REGISTRY 1\n[HKEY_CLASSES_ROOT\\x]\nname=value\n", "line 3: expected [key path]"},
+      // Value names differ only in case: one would silently replace the other.
+      {"KINETRA REGISTRY 1\n[HKEY_CLASSES_ROOT\\x]\n\"X\"=\"1\"\n\"x\"=\"2\"\n",
+       "line 4: the value \"x\" of [HKEY_CLASSES_ROOT\\x] is set twice (as \"X\""},
+      {"KINETRA REGISTRY 1\n[HKEY_CLASSES_ROOT\\x]\n@=\"1\"\n[HKEY_CLASSES_ROOT\\X]\n@=\"2\"\n",
+       "line 5: the value @ of [HKEY_CLASSES_ROOT\\X] is set twice"},
   };
   for (const auto& c : cases) {
     RegistryStore store;
@@ -108,6 +113,36 @@ TEST(RegistryStore, ToleratesCommentsBlankLinesCrLfAndByteOrderMark) {
   EXPECT_EQ(store.queryValue("HKEY_CLASSES_ROOT\\VelDrive", "", &v), ERROR_SUCCESS);
   EXPECT_EQ(v, "VelDrive Class");
   EXPECT_TRUE(store.parse("", &error)) << "an empty file is an empty registry";
+}
+
+// A hand-edited file keeps its notes across a read and a write: above keys, above values,
+// and at the end; the note the writer puts at the top is not doubled.
+TEST(RegistryStore, KeepsCommentsWhereTheyStand) {
+  const std::string text =
+      "KINETRA REGISTRY 1\n"
+      "; Kinetra registry. [key path] lines, then \"name\"=\"value\" lines; @ is the key's "
+      "default value.\n"
+      "; installed by hand, do not remove\n"
+      "[HKEY_CLASSES_ROOT\\Tool]\n"
+      "[HKEY_CLASSES_ROOT\\Tool\\Path]\n"
+      "@=\"/opt/tool\"\n"
+      "# the old one, kept for a while\n"
+      "\"Old\"=\"/usr/tool\"\n"
+      "; end\n";
+  RegistryStore store;
+  std::string error;
+  ASSERT_TRUE(store.parse(text, &error)) << error;
+  EXPECT_EQ(store.serialize(), text);
+  store.createKey("HKEY_CLASSES_ROOT\\Another");
+  store.setValue("HKEY_CLASSES_ROOT\\Tool\\Path", "Old", "/usr/local/tool");
+  const std::string changed = store.serialize();
+  EXPECT_NE(changed.find("# the old one, kept for a while\n\"Old\"=\"/usr/local/tool\"\n"),
+            std::string::npos)
+      << changed;
+  EXPECT_NE(changed.find("; installed by hand, do not remove\n[HKEY_CLASSES_ROOT\\Tool]\n"),
+            std::string::npos)
+      << changed;
+  EXPECT_EQ(changed.substr(changed.size() - 6), "; end\n");
 }
 
 }  // namespace
