@@ -1,8 +1,8 @@
 // The whole path: the example drive typed into a drive's input table and calculated, played
 // into the example mechanism's "Hub" with actuator offset 10, the cam recorded back from
 // "Rolle" on "Scheibe" and exported. The roller stands 50 mm + Hub from the plate's axis, so
-// the contour's radius at every frame is 50 mm + offset + f(z) of that frame's z (frame 0 is
-// the simulation's start, computed before anything was played).
+// the contour's radius at every frame is 50 mm + offset + f(z) of that frame's z (frame 0,
+// computed before anything was played, holds Hub's initial 10 = offset + f(0)).
 #include <gtest/gtest.h>
 
 #include <QTemporaryDir>
@@ -66,7 +66,7 @@ TEST_F(CamEndToEndTest, RecordedContourIsFiftyMillimetresPlusOffsetPlusTheDrive)
   const CamTable& table = cam.table();
   const ResultTable& drive = hub.document->results;
   ASSERT_EQ(table.rowCount(), 101);
-  for (int f = 1; f < table.rowCount(); ++f) {
+  for (int f = 0; f < table.rowCount(); ++f) {
     const double radius = std::hypot(table.value(f, CamTable::kX), table.value(f, CamTable::kY));
     EXPECT_NEAR(radius, 50 + 10 + drive.value(f, 1), 1e-6) << "frame " << f;
     EXPECT_EQ(table.value(f, CamTable::kZ), 0);

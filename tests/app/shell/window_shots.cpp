@@ -2,7 +2,8 @@
 // the registered kernel must be there), then saves a picture of the main window, each of its
 // menus opened, and each of its dialogs to OUTDIR/<objectName>.png, and ends. Dialogs are
 // answered by script, so nothing waits for a person. scripts/screenshots.sh runs it under
-// Xvfb. mnuProjektCalc.png shows the main window after its project was calculated. With a
+// Xvfb. mnuProjektCalc.png shows the main window after its project was calculated, and
+// frmChild.png its first drive window maximised. With a
 // project whose drives are bound to the example mechanism (examples/demo.idp), the project
 // graph (frmGrafik.png, frmGrafik_zoom.png with panel 1 zoomed) and the cam window after the
 // project was played and the cam recorded from "Rolle" on "Scheibe" (frmKurve.png) follow.
@@ -10,6 +11,8 @@
 #include <QDir>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
@@ -116,6 +119,16 @@ int main(int argc, char** argv) {
   // The project calculated, as "Projekt Rechnen" leaves it.
   main.mnuProjektCalc();
   save(&main, QStringLiteral("mnuProjektCalc"));
+  // One drive window maximised, as a designer reads its graphs, the mouse on f'.
+  if (QMdiSubWindow* first = main.mdiArea()->subWindowList().value(0)) {
+    first->showMaximized();
+    if (auto* graph = first->findChild<Canvas*>(QStringLiteral("picGraf1"))) {
+      QTest::qWait(200);
+      QTest::mouseMove(graph, graph->rect().center() - QPoint(graph->width() / 6, 0));
+    }
+    save(&main, QStringLiteral("frmChild"));
+    first->showNormal();
+  }
   if (program->project().driveCount() > 0) {
     saveProjectGraph(main);
     saveCamWindow(main, program->project(), program->guard());

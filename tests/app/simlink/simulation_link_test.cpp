@@ -166,8 +166,8 @@ TEST_F(SimulationLinkTest, PlayedDriveComesBackAsTheCamContour) {
     const double dy = a[1] - b[1];
     const double px = std::cos(g) * dx + std::sin(g) * dy;
     const double py = -std::sin(g) * dx + std::cos(g) * dy;
-    // Frame 0 was computed before any value was set: Hub was still 0 there.
-    const double r = 0.05 + (f == 0 ? 0.0 : hubAt(f)) / 1000.0;
+    // Frame 0 was computed before any value was set, from Hub's initial 10 = hubAt(0).
+    const double r = 0.05 + hubAt(f) / 1000.0;
     EXPECT_NEAR(std::hypot(px, py), r, 1e-12) << "frame " << f;
     const double expectedAngle = std::remainder(kPi / 2 - kPi * t, 2 * kPi);
     EXPECT_NEAR(std::remainder(std::atan2(py, px) - expectedAngle, 2 * kPi), 0.0, 1e-9)
