@@ -40,6 +40,7 @@
 #include "app/common/string_table.h"
 #include "app/common/user_dialogs.h"
 #include "app/common/window_loop.h"
+#include "app/common/window_parts.h"
 #include "app/editor/parameter_columns.h"
 #include "app/editor/result_export.h"
 #include "app/editor/table_models.h"
@@ -198,16 +199,6 @@ void setUpInputTable(QTableView* view) {
   view->verticalHeader()->hide();
   view->setSelectionMode(QAbstractItemView::SingleSelection);
   setUpTable(view, kInputColumnTwips);
-}
-
-// A titled frame holding one widget.
-QGroupBox* frameAround(const QString& objectName, const QString& title, QWidget* content) {
-  auto* frame = new QGroupBox(title);
-  frame->setObjectName(objectName);
-  auto* layout = new QVBoxLayout(frame);
-  layout->setContentsMargins(6, 4, 6, 6);
-  layout->addWidget(content);
-  return frame;
 }
 
 QLabel* statusPanel(const QString& objectName) {
@@ -395,13 +386,13 @@ QWidget* frmChild::buildSettingsRow() {
   auto* layout = new QHBoxLayout(row);
   layout->setContentsMargins(0, 0, 0, 0);
   layout->addWidget(
-      frameAround(QStringLiteral("fraAnfLaenge"), resString(kOffsetText), txtAnfLaenge_));
+      titledFrame(QStringLiteral("fraAnfLaenge"), resString(kOffsetText), txtAnfLaenge_));
   layout->addWidget(
-      frameAround(QStringLiteral("fraDriveColor"), resString(kColorText), txtDriveColor_));
-  layout->addWidget(frameAround(QStringLiteral("fraKurvenGeschwindigkeit"),
+      titledFrame(QStringLiteral("fraDriveColor"), resString(kColorText), txtDriveColor_));
+  layout->addWidget(titledFrame(QStringLiteral("fraKurvenGeschwindigkeit"),
                                 resString(kCamSpeedText), txtKurvenGeschwindigkeit_));
   layout->addWidget(
-      frameAround(QStringLiteral("fraBemerkung"), resString(kNoteText), lblBemerkung_), 1);
+      titledFrame(QStringLiteral("fraBemerkung"), resString(kNoteText), lblBemerkung_), 1);
   auto* switches = new QVBoxLayout;
   switches->setSpacing(4);
   switches->addWidget(chkPeriodisch_);
@@ -437,7 +428,7 @@ QWidget* frmChild::buildGraphs() {
     canvas->setMinimumSize(120, 50);
     canvas->setCrossCursor(true);
     picGraf_[k] = canvas;
-    grid->addWidget(frameAround(QString::fromLatin1(kGraphFrames[k]), driveGraphCaption(k), canvas),
+    grid->addWidget(titledFrame(QString::fromLatin1(kGraphFrames[k]), driveGraphCaption(k), canvas),
                     k / 2, k % 2);
     connect(canvas, &Canvas::mouseMoved, this,
             [this, k](QPointF at, Qt::MouseButtons buttons) { graphMoved(k, at, buttons); });
@@ -471,7 +462,7 @@ QWidget* frmChild::buildGraphs() {
   normalisedLayout->addWidget(legendLabel);
   normalisedLayout->addWidget(graph_, 1);
   grid->addWidget(
-      frameAround(QStringLiteral("fraNormiert"), resString(kNormalisedText), normalised), 3, 0, 1,
+      titledFrame(QStringLiteral("fraNormiert"), resString(kNormalisedText), normalised), 3, 0, 1,
       2);
   for (int r = 0; r < 4; ++r) grid->setRowStretch(r, 1);
   return page;
