@@ -139,7 +139,7 @@ PY
 # ---- areas: what to build and which test programs to run ---------------------------------------
 kernel_targets="kernel_tests VelDrive veldrive kinetra-regsvr"
 platform_targets="platform_tests kinetra_test_server $kernel_targets veldrive_python_tests"
-simulator_targets="simulator_tests simlink_tests motionsim"
+simulator_targets="simulator_tests app_tests motionsim"
 
 # Sets targets and suites for a mutated file: what to rebuild and which programs to run.
 area_of() {
@@ -148,7 +148,7 @@ area_of() {
     platform/*) targets=$platform_targets suites="platform kernel python" ;;
     python/*) targets="veldrive_python_tests $kernel_targets" suites="python" ;;
     simulator/*) targets=$simulator_targets suites="simulator simlink" ;;
-    app/*) targets="simlink_tests" suites="simlink" ;;
+    app/*) targets="app_tests" suites="simlink" ;;
     *) targets="$platform_targets $simulator_targets" suites="platform kernel python simulator simlink" ;;
   esac
 }
@@ -160,7 +160,9 @@ run_suite() {
     kernel) (cd "$out/tests" && timeout "$limit" "$out/bin/kernel_tests" --gtest_brief=1 --gtest_fail_fast) ;;
     platform) (cd "$out/tests/platform" && timeout "$limit" "$out/bin/platform_tests" --gtest_brief=1 --gtest_fail_fast) ;;
     simulator) (cd "$out/tests/simulator" && timeout "$limit" "$out/bin/simulator_tests" --gtest_brief=1 --gtest_fail_fast) ;;
-    simlink) (cd "$out/tests/app/simlink" && QT_QPA_PLATFORM=offscreen timeout "$limit" "$out/bin/simlink_tests" --gtest_brief=1 --gtest_fail_fast) ;;
+    # The simulation link's tests inside the desktop program's test program.
+    simlink) (cd "$out/tests/app" && QT_QPA_PLATFORM=offscreen timeout "$limit" "$out/bin/app_tests" \
+      --gtest_filter='SimulationLinkTest.*:TransferTest.*:DriveFilesTest.*' --gtest_brief=1 --gtest_fail_fast) ;;
     python) timeout "$limit" ctest --test-dir "$out" -R '^python_veldrive$' --output-on-failure ;;
   esac >"$log" 2>&1
 }
