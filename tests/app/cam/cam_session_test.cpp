@@ -2,6 +2,8 @@
 // stopping and losing the simulation mid-run.
 #include <gtest/gtest.h>
 
+#include <QTemporaryDir>
+
 #include <functional>
 #include <random>
 
@@ -123,16 +125,24 @@ TEST_F(CamSessionTest, StopKeepsTheRowsSoFarWithoutEndRunOrDrawing) {
   EXPECT_EQ(dialogs_.messages[0].icon, MessageIcon::Critical);
 }
 
-TEST_F(CamSessionTest, LostSimulationEndsTheRunAsServerErrorKeepingTheRows) {
+TEST_F(CamSessionTest, LostSimulationEndsTheRunAsServerErrorKeepingTheRowsAndABackup) {
   start({}, {"--frames", "20"});
-  pickExample();
+  ProjectState project;
+  project.addDrive(calculatedDrive("Hub", "10", ramp(3)));
+  project.addDrive(calculatedDrive("Hub2", "2.5", ramp(3)));
+  QTemporaryDir dir;
+  dialogs_.saveNames.push_back(dir.filePath("backup.idp"));
+  SimulationGuard guard(link_, [&project] { serverErrorRoutine(project); });
+  CamSession session(guard);
+  session.pickBody(CamBody::Roller, 2);
+  session.pickBody(CamBody::Plate, 0);
   ActingLoop killAt(5, [&] {
     kill();
     return true;
   });
-  EXPECT_EQ(session_.run("19", "1", 10, killAt), CamRunEnd::Failed);
-  EXPECT_EQ(serverErrors_, 1);
-  EXPECT_EQ(session_.table().rowCount(), 5);
+  EXPECT_EQ(session.run("19", "1", 10, killAt), CamRunEnd::Failed);
+  EXPECT_EQ(session.table().rowCount(), 5);
+  expectBackupOfEveryDrive(dialogs_, dir.filePath("backup.idp"), project);
 }
 
 }  // namespace

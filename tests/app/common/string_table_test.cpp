@@ -14,10 +14,6 @@ TEST(StringTable, HoldsEveryNumberInBothLanguagesExactlyAsWritten) {
   }
   EXPECT_EQ(resString(108, Language::German), QString::fromUtf8("Anfangslänge"));
   EXPECT_EQ(resString(143, Language::English), "Please calculate again! ");
-  EXPECT_EQ(resString(160, Language::German), " Datei(en) wurde(n) im Verzeichnis");
-  EXPECT_EQ(resString(157, Language::English),
-            "Sorry, I'cant find motionsim\nPlease start motionsim and open a File");
-  EXPECT_TRUE(resString(187, Language::German).endsWith("(kinetra-regsvr libVelDrive.so)"));
   EXPECT_TRUE(resString(190).isEmpty());
 }
 

@@ -9,14 +9,11 @@
 
 #include "app/common/string_table.h"
 #include "app/editor/input_table.h"
+#include "tests/app/support/locale_scope.h"
 
 // For the life of a test: numbers in the English form, texts in German (end marker "ENDE").
-struct FixedTexts {
-  FixedTexts() {
-    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
-    setLanguage(Language::German);
-  }
-  ~FixedTexts() { QLocale::setDefault(QLocale::system()); }
+struct FixedTexts : LocaleScope {
+  FixedTexts() : LocaleScope(QLocale(QLocale::English, QLocale::UnitedStates), Language::German) {}
 };
 
 // A table of the given rows, numbered; each row's texts fill columns 1, 2, 3 … in order

@@ -60,7 +60,7 @@ TEST(DriveGraph, GridMarksTheInputRowsAlsoBetweenResultRows) {
   DriveDocument doc = graphDocument(graphRows(0, 1, 11, [](double z) { return z; }),
                                     {{"0", "0"}, {"2.5", "3"}, {"x", "?"}, {"10", "10"}});
   doc.colorBgr = 0x00FF8000;
-  TextScope english(QLocale::c(), Language::English);
+  LocaleScope english(QLocale::c(), Language::English);
   const DriveCurves curves = driveCurves(doc, kFrameTime);
   const DriveGraphs graphs = grafik(curves);
   const RangeTable& t = curves.ranges;
@@ -165,7 +165,7 @@ TEST(DriveGraph, ZoomOrdersTheCornersAndRedrawsGridAndLine) {
 }
 
 TEST(DriveGraph, ReadOutTextsShowTheSelectedRowAndThePointer) {
-  TextScope texts(QLocale(QLocale::English, QLocale::UnitedStates), Language::German);
+  LocaleScope texts(QLocale(QLocale::English, QLocale::UnitedStates), Language::German);
   const ResultTable results = graphDocument({{0, 1, 0, 0, 0, 0, 0},
                                              {0.1, 1, 2.5, 0, 0, 0, 0},
                                              {0.2, 1, 5, 0, 0, 0, 0},

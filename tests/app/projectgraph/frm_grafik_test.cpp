@@ -44,7 +44,7 @@ class FrmGrafikTest : public testing::Test {
             std::abs(a.y() - b.y())};
   }
 
-  TextScope texts_{QLocale::c(), Language::German};
+  LocaleScope texts_{QLocale::c(), Language::German};
   ProjectState project_;
   std::optional<frmGrafik> window_;
 };

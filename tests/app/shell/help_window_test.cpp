@@ -118,22 +118,12 @@ TEST_F(HelpWindowTest, TypingNarrowsTheIndexAndEnterOpensTheEntrysPage) {
   HelpWindow::instance()->showIndex();
   auto* filter = child<QLineEdit>("txtHelpFilter");
   auto* list = child<QListWidget>("lstHelpIndex");
-  auto visible = [list] {
-    QStringList shown;
-    for (int i = 0; i < list->count(); ++i) {
-      if (!list->item(i)->isHidden()) shown << list->item(i)->text();
-    }
-    return shown;
-  };
-  const qsizetype all = visible().size();
   // Typed without the accent, as on a keyboard without umlauts.
   QTest::keyClicks(filter, QStringLiteral("ubertr"));
-  const QStringList narrowed = visible();
-  ASSERT_FALSE(narrowed.isEmpty());
-  EXPECT_LT(narrowed.size(), all);
-  for (const QString& keyword : narrowed) {
-    EXPECT_TRUE(keyword.contains(QStringLiteral("bertr"), Qt::CaseInsensitive))
-        << keyword.toStdString();
+  for (int i = 0; i < list->count(); ++i) {
+    EXPECT_EQ(list->item(i)->isHidden(),
+              !list->item(i)->text().contains("bertr", Qt::CaseInsensitive))
+        << list->item(i)->text().toStdString();
   }
   QTest::keyClick(filter, Qt::Key_Return);
   EXPECT_EQ(shownPage(), "de/transfer.html");

@@ -2,10 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <QFile>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QMdiArea>
-#include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
@@ -18,7 +17,6 @@
 #include "app/graph/canvas.h"
 #include "app/projectgraph/frm_grafik.h"
 #include "app/resources/resource_paths.h"
-#include "app/shell/file_commands.h"
 #include "app/shell/frm_input.h"
 #include "app/shell/project_file.h"
 #include "tests/app/shell/sample_project.h"
@@ -60,38 +58,19 @@ class MdiMain : public StartedProgram {
   std::unique_ptr<KinetraProgram> program_;
 };
 
-TEST(MdiMainMenus, EveryItemCarriesItsNameAndCaptionInBothLanguages) {
+TEST(MdiMainMenus, ItemsCarryTheirNamesAndCaptionsInBothLanguages) {
   struct Row {
     const char* name;
     const char* german;
     const char* english;
   };
+  // The captions a translation gets wrong: the tile items swap their senses in English.
   const Row rows[] = {
-      {"mnuProjekt", "Projekt", "Project"},
-      {"mnuProjektOpen", "Projekt Öffnen", "Project Open"},
-      {"mnuProjektSave", "Projekt Speichern", "Project Save"},
-      {"mnuDruckerSetup", "Drucker &Einrichten", "&Printer Setup"},
-      {"mnuProjektCalc", "Projekt Rechnen", "Project Calculate"},
       {"mnuProjektGrafik", "Projekt Grafik", "Project Meter"},
-      {"mnuProjektClose", "Beenden", "Exit"},
-      {"mnuWorkingModel", " &motionsim", " &motionsim"},
-      {"mnuNew", "Neuen Antrieb holen", "Get Drive"},
-      {"mnuTransfer", "Antrieb(e) übertragen", "Transfer"},
-      {"mnuKurve", "Kurve berechnen", "Get Cam"},
-      {"mnutest", "Frames / sec", "Frames / sec"},
-      {"mnuAdams", "&Adams", "&Adams"},
-      {"mnuFenster", "Fenster", "Window"},
       {"mnuTileVertical", "Nebeneinander", "Tile Horizontal"},
       {"mnuTileHorizontal", "Untereinander", "Tile Vertical"},
-      {"mnuCascade", "Überlappend", "Cascade"},
-      {"mnuArrangeIcons", "Symbole anordnen", "Arrange Symbols"},
-      {"mnuOptions", "Optionen", "Options"},
-      {"mnuHelp", "&?", "&?"},
+      {"mnuWorkingModel", " &motionsim", " &motionsim"},
       {"mnuHelpInhalt", "Inhalt", "Inhalt"},
-      {"mnuHelpIndex", "Index", "Index"},
-      {"mnuInfo", "&Info", "&Info"},
-      {"mnuUmrechnung", "Umrechnung", "Umrechnung"},
-      {"mnuGrad", "Grad", "Degree"},
       {"mnuBogen", "Bogenmaß", "Rad"},
   };
   ASSERT_EQ(kernelRegistration().toStdString(), "");
@@ -116,26 +95,18 @@ TEST(MdiMainMenus, EveryItemCarriesItsNameAndCaptionInBothLanguages) {
   }
 }
 
-TEST_F(MdiMain, ProjectMenuOffersOpenWithoutDrivesAndGraphOnlyWhenAllAreCalculated) {
-  const char* const items[] = {"mnuProjektOpen", "mnuProjektCalc", "mnuProjektGrafik",
-                               "mnuProjektSave"};
-  auto enabled = [&] {
+TEST_F(MdiMain, ProjectGraphOnlyWhenAllAreCalculatedAndItAndTheCamWindowOpenOnce) {
+  const auto offered = [&](const char* name) {
     openMenu("mnuProjekt");
-    std::vector<bool> states;
-    for (const char* name : items) states.push_back(item(name)->isEnabled());
-    return states;
+    return item(name)->isEnabled();
   };
-  EXPECT_EQ(enabled(), (std::vector<bool>{true, false, false, false}));
+  EXPECT_TRUE(offered("mnuProjektOpen"));
   addDrives({"Hub", "Rolle"});
+  EXPECT_FALSE(offered("mnuProjektOpen"));
   giveResults(main().driveWindow(0)->document());
-  EXPECT_EQ(enabled(), (std::vector<bool>{false, true, false, true}));
+  EXPECT_FALSE(offered("mnuProjektGrafik"));
   giveResults(main().driveWindow(1)->document());
-  EXPECT_EQ(enabled(), (std::vector<bool>{false, true, true, true}));
-}
-
-TEST_F(MdiMain, ProjectGraphAndCamWindowOpenOnceEach) {
-  addDrives({"Hub", "Rolle"});
-  for (int i = 0; i < 2; ++i) giveResults(main().driveWindow(i)->document());
+  EXPECT_TRUE(offered("mnuProjektGrafik"));
   for (int i = 0; i < 2; ++i) {
     item("mnuProjektGrafik")->trigger();
     item("mnuKurve")->trigger();
@@ -171,24 +142,7 @@ TEST_F(MdiMain, TwentyFiveFramesPerSecondInTheOptionsShowInPanel4) {
   EXPECT_EQ(dialogs_.messages[0].title, "Frames / sec");
 }
 
-TEST_F(MdiMain, ClosingWindow1Of012LeavesWindows0And1) {
-  addDrives({"A", "B", "C"});
-  QMdiSubWindow* second = main().mdiArea()->subWindowList(QMdiArea::CreationOrder).at(1);
-  EXPECT_TRUE(second->close());
-  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-
-  ASSERT_EQ(main().driveWindowCount(), 2);
-  const char* const names[] = {"A", "C"};
-  for (int i = 0; i < 2; ++i) {
-    EXPECT_EQ(main().driveWindow(i)->windowNumber(), i);
-    EXPECT_EQ(main().driveWindow(i)->record().name, names[i]);
-    EXPECT_EQ(project().drives()[i].name, names[i]);
-  }
-  EXPECT_EQ(main().panelText(5), "Antriebe: 2");
-  EXPECT_EQ(main().windowTitle(), "Kinetra");
-}
-
-TEST_F(MdiMain, TheInputChooserBindsAnInputAndALostSimulatorGives164AndABackup) {
+TEST_F(MdiMain, TheInputChooserBindsAnInputByDoubleClick) {
   item("mnuNew")->trigger();
   frmInput* chooser = main().inputChooser();
   ASSERT_TRUE(chooser);
@@ -204,21 +158,6 @@ TEST_F(MdiMain, TheInputChooserBindsAnInputAndALostSimulatorGives164AndABackup) 
   EXPECT_EQ(main().driveWindow(0)->record().name, "Hub");
   EXPECT_EQ(chooser->findChild<QListWidget*>("lstDriveInput")->count(), 1);
   EXPECT_EQ(main().panelText(5), "Antriebe: 1");
-
-  addDrives({"Rolle", "Scheibe"});
-  QTemporaryDir dir;
-  const QString backup = dir.filePath("backup.idp");
-  dialogs_.saveNames = {backup};
-  sim_.signal(SIGKILL);
-  sim_.waitExit();
-  QTest::mouseClick(chooser->findChild<QPushButton*>("cmdInputAktuali"), Qt::LeftButton);
-
-  ASSERT_EQ(dialogs_.messages.size(), 1);
-  EXPECT_EQ(dialogs_.messages[0].text, "Die Verbindung zu motionsim wurde unterbrochen");
-  ProjectState reopened;
-  EXPECT_EQ(openProjectFile(reopened, backup).outcome, FileOutcome::Done);
-  ASSERT_EQ(reopened.driveCount(), 3);
-  for (int i = 0; i < 3; ++i) EXPECT_EQ(reopened.drives()[i].name, project().drives()[i].name);
 }
 
 TEST_F(MdiMain, TransferChecksTheDrivesRunsTheCheckDialogAndEnablesTheCamItem) {
@@ -243,15 +182,22 @@ TEST_F(MdiMain, TransferChecksTheDrivesRunsTheCheckDialogAndEnablesTheCamItem) {
   EXPECT_EQ(dialogs_.messages.size(), 1);
 }
 
-TEST_F(MdiMain, EachNameOfTheExchangeListGetsADriveWindow) {
+TEST_F(MdiMain, EachNameOfTheExchangeListGetsADriveWindowAndPushWritesTheirSplines) {
   QTemporaryDir dir;
   ASSERT_TRUE(writeTextFile(dir.filePath("drive.txt"), {"Hub", "Schwenk"}));
   qputenv("KINETRA_EXCHANGE_DIR", dir.path().toUtf8());
+  openMenu("mnuAdams");
   item("mnuAdamsGet")->trigger();
-  qunsetenv("KINETRA_EXCHANGE_DIR");
   ASSERT_EQ(main().driveWindowCount(), 2);
   EXPECT_EQ(main().driveWindow(1)->record().name, "Schwenk");
   EXPECT_EQ(main().panelText(5), "Antriebe: 2");
+  for (int i = 0; i < 2; ++i) giveResults(main().driveWindow(i)->document());
+  openMenu("mnuAdams");
+  item("mnuAdamsPush")->trigger();
+  qunsetenv("KINETRA_EXCHANGE_DIR");
+  EXPECT_TRUE(QFile::exists(dir.filePath("Schwenk.txt")));
+  ASSERT_EQ(dialogs_.messages.size(), 1);
+  EXPECT_EQ(dialogs_.messages[0].text, "2 Dateien wurden gespeichert");
 }
 
 }  // namespace

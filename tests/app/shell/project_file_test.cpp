@@ -99,15 +99,6 @@ TEST(ProjectFile, TwoDrivesWriteTheirBlocksAndReadBackExactly) {
   }
 }
 
-TEST(ProjectFile, FrameTimeIsWrittenInTheWritersDecimalConvention) {
-  ProjectState project;
-  for (const auto& [language, text] :
-       {std::pair{QLocale::English, " .02 "}, std::pair{QLocale::German, " ,02 "}}) {
-    LocaleScope scope(language);
-    EXPECT_EQ(projectFileLines(project).at(2), text);
-  }
-}
-
 // A count that claimed more than the file holds made the reader append that many rows: two
 // billion of them hung the program and exhausted memory.
 TEST(ProjectFile, CountsBeyondTheFileCreateOnlyWhatItsLinesFill) {

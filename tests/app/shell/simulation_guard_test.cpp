@@ -9,8 +9,7 @@
 #include "app/shell/input_chooser.h"
 #include "app/shell/server_error.h"
 #include "tests/app/shell/sample_project.h"
-#include "tests/app/support/scripted_dialogs.h"
-#include "tests/simulator/motionsim_process.h"
+#include "tests/app/support/attached_simulation.h"
 
 namespace {
 
@@ -59,19 +58,11 @@ TEST_F(SimulationGuardTest, SimulatorKilledWhileTheChooserReadsGives164AndABacku
   sim_.waitExit();
 
   EXPECT_EQ(chooser_.InputAktualisieren(), SimOutcome::ServerError);
-  ASSERT_EQ(dialogs_.messages.size(), 1);
-  EXPECT_EQ(dialogs_.messages[0].text, resString(164));
-  EXPECT_EQ(dialogs_.messages[0].title, "Server Fehler");
-  EXPECT_EQ(dialogs_.messages[0].buttons, MessageButtons::Ok);
+  expectBackupOfEveryDrive(dialogs_, backup, project_);
+  EXPECT_EQ(dialogs_.messages.size(), 1);
   EXPECT_EQ(dialogs_.fileRequests.at(0).filter, fileFilter(FileKind::Project));
   EXPECT_EQ(readTextLines(backup).value_or(QStringList{}).value(1),
             "[Sicherung erfolgte wegen Server-Fehler]");
-  ProjectState reopened;
-  EXPECT_EQ(openProjectFile(reopened, backup).outcome, FileOutcome::Done);
-  ASSERT_EQ(reopened.driveCount(), 2);
-  for (int i = 0; i < 2; ++i)
-    EXPECT_EQ(reopened.drives()[i].document->input.dataRows(),
-              project_.drives()[i].document->input.dataRows());
 
   // The connection stays lost: the next operation ends the same way, once.
   EXPECT_EQ(chooser_.load(), SimOutcome::ServerError);

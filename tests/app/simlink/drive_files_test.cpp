@@ -8,13 +8,9 @@
 #include "app/simlink/exchange_files.h"
 #include "app/simlink/value_log.h"
 #include "tests/app/support/attached_simulation.h"
+#include "tests/app/support/file_bytes.h"
 
 namespace {
-
-QByteArray fileBytes(const QString& path) {
-  QFile file(path);
-  return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(missing)");
-}
 
 class DriveFilesTest : public testing::Test {
  protected:

@@ -16,8 +16,11 @@
 #include <vector>
 
 #include "app/common/loop_control.h"
+#include "app/common/string_table.h"
 #include "app/editor/drive_document.h"
+#include "app/shell/file_commands.h"
 #include "app/shell/project_state.h"
+#include "app/shell/server_error.h"
 #include "app/simlink/simulation_guard.h"
 #include "tests/app/support/scripted_dialogs.h"
 #include "tests/simulator/motionsim_process.h"
@@ -96,3 +99,21 @@ class ActingLoop : public LoopControl {
   qint64 at_;
   std::function<bool()> action_;
 };
+
+// After a lost simulation: message 164 came first, and the backup reopens with every drive of
+// the project, its offset and its rows.
+inline void expectBackupOfEveryDrive(const ScriptedDialogs& dialogs, const QString& backup,
+                                     const ProjectState& project) {
+  ASSERT_FALSE(dialogs.messages.isEmpty());
+  EXPECT_EQ(dialogs.messages[0].text, resString(164));
+  EXPECT_EQ(dialogs.messages[0].title, kServerErrorTitle);
+  ProjectState reopened;
+  EXPECT_EQ(openProjectFile(reopened, backup).outcome, FileOutcome::Done);
+  ASSERT_EQ(reopened.driveCount(), project.driveCount());
+  for (int i = 0; i < project.driveCount(); ++i) {
+    const DriveRecord &a = project.drives()[i], &b = reopened.drives()[i];
+    EXPECT_EQ(b.name, a.name);
+    EXPECT_EQ(b.document->offsetText, a.document->offsetText);
+    EXPECT_EQ(b.document->input.dataRows(), a.document->input.dataRows());
+  }
+}
