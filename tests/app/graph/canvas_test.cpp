@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
-#include <QFile>
 #include <QMenu>
 #include <QPrinter>
 #include <QSignalSpy>
@@ -13,6 +12,7 @@
 #include <cmath>
 #include <random>
 
+#include "tests/app/support/file_bytes.h"
 #include "tests/app/support/scripted_dialogs.h"
 
 namespace {
@@ -115,27 +115,18 @@ TEST(Canvas, ContextMenuSavesPngSvgAndPdfAtTheSizeShown) {
   canvas.resize(120, 60);
   canvas.setDrawing(sample());
   std::unique_ptr<QMenu> menu(canvas.createContextMenu(nullptr));
-  const struct {
-    const char* action;
-    const char* file;
-    QByteArray magic;
-  } cases[] = {{"mnuSavePng", "a", "\x89PNG"},
-               {"mnuSaveSvg", "b.svg", "<?xml"},
-               {"mnuSavePdf", "c", "%PDF"}};
-  for (const auto& c : cases) {
-    dialogs.saveNames.push_back(dir.filePath(c.file));
-    menu->findChild<QAction*>(c.action)->trigger();
+  // Given without its extension, a name gets the format's own.
+  const std::tuple<const char*, const char*, const char*, QByteArray> cases[] = {
+      {"mnuSavePng", "a", "a.png", "\x89PNG"},
+      {"mnuSaveSvg", "b.svg", "b.svg", "<?xml"},
+      {"mnuSavePdf", "c", "c.pdf", "%PDF"}};
+  for (const auto& [action, given, written, magic] : cases) {
+    dialogs.saveNames.push_back(dir.filePath(given));
+    menu->findChild<QAction*>(action)->trigger();
+    EXPECT_TRUE(fileBytes(dir.filePath(written)).startsWith(magic)) << written;
   }
   EXPECT_EQ(dialogs.fileRequests.at(0).proposedName, "picGraf.png");
-  QFile png(dir.filePath("a.png"));
-  ASSERT_TRUE(png.open(QIODevice::ReadOnly));
-  EXPECT_TRUE(png.read(4) == cases[0].magic);
   EXPECT_EQ(QImage(dir.filePath("a.png")).size(), QSize(120, 60));
-  for (const char* name : {"b.svg", "c.pdf"}) {
-    QFile f(dir.filePath(name));
-    ASSERT_TRUE(f.open(QIODevice::ReadOnly)) << name;
-    EXPECT_TRUE(f.read(5).startsWith(name[0] == 'b' ? cases[1].magic : cases[2].magic));
-  }
   // Cancelled: nothing written.
   EXPECT_FALSE(canvas.saveAs(ImageFormat::Png));
   EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files).size(), 3);

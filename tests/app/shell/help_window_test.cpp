@@ -12,6 +12,8 @@
 #include <QTextBrowser>
 #include <QTreeWidget>
 
+#include "tests/app/support/locale_scope.h"
+
 namespace {
 
 const Language kLanguages[] = {Language::German, Language::English};
@@ -84,68 +86,44 @@ TEST(Manual, IndexFilterIgnoresCaseAndAccentsAndNeedsEveryWord) {
   }
 }
 
-// The program's one help window, in a given language, dropped again at the end.
-class HelpWindowTest : public testing::Test {
- protected:
-  void SetUp() override { before_ = currentLanguage(); }
-  void TearDown() override {
-    delete HelpWindow::instance();
-    setLanguage(before_);
-  }
-  template <class T>
-  T* child(const char* name) {
-    T* widget = HelpWindow::instance()->findChild<T*>(QString::fromLatin1(name));
-    EXPECT_NE(widget, nullptr) << name;
-    return widget;
-  }
-  std::string shownPage() {
-    return child<QTextBrowser>("brwHelpPage")
+// The program's one help window: the index narrowed by typing, the contents, the page marked.
+TEST(HelpWindowTest, IndexAndContentsOpenPagesInTheProgramsLanguage) {
+  const auto child = [](const char* name) {
+    return HelpWindow::instance()->findChild<QWidget*>(name);
+  };
+  const auto shownPage = [&] {
+    return qobject_cast<QTextBrowser*>(child("brwHelpPage"))
         ->source()
         .path()
-        .section(QLatin1Char('/'), -2)
+        .section('/', -2)
         .toStdString();
+  };
+  const auto tree = [&] { return qobject_cast<QTreeWidget*>(child("tvwHelpContents")); };
+  {
+    LocaleScope german(QLocale::German);
+    HelpWindow::instance()->showIndex();
+    auto* filter = qobject_cast<QLineEdit*>(child("txtHelpFilter"));
+    auto* list = qobject_cast<QListWidget*>(child("lstHelpIndex"));
+    QTest::keyClicks(filter, QStringLiteral("ubertr"));  // without the accent
+    for (int i = 0; i < list->count(); ++i) {
+      EXPECT_EQ(list->item(i)->isHidden(),
+                !list->item(i)->text().contains("bertr", Qt::CaseInsensitive))
+          << list->item(i)->text().toStdString();
+    }
+    QTest::keyClick(filter, Qt::Key_Return);
+    EXPECT_EQ(shownPage(), "de/transfer.html");
+    HelpWindow::instance()->showPage(QStringLiteral("laws.html#marks"));
+    EXPECT_EQ(tree()->currentItem()->text(0), "Bewegungsgesetze");  // marked in the contents
+    delete HelpWindow::instance();
   }
-  std::string markedTopic() {
-    return child<QTreeWidget>("tvwHelpContents")->currentItem()->text(0).toStdString();
-  }
-
- private:
-  Language before_ = Language::English;
-};
-
-TEST_F(HelpWindowTest, TypingNarrowsTheIndexAndEnterOpensTheEntrysPage) {
-  setLanguage(Language::German);
-  HelpWindow::instance()->showIndex();
-  auto* filter = child<QLineEdit>("txtHelpFilter");
-  auto* list = child<QListWidget>("lstHelpIndex");
-  // Typed without the accent, as on a keyboard without umlauts.
-  QTest::keyClicks(filter, QStringLiteral("ubertr"));
-  for (int i = 0; i < list->count(); ++i) {
-    EXPECT_EQ(list->item(i)->isHidden(),
-              !list->item(i)->text().contains("bertr", Qt::CaseInsensitive))
-        << list->item(i)->text().toStdString();
-  }
-  QTest::keyClick(filter, Qt::Key_Return);
-  EXPECT_EQ(shownPage(), "de/transfer.html");
-}
-
-TEST_F(HelpWindowTest, ContentsOpenTheirPagesInTheProgramsLanguage) {
-  setLanguage(Language::English);
+  LocaleScope english(QLocale::English);
   HelpWindow::instance()->showContents();
   EXPECT_EQ(shownPage(), "en/index.html");
-  auto* tree = child<QTreeWidget>("tvwHelpContents");
-  QTreeWidgetItem* laws = tree->findItems(QStringLiteral("Motion laws"), Qt::MatchExactly).value(0);
+  QTreeWidgetItem* laws = tree()->findItems("Motion laws", Qt::MatchExactly).value(0);
   ASSERT_NE(laws, nullptr);
-  QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, tree->visualItemRect(laws).center());
+  QTest::mouseClick(tree()->viewport(), Qt::LeftButton, {}, tree()->visualItemRect(laws).center());
   EXPECT_EQ(shownPage(), "en/laws.html");
-  // A page opened from elsewhere (a link, the index) marks its entry in the contents.
-  HelpWindow::instance()->showPage(QStringLiteral("parameters.html#values"));
-  EXPECT_EQ(markedTopic(), "Parameters and characteristic values");
-
-  setLanguage(Language::German);
-  HelpWindow::instance()->showPage(QStringLiteral("laws.html#marks"));
-  EXPECT_EQ(shownPage(), "de/laws.html");
-  EXPECT_EQ(markedTopic(), "Bewegungsgesetze");
+  delete HelpWindow::instance();
 }
 
 }  // namespace

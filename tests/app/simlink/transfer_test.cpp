@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <functional>
-
 #include "app/common/number_text.h"
 #include "app/common/string_table.h"
 #include "app/simlink/transfer_check.h"
@@ -151,51 +149,6 @@ TEST_F(TransferTest, RunPlaysEveryDriveFramePerFrameAndShorterDrivesKeepTheirLas
     EXPECT_EQ(y[1], hub2[f]) << "frame " << f;
   }
   EXPECT_TRUE(dialogs_.messages.isEmpty());
-}
-
-TEST_F(TransferTest, EscapeOrCancelStopsBeforeTheNextFrameWithTheSimulationTime) {
-  start(kTwoSliders);
-  ProjectState state;
-  state.addDrive(calculatedDrive("Hub", "10", ramp(20)));
-  state.transferFrameCount = 20;
-  struct Case {
-    const char* what;
-    std::function<bool()> atFrame3;
-  };
-  const Case cases[] = {{"Escape", [] { return false; }},
-                        {"Cancel", [&] { return state.abortTransfer = true; }}};
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.what);
-    calls_.clear();
-    dialogs_.messages.clear();
-    bool raised = false;
-    TransferOptions options;
-    options.raiseMainWindow = [&] { raised = dialogs_.messages.isEmpty(); };
-    ActingLoop loop(3, c.atFrame3);
-    EXPECT_EQ(runTransfer(guard_, state, loop, options), TransferEnd::Cancelled);
-    EXPECT_EQ(calls_.count("RunToFrame"), 3);
-    EXPECT_FALSE(calls_.contains("EndRun"));
-    EXPECT_TRUE(raised) << "the main window comes up before the message";
-    ASSERT_EQ(dialogs_.messages.size(), 1);
-    EXPECT_EQ(dialogs_.messages[0].text, resString(159) + " Time: 0.04");
-    EXPECT_EQ(dialogs_.messages[0].icon, MessageIcon::Critical);
-    EXPECT_FALSE(state.abortTransfer);
-  }
-}
-
-TEST_F(TransferTest, LostSimulationEndsTheRunAsServerError) {
-  start(kTwoSliders);
-  ProjectState state;
-  state.addDrive(calculatedDrive("Hub", "10", ramp(50)));
-  state.transferFrameCount = 50;
-  ActingLoop loop(10, [&] {
-    kill();
-    return true;
-  });
-  EXPECT_EQ(runTransfer(guard_, state, loop), TransferEnd::Failed);
-  EXPECT_EQ(guard_.lastError(), 462);
-  EXPECT_EQ(serverErrors_, 1);
-  EXPECT_FALSE(calls_.contains("EndRun"));
 }
 
 }  // namespace
