@@ -73,10 +73,6 @@ class FrmChildTest : public RegisteredKernel {
     const QRect cell = grid()->visualRect(grid()->model()->index(gridRow - 1, column));
     QTest::mouseClick(grid()->viewport(), button, {}, cell.center());
   }
-  // A point of a canvas, as fractions of its width and height.
-  static QPoint at(const Canvas* canvas, double x, double y) {
-    return {int(x * (canvas->width() - 1)), int(y * (canvas->height() - 1))};
-  }
   static int itemsOf(const Canvas* canvas, ItemKind kind) {
     const auto& items = canvas->drawing().items();
     return int(std::count_if(items.begin(), items.end(),
@@ -217,7 +213,8 @@ TEST_F(FrmChildTest, CalculationDrawsEveryGraphAndLoeschenClearsThem) {
 
 TEST_F(FrmChildTest, RightClickLeftOfTheFirstZSelectsRowTwo) {
   calculateCamDrive();
-  QTest::mouseClick(graph(1), Qt::RightButton, {}, at(graph(1), 0.0, 0.5));  // left of z = 0
+  QTest::mouseClick(graph(1), Qt::RightButton, {},
+                    QPoint(0, graph(1)->height() / 2));  // left of z = 0
   EXPECT_EQ(window_->selectedRow(), 2);
   EXPECT_EQ(child<QTableView>("flgAusgabe")->currentIndex().row(), 1);
   EXPECT_EQ(window_->statusPanelText(2), "z= " + window_->document().results.text(1, 0));
@@ -226,27 +223,6 @@ TEST_F(FrmChildTest, RightClickLeftOfTheFirstZSelectsRowTwo) {
     EXPECT_EQ(mark.kind, ItemKind::Point);  // a circle and a point at the row's value
     EXPECT_EQ(mark.p1, rowPoint(window_->document().results, k, 2));
   }
-}
-
-TEST_F(FrmChildTest, LeftDragZoomsWhicheverWayItWent) {
-  calculateCamDrive();
-  Canvas* canvas = graph(2);
-  const UserScale full = canvas->drawing().scale();
-  const QPoint a = at(canvas, 0.2, 0.3), b = at(canvas, 0.6, 0.8);
-  for (const auto& [from, to] : {std::pair(a, b), std::pair(b, a)}) {
-    QTest::mousePress(canvas, Qt::LeftButton, {}, from);
-    QTest::mouseRelease(canvas, Qt::LeftButton, {}, to);
-    const UserScale zoomed = canvas->drawing().scale();
-    const double pixelX = full.width / canvas->width(), pixelY = full.height / canvas->height();
-    EXPECT_NEAR(zoomed.left, full.left + 0.2 * full.width, 2 * pixelX);
-    EXPECT_NEAR(zoomed.width, 0.4 * full.width, 2 * pixelX);
-    EXPECT_NEAR(zoomed.top, full.top + 0.3 * full.height, 2 * pixelY);
-    EXPECT_GT(zoomed.height, 0.0);
-    QTest::mouseClick(canvas, Qt::RightButton, {}, from);  // back to the full range
-    EXPECT_EQ(canvas->drawing().scale(), full);
-  }
-  QTest::mouseClick(canvas, Qt::LeftButton, {}, a);  // a click is no zoom
-  EXPECT_EQ(canvas->drawing().scale(), full);
 }
 
 TEST_F(FrmChildTest, DriveColourOfAnUncalculatedDriveChangesOnlyTheSwatch) {

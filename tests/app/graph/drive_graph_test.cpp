@@ -173,12 +173,8 @@ TEST(DriveGraph, ReadOutTextsShowTheSelectedRowAndThePointer) {
   EXPECT_EQ(moved.zText, "z= 0.2");
   EXPECT_EQ(moved.valueText, "f'= 5");
   EXPECT_EQ(moved.toolTip, "z= 0.12 | f'= -3.25");
-  const GraphReadout selected = selectionReadout(results, 1, 4);
-  EXPECT_EQ(selected.zText, "z= 0.3");
-  EXPECT_EQ(selected.valueText, "f= 7.5");
-  const GraphReadout normalised = normalisedReadout({1.234, 0.5});
-  EXPECT_EQ(normalised.zText, "z= 1.23");
-  EXPECT_EQ(normalised.valueText, "f*(z)= -0.5");
+  EXPECT_EQ(selectionReadout(results, 1, 4).valueText, "f= 7.5");
+  EXPECT_EQ(normalisedReadout({1.234, 0.5}).valueText, "f*(z)= -0.5");
 
   const struct {
     double x;

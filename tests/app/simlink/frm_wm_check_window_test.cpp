@@ -14,6 +14,7 @@
 #include <QTreeWidget>
 
 #include <functional>
+#include <memory>
 
 #include "app/resources/resource_paths.h"
 #include "tests/app/support/attached_simulation.h"
@@ -26,14 +27,23 @@ class CheckWindowTest : public AttachedSimulation {
     AttachedSimulation::SetUp();
     start(kTwoSliders);
   }
-
-  static QPushButton* button(const frmWMCheck& dialog, const char* name) {
-    return dialog.findChild<QPushButton*>(QLatin1String(name));
+  // The dialog over a new project of the drives, shown; a lost simulation runs the program's
+  // server-error routine on that project.
+  frmWMCheck& open(const std::vector<DriveRecord>& drives) {
+    dialog_.reset();
+    state_ = std::make_unique<ProjectState>();
+    for (const DriveRecord& drive : drives) state_->addDrive(drive);
+    dialog_.emplace(*state_, backupGuard_);
+    dialog_->show();
+    QObject::connect(&*dialog_, &frmWMCheck::transferDone, [this] { done_ = true; });
+    return *dialog_;
   }
-
+  QPushButton* button(const char* name) const {
+    return dialog_->findChild<QPushButton*>(QLatin1String(name));
+  }
   // Clicks cmdTransfer; act runs once while the run's loop processes events after `frames`
   // frames were played.
-  void transferActingAfter(frmWMCheck& dialog, int frames, const std::function<void()>& act) {
+  void transferActingAfter(int frames, const std::function<void()>& act) {
     bool acted = false;
     QTimer poll;
     QObject::connect(&poll, &QTimer::timeout, [&] {
@@ -43,9 +53,14 @@ class CheckWindowTest : public AttachedSimulation {
     });
     poll.start(0);
     calls_.clear();
-    QTest::mouseClick(button(dialog, "cmdTransfer"), Qt::LeftButton);
+    QTest::mouseClick(button("cmdTransfer"), Qt::LeftButton);
     EXPECT_TRUE(acted);
   }
+
+  std::unique_ptr<ProjectState> state_;
+  SimulationGuard backupGuard_{link_, [this] { serverErrorRoutine(*state_); }};
+  std::optional<frmWMCheck> dialog_;
+  bool done_ = false;
 };
 
 // The tree as the dialog shows it, node by node, parents before their children.
@@ -62,84 +77,57 @@ std::vector<TransferCheckNode> shownTree(const QTreeWidget& tree) {
 }
 
 TEST_F(CheckWindowTest, ShowsTheVerdictByPicturesCaptionListAndFirstButton) {
-  struct Case {
-    const char* what;
-    DriveRecord second;
-    bool offset, zRange;
-    QString fault, crossing;
-  };
-  const Case cases[] = {
-      {"sound", calculatedDrive("Hub2", "2", ramp(4)), true, true, "", ""},
-      {"offset text 0", calculatedDrive("Hub2", "0", ramp(4)), false, true, "Hub2", ""},
-      {"ends 360.0001", calculatedDrive("Hub2", "1", ramp(4, 360.0001)), true, false, "", ""},
-      {"offset 5 reaching -5",
-       calculatedDrive("Hub2", "5", {{0, 0}, {3.6, -4}, {7.2, -5}, {360, 0}}), true, true, "",
-       "Hub2\t z= 7.2"},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.what);
-    ProjectState state;
-    state.addDrive(calculatedDrive("Hub", "10", ramp(4)));
-    state.addDrive(c.second);
-    frmWMCheck dialog(state, guard_);
+  // A sound project, and one that fails the offset (text "0"), the z range (ends 360.0001)
+  // and the zero length (offset 5 reaching -5) at once.
+  const DriveRecord hub = calculatedDrive("Hub", "10", ramp(4));
+  const std::vector<DriveRecord> faulty = {
+      hub, calculatedDrive("Hub2", "0", ramp(4, 360.0001)),
+      calculatedDrive("Hub3", "5", {{0, 0}, {3.6, -4}, {7.2, -5}, {360, 0}})};
+  for (const bool sound : {true, false}) {
+    SCOPED_TRACE(sound);
+    frmWMCheck& dialog = open(sound ? std::vector{hub} : faulty);
     ASSERT_TRUE(dialog.check());
     const std::pair<const char*, bool> pictures[] = {
-        {"imgFramesOK", true},        {"imgFramesFalsch", false},
-        {"imgAnflaengeOK", c.offset}, {"imgAnfLaengeFalsch", !c.offset},
-        {"imgZBereichOK", c.zRange},  {"imgZBereichFalsch", !c.zRange}};
+        {"imgFramesOK", true},          {"imgFramesFalsch", false}, {"imgAnflaengeOK", sound},
+        {"imgAnfLaengeFalsch", !sound}, {"imgZBereichOK", sound},   {"imgZBereichFalsch", !sound}};
     for (const auto& [name, visible] : pictures)
       EXPECT_EQ(!dialog.findChild<QLabel*>(QLatin1String(name))->isHidden(), visible) << name;
-    EXPECT_EQ(dialog.findChild<QLabel*>("lblDriveFault")->text(), c.fault);
+    EXPECT_EQ(dialog.findChild<QLabel*>("lblDriveFault")->text(), sound ? "" : "Hub2");
     const auto* list = dialog.findChild<QListWidget*>("lstNullDurchgang");
-    EXPECT_EQ(list->count() ? list->item(0)->text() : QString(), c.crossing);
-
-    const bool verdict = c.offset && c.zRange && c.crossing.isEmpty();
-    EXPECT_EQ(dialog.windowTitle(), verdict ? QString("Kinetra OK") : "Kinetra " + resString(170));
-    EXPECT_EQ(dialog.verdictPicture(), verdict ? kPictureVerdictOk : kPictureVerdictStop);
-    const char* first = verdict ? "cmdTransfer" : "cmdCancel";
-    EXPECT_EQ(dialog.focusWidget(), button(dialog, first));
-    EXPECT_EQ(button(dialog, first)->nextInFocusChain(),
-              button(dialog, verdict ? "cmdWerteProtokol" : "cmdTransfer"));
+    EXPECT_EQ(list->count() ? list->item(0)->text() : QString(), sound ? "" : "Hub3\t z= 7.2");
+    EXPECT_EQ(dialog.windowTitle(), sound ? QString("Kinetra OK") : "Kinetra " + resString(170));
+    EXPECT_EQ(dialog.verdictPicture(), sound ? kPictureVerdictOk : kPictureVerdictStop);
+    const char* first = sound ? "cmdTransfer" : "cmdCancel";
+    EXPECT_EQ(dialog.focusWidget(), button(first));
+    EXPECT_EQ(button(first)->nextInFocusChain(),
+              button(sound ? "cmdWerteProtokol" : "cmdTransfer"));
     EXPECT_EQ(shownTree(*dialog.findChild<QTreeWidget*>("tvwWmStatus")), dialog.check()->tree);
   }
 }
 
 TEST_F(CheckWindowTest, TransferPlaysEveryFrameClosesAndEnablesTheCamItem) {
-  ProjectState state;
-  state.addDrive(calculatedDrive("Hub", "10", ramp(6)));
-  frmWMCheck dialog(state, guard_);
-  dialog.show();
-  bool done = false;
-  QObject::connect(&dialog, &frmWMCheck::transferDone, [&] { done = true; });
+  frmWMCheck& dialog = open({calculatedDrive("Hub", "10", ramp(6))});
   calls_.clear();
-  QTest::mouseClick(button(dialog, "cmdTransfer"), Qt::LeftButton);
+  QTest::mouseClick(button("cmdTransfer"), Qt::LeftButton);
   EXPECT_EQ(calls_.count("RunToFrame"), 6);
   EXPECT_EQ(calls_.last(), "EndRun");
   EXPECT_EQ(dialog.panelText(1), resString(169));
-  EXPECT_TRUE(done);
+  EXPECT_TRUE(done_);
   EXPECT_TRUE(dialog.isHidden());
   EXPECT_TRUE(dialog.findChild<QProgressBar*>()->isHidden());
 }
 
 TEST_F(CheckWindowTest, EscapeOrCancelDuringTheRunStopsItBeforeTheNextFrame) {
-  struct Case {
-    const char* what;
-    std::function<void(frmWMCheck&)> stop;
-  };
-  const Case cases[] = {
-      {"Escape", [](frmWMCheck& d) { QTest::keyClick(&d, Qt::Key_Escape); }},
-      {"Cancel", [](frmWMCheck& d) { QTest::mouseClick(button(d, "cmdCancel"), Qt::LeftButton); }},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.what);
-    ProjectState state;
-    state.addDrive(calculatedDrive("Hub", "10", ramp(20)));
-    frmWMCheck dialog(state, guard_);
-    dialog.show();
+  for (const bool escape : {true, false}) {
+    SCOPED_TRACE(escape ? "Escape" : "Cancel");
+    frmWMCheck& dialog = open({calculatedDrive("Hub", "10", ramp(20))});
     dialogs_.messages.clear();
-    transferActingAfter(dialog, 3, [&] {
-      EXPECT_FALSE(button(dialog, "cmdTransfer")->isEnabled()) << "no second run inside";
-      c.stop(dialog);
+    transferActingAfter(3, [&] {
+      EXPECT_FALSE(button("cmdTransfer")->isEnabled()) << "no second run inside";
+      if (escape)
+        QTest::keyClick(&dialog, Qt::Key_Escape);
+      else
+        QTest::mouseClick(button("cmdCancel"), Qt::LeftButton);
     });
     EXPECT_EQ(calls_.count("RunToFrame"), 3);
     EXPECT_EQ(calls_.count("InputValue"), 3);
@@ -147,7 +135,7 @@ TEST_F(CheckWindowTest, EscapeOrCancelDuringTheRunStopsItBeforeTheNextFrame) {
     ASSERT_EQ(dialogs_.messages.size(), 1);
     EXPECT_EQ(dialogs_.messages[0].text, resString(159) + " Time: 0.04");
     EXPECT_EQ(dialogs_.messages[0].icon, MessageIcon::Critical);
-    EXPECT_FALSE(state.abortTransfer);
+    EXPECT_FALSE(state_->abortTransfer);
     EXPECT_TRUE(dialog.isHidden());
   }
 }
@@ -157,15 +145,11 @@ TEST_F(CheckWindowTest, ValueLogsGoToTheCurrentDirectory) {
   const QString before = QDir::currentPath();
   ASSERT_TRUE(QDir::setCurrent(dir.path()));
   const QString current = QDir::currentPath();
-  ProjectState state;
-  state.addDrive(calculatedDrive("Hub", "10", ramp(3)));
-  state.addDrive(calculatedDrive("Hub2", "1", ramp(3)));
-  frmWMCheck dialog(state, guard_);
-  dialog.show();
-  QTest::mouseClick(button(dialog, "cmdWerteProtokol"), Qt::LeftButton);
+  frmWMCheck& dialog =
+      open({calculatedDrive("Hub", "10", ramp(3)), calculatedDrive("Hub2", "1", ramp(3))});
+  QTest::mouseClick(button("cmdWerteProtokol"), Qt::LeftButton);
   QDir::setCurrent(before);
-  EXPECT_TRUE(QFile::exists(dir.filePath("Hub.txt")));
-  EXPECT_TRUE(QFile::exists(dir.filePath("Hub2.txt")));
+  EXPECT_TRUE(QFile::exists(dir.filePath("Hub.txt")) && QFile::exists(dir.filePath("Hub2.txt")));
   ASSERT_EQ(dialogs_.messages.size(), 1);
   EXPECT_TRUE(dialogs_.messages[0].text.contains(" " + current + " "));
   EXPECT_TRUE(dialog.isHidden());
@@ -173,22 +157,14 @@ TEST_F(CheckWindowTest, ValueLogsGoToTheCurrentDirectory) {
 }
 
 TEST_F(CheckWindowTest, LostSimulationDuringTheRunLeavesABackupThatReopensWithEveryDrive) {
-  ProjectState state;
-  state.addDrive(calculatedDrive("Hub", "10", ramp(50)));
-  state.addDrive(calculatedDrive("Hub2", "2.5", ramp(50)));
   QTemporaryDir dir;
-  const QString backup = dir.filePath("backup.idp");
-  dialogs_.saveNames.push_back(backup);
-  SimulationGuard guard(link_, [&state] { serverErrorRoutine(state); });
-  frmWMCheck dialog(state, guard);
-  dialog.show();
-  bool done = false;
-  QObject::connect(&dialog, &frmWMCheck::transferDone, [&] { done = true; });
-  transferActingAfter(dialog, 10, [&] { kill(); });
-
-  expectBackupOfEveryDrive(dialogs_, backup, state);
+  dialogs_.saveNames.push_back(dir.filePath("backup.idp"));
+  frmWMCheck& dialog =
+      open({calculatedDrive("Hub", "10", ramp(50)), calculatedDrive("Hub2", "2.5", ramp(50))});
+  transferActingAfter(10, [&] { kill(); });
+  expectBackupOfEveryDrive(dialogs_, dir.filePath("backup.idp"), *state_);
   EXPECT_FALSE(calls_.contains("EndRun"));
-  EXPECT_FALSE(done);
+  EXPECT_FALSE(done_);
   EXPECT_TRUE(dialog.isHidden());
 }
 
