@@ -4,11 +4,9 @@
 
 #include <cmath>
 
-#include "tests/simulator/motionsim_process.h"
+#include "tests/app/support/attached_simulation.h"
 
 namespace {
-
-constexpr int kTestTimeoutMs = 5000;
 
 // Expects op to fail with the automation error number.
 template <class Operation>
@@ -21,31 +19,16 @@ void expectError(int number, Operation op) {
   }
 }
 
-class SimulationLinkTest : public testing::Test {
- protected:
-  void startExample(std::vector<std::string> extra = {}) {
-    extra.push_back(MotionsimProcess::example());
-    ASSERT_TRUE(sim_.start(extra)) << sim_.output();
-  }
-  void attach() {
-    ASSERT_TRUE(link_.AttachSimulation(QString::fromStdString(sim_.socketPath())))
-        << link_.attachError().description().toStdString();
-  }
-
-  MotionsimProcess sim_;
-  SimulationLink link_{kTestTimeoutMs};
-};
+using SimulationLinkTest = AttachedSimulation;
 
 TEST_F(SimulationLinkTest, KilledSimulatorGives462OnTheNextCallAndEveryLaterOne) {
-  startExample();
-  attach();
+  start();
   const SimRef hub = link_.Item(link_.inputs(), qint16{1});
-  sim_.signal(SIGKILL);
-  sim_.waitExit();
+  kill();
   expectError(462, [&] { link_.NumFrames(); });
   EXPECT_TRUE(link_.isConnectionLost());
   // A new simulator at the same place changes nothing: the lost link stays lost.
-  startExample();
+  ASSERT_TRUE(sim_.start({MotionsimProcess::example()}));
   expectError(462, [&] { link_.setInputValue(hub, 1.0); });
   expectError(462, [&] { link_.VersionText(); });
   expectError(462, [&] { link_.FrameRateProbe(0.02); });
@@ -55,8 +38,7 @@ TEST_F(SimulationLinkTest, KilledSimulatorGives462OnTheNextCallAndEveryLaterOne)
 }
 
 TEST_F(SimulationLinkTest, QueuedPutsTakeEffectInOrderAndDropOnlyTheirOwnErrors) {
-  startExample();
-  attach();
+  start();
   const SimRef hub = link_.Item(link_.inputs(), qint16{1});
   const SimRef slider = link_.Bodies(qint32{2});
   double x = 0, y = 0, z = 0, rx = 0, ry = 0, rz = 0;
@@ -78,8 +60,7 @@ TEST_F(SimulationLinkTest, QueuedPutsTakeEffectInOrderAndDropOnlyTheirOwnErrors)
 // Calls sent together are answered in order even when one fails, so the stream stays in
 // step with the calls.
 TEST_F(SimulationLinkTest, FrameReadTogetherMatchesTheSingleCallsAndSurvivesAFailedCall) {
-  startExample({"--frames", "5"});
-  attach();
+  start({}, {"--frames", "5"});
   const std::vector<SimRef> bodies{link_.Bodies(qint32{3}), link_.Bodies(qint32{1})};
   expectError(5, [&] { link_.RunToFrameAndRead(-1, bodies); });
   const SimulationLink::RecordedFrame frame = link_.RunToFrameAndRead(3, bodies);
@@ -103,11 +84,11 @@ TEST_F(SimulationLinkTest, AttachNeedsASimulatorWithADocumentAndNoOtherClient) {
   EXPECT_FALSE(link_.AttachSimulation(QString::fromStdString(sim_.socketPath())));
   EXPECT_TRUE(link_.attachError().description().contains("no open document"));
   sim_.stop();
-  startExample();
+  ASSERT_TRUE(sim_.start({MotionsimProcess::example()}));
   setenv("KINETRA_SIM_SOCKET", sim_.socketPath().c_str(), 1);
   EXPECT_TRUE(link_.AttachSimulation());
   unsetenv("KINETRA_SIM_SOCKET");
-  SimulationLink second(kTestTimeoutMs);
+  SimulationLink second(kTimeoutMs);
   EXPECT_FALSE(second.AttachSimulation(QString::fromStdString(sim_.socketPath())));
   EXPECT_TRUE(second.attachError().description().contains("another client"))
       << second.attachError().description().toStdString();
