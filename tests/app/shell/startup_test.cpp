@@ -14,32 +14,23 @@
 namespace {
 
 TEST(StartOptions, ArgumentsGiveLanguageMenuAndProjectOrSayWhatIsWrong) {
-  struct Case {
-    QStringList arguments;
-    bool valid;
-    std::optional<Language> language;
-    bool exchangeMenu;
-    QString projectFile;
-  };
-  const Case cases[] = {
-      {{}, true, std::nullopt, false, ""},
-      {{"--lang", "de", "a.idp"}, true, Language::German, false, "a.idp"},
-      {{"--lang=en", "--exchange-menu"}, true, Language::English, true, ""},
-      {{"--lang", "fr"}, false, std::nullopt, false, ""},
-      {{"--screenshot", "x.png"}, false, std::nullopt, false, ""},
-      {{"a.idp", "b.idp"}, false, std::nullopt, false, ""},
-  };
-  for (const Case& c : cases) {
+  const std::tuple<QStringList, std::optional<Language>, bool, QString> cases[] = {
+      {{}, std::nullopt, false, ""},
+      {{"--lang", "de", "a.idp"}, Language::German, false, "a.idp"},
+      {{"--lang=en", "--exchange-menu"}, Language::English, true, ""}};
+  for (const auto& [arguments, language, exchangeMenu, projectFile] : cases) {
     QString error;
     const std::optional<StartOptions> options =
-        parseArguments(QStringList{"kinetra"} + c.arguments, &error);
-    SCOPED_TRACE(c.arguments.join(' ').toStdString());
-    ASSERT_EQ(options.has_value(), c.valid);
-    EXPECT_EQ(error.isEmpty(), c.valid);
-    if (!options) continue;
-    EXPECT_EQ(options->language, c.language);
-    EXPECT_EQ(options->exchangeMenu, c.exchangeMenu);
-    EXPECT_EQ(options->projectFile, c.projectFile);
+        parseArguments(QStringList{"kinetra"} + arguments, &error);
+    ASSERT_TRUE(options) << error.toStdString();
+    EXPECT_EQ(std::tie(options->language, options->exchangeMenu, options->projectFile),
+              std::tie(language, exchangeMenu, projectFile));
+  }
+  for (const QStringList& bad :
+       {QStringList{"--lang", "fr"}, {"--screenshot", "x.png"}, {"a.idp", "b.idp"}}) {
+    QString error;
+    EXPECT_FALSE(parseArguments(QStringList{"kinetra"} + bad, &error));
+    EXPECT_FALSE(error.isEmpty()) << bad.join(' ').toStdString();
   }
 }
 
