@@ -23,7 +23,9 @@ class CamSessionTest : public AttachedSimulation {
     session_.pickBody(CamBody::Roller, 2);
     session_.pickBody(CamBody::Plate, 0);
   }
-  CamSession session_{guard_};
+  ProjectState project_;
+  SimulationGuard backupGuard_{link_, [this] { serverErrorRoutine(project_); }};
+  CamSession session_{backupGuard_};
   UnstoppableLoop loop_;
 };
 
@@ -52,18 +54,16 @@ TEST_F(CamSessionTest, LastFrameMustLieWithinOneAndTheSimulationsLastFrame) {
   start({}, {"--frames", "100"});
   EXPECT_EQ(session_.run("99", "1", 10, loop_), CamRunEnd::Refused) << "no bodies picked";
   pickExample();
-  struct Case {
-    const char* frame;
-    CamRunEnd end;
-  };
-  for (const Case& c : {Case{"0", CamRunEnd::Refused}, Case{"0.5", CamRunEnd::Refused},
-                        Case{"100", CamRunEnd::Refused}, Case{"abc", CamRunEnd::NotANumber},
-                        Case{"99", CamRunEnd::Completed}}) {
-    SCOPED_TRACE(c.frame);
+  for (const auto& [frame, end] : {std::pair{"0", CamRunEnd::Refused},
+                                   {"0.5", CamRunEnd::Refused},
+                                   {"100", CamRunEnd::Refused},
+                                   {"abc", CamRunEnd::NotANumber},
+                                   {"99", CamRunEnd::Completed}}) {
+    SCOPED_TRACE(frame);
     dialogs_.messages.clear();
-    EXPECT_EQ(session_.run(c.frame, "1", 10, loop_), c.end);
-    ASSERT_EQ(dialogs_.messages.size(), c.end == CamRunEnd::Refused ? 1 : 0);
-    if (c.end != CamRunEnd::Refused) continue;
+    EXPECT_EQ(session_.run(frame, "1", 10, loop_), end);
+    ASSERT_EQ(dialogs_.messages.size(), end == CamRunEnd::Refused ? 1 : 0);
+    if (end != CamRunEnd::Refused) continue;
     EXPECT_EQ(dialogs_.messages[0].text, resString(168));
     EXPECT_EQ(dialogs_.messages[0].icon, MessageIcon::Question);
     EXPECT_EQ(dialogs_.messages[0].title, "Kinetra");
@@ -109,37 +109,31 @@ TEST_F(CamSessionTest, MultiplierAppliedTwiceScalesThePointsTwice) {
   EXPECT_EQ(session_.extent(), session_.table().extent());
 }
 
-TEST_F(CamSessionTest, StopKeepsTheRowsSoFarWithoutEndRunOrDrawing) {
+TEST_F(CamSessionTest, StopOrALostSimulationKeepsTheRowsSoFarWithoutEndRunOrDrawing) {
   start({}, {"--frames", "20"});
+  project_.addDrive(calculatedDrive("Hub", "10", ramp(3)));
+  project_.addDrive(calculatedDrive("Hub2", "2.5", ramp(3)));
   pickExample();
   ActingLoop stop(5, [] { return false; });
   EXPECT_EQ(session_.run("19", "1", 10, stop), CamRunEnd::Cancelled);
   EXPECT_EQ(session_.table().rowCount(), 5);
-  EXPECT_FALSE(calls_.contains("EndRun"));
   EXPECT_FALSE(session_.isDrawn());
   ASSERT_EQ(dialogs_.messages.size(), 1);
   EXPECT_EQ(dialogs_.messages[0].text, resString(159));
   EXPECT_EQ(dialogs_.messages[0].icon, MessageIcon::Critical);
-}
 
-TEST_F(CamSessionTest, LostSimulationEndsTheRunAsServerErrorKeepingTheRowsAndABackup) {
-  start({}, {"--frames", "20"});
-  ProjectState project;
-  project.addDrive(calculatedDrive("Hub", "10", ramp(3)));
-  project.addDrive(calculatedDrive("Hub2", "2.5", ramp(3)));
+  // Lost mid-run: message 164 and a backup of the project.
   QTemporaryDir dir;
   dialogs_.saveNames.push_back(dir.filePath("backup.idp"));
-  SimulationGuard guard(link_, [&project] { serverErrorRoutine(project); });
-  CamSession session(guard);
-  session.pickBody(CamBody::Roller, 2);
-  session.pickBody(CamBody::Plate, 0);
+  dialogs_.messages.clear();
   ActingLoop killAt(5, [&] {
     kill();
     return true;
   });
-  EXPECT_EQ(session.run("19", "1", 10, killAt), CamRunEnd::Failed);
-  EXPECT_EQ(session.table().rowCount(), 5);
-  expectBackupOfEveryDrive(dialogs_, dir.filePath("backup.idp"), project);
+  EXPECT_EQ(session_.run("19", "1", 10, killAt), CamRunEnd::Failed);
+  EXPECT_EQ(session_.table().rowCount(), 5);
+  EXPECT_FALSE(calls_.contains("EndRun"));
+  expectBackupOfEveryDrive(dialogs_, dir.filePath("backup.idp"), project_);
 }
 
 }  // namespace

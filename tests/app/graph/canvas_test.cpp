@@ -4,7 +4,6 @@
 
 #include <QAction>
 #include <QMenu>
-#include <QPrinter>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -130,12 +129,6 @@ TEST(Canvas, ContextMenuSavesPngSvgAndPdfAtTheSizeShown) {
   // Cancelled: nothing written.
   EXPECT_FALSE(canvas.saveAs(ImageFormat::Png));
   EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files).size(), 3);
-
-  QPrinter printer;
-  printer.setOutputFormat(QPrinter::PdfFormat);
-  printer.setOutputFileName(dir.filePath("printed.pdf"));
-  printDrawing(printer, canvas.drawing());
-  EXPECT_GT(QFileInfo(dir.filePath("printed.pdf")).size(), 0);
 }
 
 TEST(Canvas, MouseEventsArriveInUserCoordinates) {

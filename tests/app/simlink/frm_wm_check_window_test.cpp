@@ -23,10 +23,7 @@ namespace {
 
 class CheckWindowTest : public AttachedSimulation {
  protected:
-  void SetUp() override {
-    AttachedSimulation::SetUp();
-    start(kTwoSliders);
-  }
+  void SetUp() override { start(kTwoSliders); }
   // The dialog over a new project of the drives, shown; a lost simulation runs the program's
   // server-error routine on that project.
   frmWMCheck& open(const std::vector<DriveRecord>& drives) {

@@ -74,8 +74,7 @@ TEST_F(SimulationLinkTest, FrameReadTogetherMatchesTheSingleCallsAndSurvivesAFai
   }
 }
 
-// Attach fails without a simulator, without a document and while another link is attached;
-// it succeeds once one runs, also at the path the environment names.
+// Attach fails without a simulator, without a document and while another link is attached.
 TEST_F(SimulationLinkTest, AttachNeedsASimulatorWithADocumentAndNoOtherClient) {
   EXPECT_FALSE(link_.AttachSimulation(QString::fromStdString(sim_.socketPath())));
   EXPECT_EQ(link_.attachError().number(), 429);
@@ -86,7 +85,7 @@ TEST_F(SimulationLinkTest, AttachNeedsASimulatorWithADocumentAndNoOtherClient) {
   sim_.stop();
   ASSERT_TRUE(sim_.start({MotionsimProcess::example()}));
   setenv("KINETRA_SIM_SOCKET", sim_.socketPath().c_str(), 1);
-  EXPECT_TRUE(link_.AttachSimulation());
+  EXPECT_TRUE(link_.AttachSimulation());  // at the path the environment names
   unsetenv("KINETRA_SIM_SOCKET");
   SimulationLink second(kTimeoutMs);
   EXPECT_FALSE(second.AttachSimulation(QString::fromStdString(sim_.socketPath())));

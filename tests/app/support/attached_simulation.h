@@ -7,7 +7,6 @@
 
 #include <gtest/gtest.h>
 
-#include <QLocale>
 #include <QStringList>
 
 #include <functional>
@@ -22,18 +21,13 @@
 #include "app/shell/project_state.h"
 #include "app/shell/server_error.h"
 #include "app/simlink/simulation_guard.h"
+#include "tests/app/support/locale_scope.h"
 #include "tests/app/support/scripted_dialogs.h"
 #include "tests/simulator/motionsim_process.h"
 
 class AttachedSimulation : public testing::Test {
  protected:
   static constexpr int kTimeoutMs = 5000;
-
-  void SetUp() override {
-    savedLocale_ = QLocale();
-    QLocale::setDefault(QLocale::c());
-  }
-  void TearDown() override { QLocale::setDefault(savedLocale_); }
 
   // Starts motionsim on the document text (or the example when empty) and attaches.
   void start(const std::string& document = {}, std::vector<std::string> args = {}) {
@@ -51,15 +45,13 @@ class AttachedSimulation : public testing::Test {
     sim_.waitExit();
   }
 
+  LocaleScope cLocale_{QLocale::c(), currentLanguage()};
   MotionsimProcess sim_;
   SimulationLink link_{kTimeoutMs};
   int serverErrors_ = 0;
   SimulationGuard guard_{link_, [this] { ++serverErrors_; }};
   ScriptedDialogs dialogs_;
   QStringList calls_;
-
- private:
-  QLocale savedLocale_;
 };
 
 // Two inputs, each moving a slider along y by exactly its value.
