@@ -17,8 +17,8 @@
 #include "app/editor/drive_calc.h"
 #include "app/simlink/transfer_check.h"
 #include "app/simlink/transfer_run.h"
+#include "tests/app/editor/table_texts.h"
 #include "tests/app/support/attached_simulation.h"
-#include "tests/app/support/example_drive.h"
 #include "tests/app/support/registered_kernel.h"
 
 namespace {
@@ -36,7 +36,7 @@ TEST_F(CamEndToEndTest, RecordedContourIsFiftyMillimetresPlusOffsetPlusTheDrive)
   DriveRecord hub;
   hub.name = "Hub";
   hub.document->offsetText = "10";
-  hub.document->input = exampleTable();
+  hub.document->input = tableOf(kCamDrive);
   UnstoppableLoop loop;
   const CalcOutcome calc = DriveCalc(kernel->server(), *hub.document,
                                      {hub.name, state.frameTime(), state.decimals()}, loop);

@@ -9,6 +9,7 @@
 #include "app/cam/cam_geometry.h"
 #include "app/cam/cam_session.h"
 #include "app/common/string_table.h"
+#include "tests/app/support/locale_scope.h"
 #include "tests/app/support/scripted_dialogs.h"
 
 namespace {
@@ -86,21 +87,15 @@ TEST(CamViews, LeftClicksZoomInAroundThePointRightClicksOut) {
 }
 
 TEST(CamViews, ReadOutNamesTheViewsAxesAndRoundsHalvesToEven) {
-  QLocale saved;
-  QLocale::setDefault(QLocale::c());
-  struct Case {
-    int view;
-    QPointF at;
-    const char* toolTip;
-  };
-  for (const Case& c : {Case{0, {3.456, -4.321}, "X= 3.46 | Y= 4.32 | R= 5.533"},
-                        Case{1, {0.125, 0.375}, "Z= 0.12 | Y= -0.38 | R= 0.395"},
-                        Case{2, {-3, 4}, "X= -3 | Z= 4 | R= 5"}}) {
-    const ReadOut r = readOut(c.view, c.at);
-    EXPECT_EQ(r.horizontal + " | " + r.vertical + " | " + r.radius, c.toolTip);
-    EXPECT_EQ(r.toolTip, c.toolTip);
+  LocaleScope c(QLocale::c(), currentLanguage());
+  for (const auto& [view, at, toolTip] :
+       {std::tuple{0, QPointF(3.456, -4.321), "X= 3.46 | Y= 4.32 | R= 5.533"},
+        {1, QPointF(0.125, 0.375), "Z= 0.12 | Y= -0.38 | R= 0.395"},
+        {2, QPointF(-3, 4), "X= -3 | Z= 4 | R= 5"}}) {
+    const ReadOut r = readOut(view, at);
+    EXPECT_EQ(r.horizontal + " | " + r.vertical + " | " + r.radius, toolTip);
+    EXPECT_EQ(r.toolTip, toolTip);
   }
-  QLocale::setDefault(saved);
 }
 
 TEST(CamExport, FramesZeroTo99GiveTheClosingPointAndRowsTwoTo100) {

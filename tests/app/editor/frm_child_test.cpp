@@ -26,11 +26,6 @@
 
 namespace {
 
-// The cam drive of examples/example_drive.txt: 0 … 360 in five segments.
-const std::vector<QStringList> kCamDrive = {{"0", "0", "Linear"},    {"60", "0", "ModSine"},
-                                            {"150", "50", "Linear"}, {"210", "50", "ModSine"},
-                                            {"300", "0", "Linear"},  {"360", "0", "ENDE"}};
-
 class FrmChildTest : public RegisteredKernel {
  protected:
   void SetUp() override {

@@ -28,6 +28,11 @@ inline InputTable tableOf(const std::vector<QStringList>& rows) {
   return table;
 }
 
+// The cam drive of examples/example_drive.txt: 0 … 360 in five segments.
+inline const std::vector<QStringList> kCamDrive = {
+    {"0", "0", "Linear"},     {"60", "0", "ModSine"}, {"150", "50", "Linear"},
+    {"210", "50", "ModSine"}, {"300", "0", "Linear"}, {"360", "0", "ENDE"}};
+
 inline QStringList columnTexts(const InputTable& table, int column) {
   QStringList texts;
   for (int r = 1; r <= table.lastRow(); ++r) texts << table.cell(r, column);
