@@ -2,12 +2,9 @@
 // What the graph tests share: drive documents with result rows given as numbers and input
 // rows as (z, f) texts.
 
-#include <QLocale>
-
 #include <utility>
 #include <vector>
 
-#include "app/common/string_table.h"
 #include "app/editor/drive_document.h"
 #include "tests/app/support/locale_scope.h"
 

@@ -1,9 +1,6 @@
 #pragma once
 // Drives and projects for the shell's tests.
 
-#include <QLocale>
-
-#include "app/common/string_table.h"
 #include "app/shell/project_state.h"
 #include "tests/app/support/locale_scope.h"
 

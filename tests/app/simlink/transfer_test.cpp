@@ -17,34 +17,28 @@ class RecordingStatus : public FrameStatusSink {
 using TransferTest = AttachedSimulation;
 
 TEST_F(TransferTest, CommandRefusesUncomputedDrivesAndDoubledNamesWithoutNamingADrive) {
-  struct Case {
-    TransferCommand expected;
-    int text;  // 0: no message
-    MessageIcon icon;
-    QString title;
-    std::vector<DriveRecord> drives;
-  };
   const DriveRecord a = calculatedDrive("A", "1", ramp(3));
   const std::vector<DriveRecord> uncomputed{a, DriveRecord()};
   const std::vector<DriveRecord> doubled{a, calculatedDrive("B", "1", ramp(3)),
                                          calculatedDrive("A", "2", ramp(3))};
   const std::vector<DriveRecord> caseDiffers{a, calculatedDrive("a", "1", ramp(3))};
-  const Case cases[] = {
+  // The command, and the message text (0: none), icon and title.
+  const std::tuple<TransferCommand, int, MessageIcon, QString, std::vector<DriveRecord>> cases[] = {
       {TransferCommand::NoDrives, 0, MessageIcon::None, "", {}},
       {TransferCommand::NotComputed, 158, MessageIcon::Exclamation, "Kinetra", uncomputed},
       {TransferCommand::DoubledName, 176, MessageIcon::Critical, resString(101), doubled},
       {TransferCommand::OpenCheck, 0, MessageIcon::None, "", caseDiffers},
   };
-  for (const Case& c : cases) {
+  for (const auto& [command, text, icon, title, drives] : cases) {
     ProjectState state;
-    for (const DriveRecord& d : c.drives) state.addDrive(d);
+    for (const DriveRecord& d : drives) state.addDrive(d);
     dialogs_.messages.clear();
-    EXPECT_EQ(transferCommand(state), c.expected);
-    ASSERT_EQ(dialogs_.messages.size(), c.text ? 1 : 0);
-    if (c.text == 0) continue;
-    EXPECT_EQ(dialogs_.messages[0].text, resString(c.text));
-    EXPECT_EQ(dialogs_.messages[0].icon, c.icon);
-    EXPECT_EQ(dialogs_.messages[0].title, c.title);
+    EXPECT_EQ(transferCommand(state), command);
+    ASSERT_EQ(dialogs_.messages.size(), text ? 1 : 0);
+    if (text == 0) continue;
+    EXPECT_EQ(
+        std::tie(dialogs_.messages[0].text, dialogs_.messages[0].icon, dialogs_.messages[0].title),
+        std::tuple(resString(text), icon, title));
   }
 }
 

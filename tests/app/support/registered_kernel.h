@@ -3,9 +3,6 @@
 // kinetra-regsvr into a temporary registry (KINETRA_REGISTRY) once for the whole test
 // program, and for each test a drive server made by class activation (KernelClient::create).
 // Kernel messages reach the installed dialog service, as in the program.
-//
-//   class MyTest : public RegisteredKernel {};
-//   TEST_F(MyTest, X) { DriveEditor editor(doc, kernel()); ... server()->get_driveCount(&n); }
 
 #include <gtest/gtest.h>
 
