@@ -23,8 +23,6 @@ class CamSessionTest : public AttachedSimulation {
     session_.pickBody(CamBody::Roller, 2);
     session_.pickBody(CamBody::Plate, 0);
   }
-  ProjectState project_;
-  SimulationGuard backupGuard_{link_, [this] { serverErrorRoutine(project_); }};
   CamSession session_{backupGuard_};
   UnstoppableLoop loop_;
 };

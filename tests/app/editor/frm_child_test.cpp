@@ -15,6 +15,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QToolBar>
 
 #include <memory>
 
@@ -159,6 +160,27 @@ TEST_F(FrmChildTest, WhileCalculatingTheWindowNeitherClosesNorCalculatesAgain) {
   EXPECT_EQ(resultRows(), 18001);
   EXPECT_TRUE(window_->isVisible());
   EXPECT_TRUE(dialogs_.messages.isEmpty());
+}
+
+TEST_F(FrmChildTest, ToolbarButtonsAnswerTheirExactKeys) {
+  show(kCamDrive);
+  window_->tbrDriveButtonClick("calc");  // keys are compared exactly
+  EXPECT_EQ(resultRows(), 0);
+  QToolBar* toolbar = child<QToolBar>("tbrDrive");
+  QTest::mouseClick(toolbar->widgetForAction(window_->toolbarButton(9)), Qt::LeftButton);
+  EXPECT_EQ(input().rowCount(), 8);
+  QTest::mouseClick(toolbar->widgetForAction(window_->toolbarButton(8)), Qt::LeftButton);
+  EXPECT_EQ(input().rowCount(), 7);
+}
+
+TEST_F(FrmChildTest, RightClickOnANumericFCellAsksForTheConversion) {
+  show({{"0", "3.14159265358979", "Sine"}, {"90", "x"}});
+  QSignalSpy asked(window_.get(), &frmChild::conversionRequested);
+  clickCell(2, InputTable::kF, Qt::RightButton);  // not a number
+  clickCell(1, InputTable::kF, Qt::RightButton);
+  ASSERT_EQ(asked.size(), 1);
+  window_->mnuGrad();
+  EXPECT_EQ(input().cell(1, InputTable::kF), "180");
 }
 
 TEST_F(FrmChildTest, CalculationDrawsEveryGraphAndLoeschenClearsThem) {

@@ -5,6 +5,8 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
@@ -128,6 +130,15 @@ TEST_F(MdiMain, TwentyFiveFramesPerSecondInTheOptionsShowInPanel4) {
   ASSERT_EQ(dialogs_.messages.size(), 1);
   EXPECT_EQ(dialogs_.messages[0].text, resString(163));
   EXPECT_EQ(dialogs_.messages[0].title, "Frames / sec");
+}
+
+TEST_F(MdiMain, ClosingWindow1Of012RenumbersTheOthers) {
+  addDrives({"A", "B", "C"});
+  EXPECT_TRUE(main().mdiArea()->subWindowList(QMdiArea::CreationOrder).at(1)->close());
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  ASSERT_EQ(main().driveWindowCount(), 2);
+  EXPECT_EQ(main().driveWindow(1)->windowNumber(), 1);
+  EXPECT_EQ(main().driveWindow(1)->record().name, "C");
 }
 
 TEST_F(MdiMain, TheInputChooserBindsAnInputByDoubleClick) {

@@ -13,28 +13,17 @@
 
 namespace {
 
-class SimulationGuardTest : public testing::Test {
+class SimulationGuardTest : public AttachedSimulation {
  protected:
-  void attach() {
-    const std::string document = sim_.writeFile(
-        "inputs.msim", "motionsim-document 1\nstep 0.02\ninput 1 Hub 0\ninput 5 hub 0\n");
-    ASSERT_TRUE(sim_.start({document})) << sim_.output();
-    ASSERT_TRUE(link_.AttachSimulation(QString::fromStdString(sim_.socketPath())));
-  }
-
-  ScriptedDialogs dialogs_;
-  ProjectState project_;
-  MotionsimProcess sim_;
-  SimulationLink link_{5000};
-  SimulationGuard guard_{link_, [this] { serverErrorRoutine(project_); }};
-  InputChooser chooser_{project_, guard_};
+  void attach() { start("motionsim-document 1\nstep 0.02\ninput 1 Hub 0\ninput 5 hub 0\n"); }
+  InputChooser chooser_{project_, backupGuard_};
 };
 
 TEST_F(SimulationGuardTest, ChooserBindsEachInputNameOnceComparingCase) {
   attach();
   project_.addDrive(sampleRecord("Hub", 1, 2, 1));
   ASSERT_EQ(chooser_.load(), SimOutcome::Done);
-  EXPECT_EQ(chooser_.documentName(), "inputs.msim");
+  EXPECT_EQ(chooser_.documentName(), "test.msim");
   ASSERT_EQ(chooser_.inputs().size(), 2u);
   EXPECT_FALSE(chooser_.cmdAdd(-1));  // nothing selected
   EXPECT_FALSE(chooser_.cmdAdd(0));   // "Hub" is bound already
@@ -54,8 +43,7 @@ TEST_F(SimulationGuardTest, SimulatorKilledWhileTheChooserReadsGives164AndABacku
   QTemporaryDir dir;
   const QString backup = dir.filePath("backup.idp");
   dialogs_.saveNames = {backup, std::nullopt};
-  sim_.signal(SIGKILL);
-  sim_.waitExit();
+  kill();
 
   EXPECT_EQ(chooser_.InputAktualisieren(), SimOutcome::ServerError);
   expectBackupOfEveryDrive(dialogs_, backup, project_);

@@ -14,7 +14,6 @@
 #include <QTreeWidget>
 
 #include <functional>
-#include <memory>
 
 #include "app/resources/resource_paths.h"
 #include "tests/app/support/attached_simulation.h"
@@ -28,9 +27,9 @@ class CheckWindowTest : public AttachedSimulation {
   // server-error routine on that project.
   frmWMCheck& open(const std::vector<DriveRecord>& drives) {
     dialog_.reset();
-    state_ = std::make_unique<ProjectState>();
-    for (const DriveRecord& drive : drives) state_->addDrive(drive);
-    dialog_.emplace(*state_, backupGuard_);
+    while (project_.driveCount() > 0) project_.removeDrive(0);
+    for (const DriveRecord& drive : drives) project_.addDrive(drive);
+    dialog_.emplace(project_, backupGuard_);
     dialog_->show();
     QObject::connect(&*dialog_, &frmWMCheck::transferDone, [this] { done_ = true; });
     return *dialog_;
@@ -54,8 +53,6 @@ class CheckWindowTest : public AttachedSimulation {
     EXPECT_TRUE(acted);
   }
 
-  std::unique_ptr<ProjectState> state_;
-  SimulationGuard backupGuard_{link_, [this] { serverErrorRoutine(*state_); }};
   std::optional<frmWMCheck> dialog_;
   bool done_ = false;
 };
@@ -132,7 +129,7 @@ TEST_F(CheckWindowTest, EscapeOrCancelDuringTheRunStopsItBeforeTheNextFrame) {
     ASSERT_EQ(dialogs_.messages.size(), 1);
     EXPECT_EQ(dialogs_.messages[0].text, resString(159) + " Time: 0.04");
     EXPECT_EQ(dialogs_.messages[0].icon, MessageIcon::Critical);
-    EXPECT_FALSE(state_->abortTransfer);
+    EXPECT_FALSE(project_.abortTransfer);
     EXPECT_TRUE(dialog.isHidden());
   }
 }
@@ -159,7 +156,7 @@ TEST_F(CheckWindowTest, LostSimulationDuringTheRunLeavesABackupThatReopensWithEv
   frmWMCheck& dialog =
       open({calculatedDrive("Hub", "10", ramp(50)), calculatedDrive("Hub2", "2.5", ramp(50))});
   transferActingAfter(10, [&] { kill(); });
-  expectBackupOfEveryDrive(dialogs_, dir.filePath("backup.idp"), *state_);
+  expectBackupOfEveryDrive(dialogs_, dir.filePath("backup.idp"), project_);
   EXPECT_FALSE(calls_.contains("EndRun"));
   EXPECT_FALSE(done_);
   EXPECT_TRUE(dialog.isHidden());

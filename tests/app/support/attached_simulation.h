@@ -50,6 +50,9 @@ class AttachedSimulation : public testing::Test {
   SimulationLink link_{kTimeoutMs};
   int serverErrors_ = 0;
   SimulationGuard guard_{link_, [this] { ++serverErrors_; }};
+  // Under backupGuard_ a lost simulation runs the program's server-error routine on project_.
+  ProjectState project_;
+  SimulationGuard backupGuard_{link_, [this] { serverErrorRoutine(project_); }};
   ScriptedDialogs dialogs_;
   QStringList calls_;
 };
