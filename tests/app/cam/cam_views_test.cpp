@@ -56,10 +56,8 @@ TEST(CamViews, ExtentFiftyGivesViewsOfPlusMinus62Point5AndLabelsAt50AndMinus56Po
     EXPECT_EQ(d.marker->centre, last[v]);
     EXPECT_EQ(d.marker->radius, 125.0 / 80);
   }
-}
 
-TEST(CamViews, DrawingListHoldsAxesLabelsRedCurveBlueClosingLineAndMarker) {
-  const CamTable table = tableOf({{0, 10, -20, 5, 0}, {1, 50, 30, -40, 0.02}});
+  // The drawing list: axes, labels, a red curve, the blue closing line and the marker.
   Drawing drawing;
   fillDrawing(drawCamView(0, scaledView(50), 50, table, 0), drawing);
   EXPECT_EQ(drawing.scale(), (UserScale{-62.5, -62.5, 125, 125}));

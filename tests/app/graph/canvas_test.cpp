@@ -30,7 +30,7 @@ Drawing sample() {
   return d;
 }
 
-TEST(Canvas, PaintsItemsWhereTheScalePutsThemAtEverySize) {
+TEST(Canvas, PaintsItemsWhereTheScalePutsThemAtEverySizeAndCursorLinesOverThem) {
   Canvas canvas;
   canvas.setDrawing(sample());
   for (QSize size : {QSize(100, 50), QSize(200, 100), QSize(50, 25)}) {
@@ -46,12 +46,9 @@ TEST(Canvas, PaintsItemsWhereTheScalePutsThemAtEverySize) {
   Drawing up = sample();
   up.setScale({0, 50, 100, -50});
   EXPECT_EQ(pixel(renderDrawing(up, {100, 50}), 50, 40), kRed);
-}
 
-TEST(Canvas, CursorLinesAreDrawnOverTheDrawingButAreNotItems) {
-  Canvas canvas;
+  // Cursor lines are drawn over the drawing but are not items.
   canvas.resize(100, 50);
-  canvas.setDrawing(sample());
   canvas.setVerticalCursor(70.0);
   canvas.setHorizontalCursor(40.0);
   EXPECT_EQ(canvas.drawing().items().size(), 2u);

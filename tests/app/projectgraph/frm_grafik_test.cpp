@@ -56,10 +56,7 @@ TEST_F(FrmGrafikTest, DragEitherWayZoomsIntoTheSameRectangleAndRightButtonRestor
   const QPoint upperLeft(40, 30), lowerRight(160, 90);
   const UserScale dragged = drag(1, upperLeft, lowerRight);
   const UserScale zoomed = panel(1)->drawing().scale();
-  EXPECT_DOUBLE_EQ(zoomed.left, dragged.left);
-  EXPECT_DOUBLE_EQ(zoomed.top, dragged.top);
-  EXPECT_DOUBLE_EQ(zoomed.width, dragged.width);
-  EXPECT_DOUBLE_EQ(zoomed.height, dragged.height);
+  EXPECT_EQ(zoomed, dragged);
   EXPECT_EQ(window_->statusPanelText(4), "ZOOM");
   EXPECT_EQ(panel(0)->drawing().scale(), otherPanel);
 

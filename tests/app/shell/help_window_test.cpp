@@ -110,8 +110,8 @@ TEST(HelpWindowTest, IndexAndContentsOpenPagesInTheProgramsLanguage) {
     }
     QTest::keyClick(filter, Qt::Key_Return);
     EXPECT_EQ(shownPage(), "de/transfer.html");
-    HelpWindow::instance()->showPage(QStringLiteral("laws.html#marks"));
-    EXPECT_EQ(tree()->currentItem()->text(0), "Bewegungsgesetze");  // marked in the contents
+    HelpWindow::instance()->showPage(QStringLiteral("laws.html#marks"));  // marked
+    EXPECT_EQ(tree()->currentItem()->text(0), "Bewegungsgesetze");
     delete HelpWindow::instance();
   }
   LocaleScope english(QLocale::English);
