@@ -3,7 +3,6 @@
 // values veldrive gives for the same drive written as segment format strings.
 #include <gtest/gtest.h>
 
-#include <QDir>
 #include <QProcess>
 #include <QTemporaryDir>
 

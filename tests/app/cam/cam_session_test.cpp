@@ -4,7 +4,6 @@
 
 #include <QTemporaryDir>
 
-#include <functional>
 #include <random>
 
 #include "app/cam/cam_session.h"

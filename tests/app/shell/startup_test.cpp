@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <QMdiArea>
-#include <QMdiSubWindow>
 #include <QTemporaryDir>
 
 #include "app/editor/frm_child.h"
