@@ -57,7 +57,6 @@ TEST_F(CamEndToEndTest, RecordedContourIsFiftyMillimetresPlusOffsetPlusTheDrive)
   cam.pickBody(CamBody::Roller, 2);
   cam.pickBody(CamBody::Plate, 0);
   const qint32 last = link_.NumFrames() - 1;
-  EXPECT_EQ(last, 100);
   ASSERT_EQ(cam.run(generalText(last), "1", state.decimals(), loop), CamRunEnd::Completed);
 
   const CamTable& table = cam.table();

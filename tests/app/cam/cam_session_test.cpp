@@ -1,9 +1,9 @@
-// Recording a cam from a real motionsim: input checks, the relative point, the multiplier,
-// stopping and losing the simulation mid-run.
+// Recording a cam from a real motionsim: input checks, relative point, multiplier, stops.
 #include <gtest/gtest.h>
 
 #include <QTemporaryDir>
 
+#include <cmath>
 #include <random>
 
 #include "app/cam/cam_session.h"
@@ -29,9 +29,7 @@ class CamSessionTest : public AttachedSimulation {
 TEST(CamGeometry, RelativePointIsTheRollerInThePlatesFrameInMillimetres) {
   // The plate turned 90° about x, the roller one unit along the world's y axis from it.
   const CamPoint p = relativePoint({0, 1, 0}, {0, 0, 0}, {kPi / 2, 0, 0});
-  EXPECT_NEAR(p.x, 0.0, 1e-9);
-  EXPECT_NEAR(p.y, 0.0, 1e-9);
-  EXPECT_NEAR(p.z, -1000.0, 1e-9);
+  EXPECT_LT(std::hypot(p.x, p.y, p.z + 1000.0), 1e-9);
   // Any turn: the simulator's own rotation carries the point back onto the offset.
   std::mt19937 random(7);
   std::uniform_real_distribution<double> angle(-kPi, kPi), length(-2, 2);

@@ -51,7 +51,6 @@ TEST(CamViews, ExtentFiftyGivesViewsOfPlusMinus62Point5AndLabelsAt50AndMinus56Po
     ASSERT_TRUE(d.closingLine);
     EXPECT_EQ(d.closingLine->from, last[v]);
     EXPECT_EQ(d.closingLine->to, QPointF(0, 0));
-    EXPECT_EQ(d.closingLine->rgb, 0x0000FFu);
     ASSERT_TRUE(d.marker);
     EXPECT_EQ(d.marker->centre, last[v]);
     EXPECT_EQ(d.marker->radius, 125.0 / 80);

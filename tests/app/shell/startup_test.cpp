@@ -35,25 +35,20 @@ TEST(StartOptions, ArgumentsGiveLanguageMenuAndProjectOrSayWhatIsWrong) {
 
 using StartUp = StartedProgram;
 
-// Message 157's OK tries the attach again: here motionsim starts while the box is open.
-class StartingSimulatorDialogs : public ScriptedDialogs {
- public:
-  explicit StartingSimulatorDialogs(std::function<void()> startSimulator)
-      : startSimulator_(std::move(startSimulator)) {}
+// Message 157's OK tries the attach again: here motionsim starts while the second box is open.
+struct StartingSimulatorDialogs : ScriptedDialogs {
   MessageAnswer ask(const Message& message) override {
-    if (messages.size() == 1) startSimulator_();  // the second question: start it now
+    if (messages.size() == 1) startSimulator();
     return ScriptedDialogs::ask(message);
   }
-
- private:
-  std::function<void()> startSimulator_;
+  std::function<void()> startSimulator;
 };
 
 TEST_F(StartUp, Message157OkTriesAgainUntilMotionsimAnswers) {
   LocaleScope german(QLocale::German);
   MotionsimProcess later;
-  StartingSimulatorDialogs dialogs(
-      [&] { ASSERT_TRUE(later.start({MotionsimProcess::example()})) << later.output(); });
+  StartingSimulatorDialogs dialogs;
+  dialogs.startSimulator = [&] { ASSERT_TRUE(later.start({MotionsimProcess::example()})); };
   dialogs.answers = {MessageAnswer::Ok, MessageAnswer::Ok};
   StartOptions startOptions = options();
   startOptions.socketPath = QString::fromStdString(later.socketPath());

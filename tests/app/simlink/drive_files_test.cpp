@@ -109,7 +109,6 @@ TEST_F(DriveFilesTest, NameListCreatesOneDrivePerLineWithItsIndexAsIdentifier) {
     EXPECT_EQ(mnuAdamsGet(fresh, dir), 0);
     ASSERT_EQ(dialogs_.messages.size(), 1);
     EXPECT_EQ(dialogs_.messages[0].text, "fehler");
-    EXPECT_EQ(dialogs_.messages[0].icon, MessageIcon::None);
   }
   EXPECT_EQ(fresh.driveCount(), 3);
 }

@@ -75,8 +75,7 @@ TEST_F(TransferTest, CheckVerdictsCompareTheTablesExactly) {
     EXPECT_EQ(check.driveFault, c.driveFault);
     EXPECT_EQ(check.zeroCrossings, c.crossings);
     EXPECT_EQ(check.zRangeOk, c.zRangeOk);
-    EXPECT_EQ(check.verdict, verdict);
-    EXPECT_EQ(check.transferFirst, verdict);
+    EXPECT_EQ(std::pair(check.verdict, check.transferFirst), std::pair(verdict, verdict));
     EXPECT_EQ(check.caption, verdict ? QString("Kinetra OK") : "Kinetra " + resString(170));
   }
   const TransferCheck unprobed = evaluateTransfer(sound, false);

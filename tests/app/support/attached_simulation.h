@@ -1,9 +1,7 @@
 #pragma once
 // A test attached to a real motionsim of its own: start() launches it with a document and
-// attaches the link; every member call the link makes is recorded by name in calls_ (so a
-// test can see which members an operation called, in order); the guard counts the runs of
-// its server-error routine; messages and dialogs go to the scripted service. Number texts
-// follow the C locale for the life of the test.
+// attaches the link; calls_ records the name of every member the link calls; guard_ counts
+// the runs of its server-error routine; dialogs are scripted; numbers follow the C locale.
 
 #include <gtest/gtest.h>
 
