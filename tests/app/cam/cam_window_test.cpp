@@ -70,7 +70,6 @@ TEST_F(CamWindowTest, RunThroughTheButtonsRecordsDrawsScalesAndExports) {
   open();
   EXPECT_EQ(window_->statusPanelText(6), "Last computed frame=99");
   EXPECT_FALSE(menuItemEnabled("mnuWritetofile"));
-  EXPECT_FALSE(menuItemEnabled("mnuKurveAktualisieren"));
   pickExample();
   EXPECT_EQ(child<QLineEdit>("txtBodyA")->text(), "Rolle ID-3");
 
@@ -86,7 +85,6 @@ TEST_F(CamWindowTest, RunThroughTheButtonsRecordsDrawsScalesAndExports) {
   EXPECT_TRUE(child<QPushButton>("cmdRun")->hasFocus());
   EXPECT_EQ(cell(99, 0), "99");
   EXPECT_TRUE(menuItemEnabled("mnuWritetofile"));
-  EXPECT_TRUE(menuItemEnabled("mnuKurveAktualisieren"));
   for (int v = 0; v < kCamViews; ++v) {
     ASSERT_EQ(items(v, ItemKind::Curve).size(), 1u) << v;
     EXPECT_EQ(items(v, ItemKind::Curve)[0].curve.size(), 100u) << v;

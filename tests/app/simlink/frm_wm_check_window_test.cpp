@@ -71,24 +71,28 @@ std::vector<TransferCheckNode> shownTree(const QTreeWidget& tree) {
 }
 
 TEST_F(CheckWindowTest, ShowsTheVerdictByPicturesCaptionListAndFirstButton) {
-  // A sound project, and one that fails the offset (text "0"), the z range (ends 360.0001)
-  // and the zero length (offset 5 reaching -5) at once.
+  // Sound; Hub2 with offset text "0"; Hub2 ending at 360.0001 and Hub3 (offset 5) reaching -5.
   const DriveRecord hub = calculatedDrive("Hub", "10", ramp(4));
-  const std::vector<DriveRecord> faulty = {
-      hub, calculatedDrive("Hub2", "0", ramp(4, 360.0001)),
-      calculatedDrive("Hub3", "5", {{0, 0}, {3.6, -4}, {7.2, -5}, {360, 0}})};
-  for (const bool sound : {true, false}) {
-    SCOPED_TRACE(sound);
-    frmWMCheck& dialog = open(sound ? std::vector{hub} : faulty);
+  const DriveRecord reaching =
+      calculatedDrive("Hub3", "5", {{0, 0}, {3.6, -4}, {7.2, -5}, {360, 0}});
+  const std::tuple<std::vector<DriveRecord>, bool, bool> cases[] = {
+      {{hub}, true, true},
+      {{hub, calculatedDrive("Hub2", "0", ramp(4))}, false, true},
+      {{hub, calculatedDrive("Hub2", "1", ramp(4, 360.0001)), reaching}, true, false}};
+  for (const auto& [drives, offset, zRange] : cases) {
+    const bool sound = offset && zRange;
+    SCOPED_TRACE(drives.size());
+    frmWMCheck& dialog = open(drives);
     ASSERT_TRUE(dialog.check());
     const std::pair<const char*, bool> pictures[] = {
-        {"imgFramesOK", true},          {"imgFramesFalsch", false}, {"imgAnflaengeOK", sound},
-        {"imgAnfLaengeFalsch", !sound}, {"imgZBereichOK", sound},   {"imgZBereichFalsch", !sound}};
+        {"imgFramesOK", true},      {"imgFramesFalsch", false},
+        {"imgAnflaengeOK", offset}, {"imgAnfLaengeFalsch", !offset},
+        {"imgZBereichOK", zRange},  {"imgZBereichFalsch", !zRange}};
     for (const auto& [name, visible] : pictures)
       EXPECT_EQ(!dialog.findChild<QLabel*>(QLatin1String(name))->isHidden(), visible) << name;
-    EXPECT_EQ(dialog.findChild<QLabel*>("lblDriveFault")->text(), sound ? "" : "Hub2");
+    EXPECT_EQ(dialog.findChild<QLabel*>("lblDriveFault")->text(), offset ? "" : "Hub2");
     const auto* list = dialog.findChild<QListWidget*>("lstNullDurchgang");
-    EXPECT_EQ(list->count() ? list->item(0)->text() : QString(), sound ? "" : "Hub3\t z= 7.2");
+    EXPECT_EQ(list->count() ? list->item(0)->text() : QString(), zRange ? "" : "Hub3\t z= 7.2");
     EXPECT_EQ(dialog.windowTitle(), sound ? QString("Kinetra OK") : "Kinetra " + resString(170));
     EXPECT_EQ(dialog.verdictPicture(), sound ? kPictureVerdictOk : kPictureVerdictStop);
     const char* first = sound ? "cmdTransfer" : "cmdCancel";
