@@ -32,6 +32,9 @@ TEST(CamViews, ExtentFiftyGivesViewsOfPlusMinus62Point5AndLabelsAt50AndMinus56Po
   EXPECT_EQ(tableOf({{0, 1, 2, 3, 80}}).extent(), 80) << "the time column counts";
   const ViewRect view = scaledView(table.extent());
   EXPECT_EQ(view, (ViewRect{-62.5, -62.5, 125, 125}));
+  CamTable doubled = table;  // the points, not the frame or the time
+  doubled.multiply(2);
+  EXPECT_EQ(doubled.row(1), (CamTable::Row{1, 100, 60, -80, 0.02}));
 
   const char* labels[kCamViews][4] = {
       {"+X", "-X", "-Y", "+Y"}, {"+Z", "-Z", "-Y", "+Y"}, {"+X", "-X", "+Z", "-Z"}};
