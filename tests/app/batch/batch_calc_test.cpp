@@ -3,15 +3,13 @@
 // values veldrive gives for the same drive written as segment format strings.
 #include <gtest/gtest.h>
 
-#include <QDir>
 #include <QProcess>
 #include <QTemporaryDir>
-
-#include <tuple>
 
 #include "app/common/number_text.h"
 #include "app/common/text_file.h"
 #include "app/shell/project_file.h"
+#include "tests/app/editor/table_texts.h"
 #include "tests/app/support/registered_kernel.h"
 
 namespace {
@@ -39,15 +37,11 @@ TEST(BatchCalc, EveryLawGivesTheKernelsValuesAndAnUnsolvedDriveExits3) {
   for (const char* law : kLaws) {
     DriveRecord drive;
     drive.name = QString::fromLatin1(law);
-    InputTable& table = drive.document->input;
-    for (std::size_t r = 0; r < std::size(kRows); ++r) {
-      if (r > 0) table.appendRow();
-      table.setCell(r + 1, InputTable::kZ, QString::number(kRows[r][0]));
-      table.setCell(r + 1, InputTable::kF, QString::number(kRows[r][1]));
-      table.setCell(r + 1, InputTable::kLaw,
-                    r == 5 ? QStringLiteral("END") : (r % 2 ? drive.name : "Linear"));
-    }
-    table.renumber();
+    std::vector<QStringList> rows;
+    for (std::size_t r = 0; r < std::size(kRows); ++r)
+      rows.push_back({QString::number(kRows[r][0]), QString::number(kRows[r][1]),
+                      r == 5 ? QStringLiteral("END") : (r % 2 ? drive.name : "Linear")});
+    drive.document->input = tableOf(rows);
     project.addDrive(std::move(drive));
   }
   const QString projectPath = dir.filePath("laws.idp");
@@ -96,15 +90,7 @@ TEST(BatchCalc, EveryLawGivesTheKernelsValuesAndAnUnsolvedDriveExits3) {
   ProjectState unsolved;
   DriveRecord broken;
   broken.name = "broken";
-  InputTable& table = broken.document->input;
-  table.appendRow();
-  table.renumber();
-  for (const auto& [row, column, text] : {std::tuple{1, InputTable::kLaw, "ModSine"},
-                                          {1, InputTable::kFirstParameter, "1"},
-                                          {2, InputTable::kZ, "10"},
-                                          {2, InputTable::kF, "5"},
-                                          {2, InputTable::kLaw, "END"}})
-    table.setCell(row, column, QString::fromLatin1(text));
+  broken.document->input = tableOf({{"0", "0", "ModSine", "1"}, {"10", "5", "END"}});
   unsolved.addDrive(std::move(broken));
   ASSERT_TRUE(writeTextFile(projectPath, projectFileLines(unsolved)));
   run("kinetra-batch", {"--lang", "en", "calc", projectPath, "--out", dir.filePath("out")}, &out,

@@ -9,14 +9,11 @@
 
 #include "app/common/string_table.h"
 #include "app/editor/input_table.h"
+#include "tests/app/support/locale_scope.h"
 
 // For the life of a test: numbers in the English form, texts in German (end marker "ENDE").
-struct FixedTexts {
-  FixedTexts() {
-    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
-    setLanguage(Language::German);
-  }
-  ~FixedTexts() { QLocale::setDefault(QLocale::system()); }
+struct FixedTexts : LocaleScope {
+  FixedTexts() : LocaleScope(QLocale(QLocale::English, QLocale::UnitedStates), Language::German) {}
 };
 
 // A table of the given rows, numbered; each row's texts fill columns 1, 2, 3 … in order
@@ -30,6 +27,11 @@ inline InputTable tableOf(const std::vector<QStringList>& rows) {
   table.renumber();
   return table;
 }
+
+// The cam drive of examples/example_drive.txt: 0 … 360 in five segments.
+inline const std::vector<QStringList> kCamDrive = {
+    {"0", "0", "Linear"},     {"60", "0", "ModSine"}, {"150", "50", "Linear"},
+    {"210", "50", "ModSine"}, {"300", "0", "Linear"}, {"360", "0", "ENDE"}};
 
 inline QStringList columnTexts(const InputTable& table, int column) {
   QStringList texts;

@@ -1,14 +1,12 @@
 #pragma once
 // What the graph tests share: drive documents with result rows given as numbers and input
-// rows as (z, f) texts, and a default locale and language for one test.
-
-#include <QLocale>
+// rows as (z, f) texts.
 
 #include <utility>
 #include <vector>
 
-#include "app/common/string_table.h"
 #include "app/editor/drive_document.h"
+#include "tests/app/support/locale_scope.h"
 
 inline DriveDocument graphDocument(const std::vector<ResultTable::Row>& rows,
                                    const std::vector<std::pair<QString, QString>>& input = {}) {
@@ -33,21 +31,3 @@ std::vector<ResultTable::Row> graphRows(double z0, double step, int count, F fOf
   }
   return rows;
 }
-
-// Sets the default locale and the language for one scope.
-class TextScope {
- public:
-  TextScope(const QLocale& locale, Language language)
-      : locale_(QLocale()), language_(currentLanguage()) {
-    QLocale::setDefault(locale);
-    setLanguage(language);
-  }
-  ~TextScope() {
-    QLocale::setDefault(locale_);
-    setLanguage(language_);
-  }
-
- private:
-  QLocale locale_;
-  Language language_;
-};

@@ -7,65 +7,56 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QRegularExpression>
-#include <QSet>
 #include <QTest>
 #include <QTextBrowser>
 #include <QTreeWidget>
 
-namespace {
+#include "tests/app/support/locale_scope.h"
 
-const Language kLanguages[] = {Language::German, Language::English};
+namespace {
 
 QString fileText(const QString& path) {
   QFile file(path);
   return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
 }
 
-QStringList captures(const QString& text, const QString& pattern) {
+QStringList captures(const QString& text, const char* pattern) {
   QStringList found;
-  for (const auto& match : QRegularExpression(pattern).globalMatch(text)) {
+  for (const auto& match : QRegularExpression(pattern).globalMatch(text))
     found << match.captured(1);
-  }
   return found;
 }
 
 // Why a link from a page in folder fails, or nothing when it resolves: "page.html#anchor",
 // "#anchor" (same page) and "../manual.css" must name a compiled-in file and an anchor in it.
 std::string brokenLink(const QString& folder, const QString& fromPage, const QString& link) {
-  if (link.contains(QLatin1Char(':'))) return "points outside the manual";
-  const QString file = link.section(QLatin1Char('#'), 0, 0);
-  const QString anchor = link.section(QLatin1Char('#'), 1);
-  const QString path =
-      QDir::cleanPath(folder + QLatin1Char('/') + (file.isEmpty() ? fromPage : file));
+  if (link.contains(':')) return "points outside the manual";
+  const QString file = link.section('#', 0, 0), anchor = link.section('#', 1);
+  const QString path = QDir::cleanPath(folder + '/' + (file.isEmpty() ? fromPage : file));
   if (!QFile::exists(path)) return "no file " + path.toStdString();
-  if (anchor.isEmpty()) return {};
-  const QStringList anchors = captures(fileText(path), QStringLiteral(R"((?:id|name)="([^"]+)\")"));
-  return anchors.contains(anchor) ? std::string() : "no anchor in " + path.toStdString();
+  if (anchor.isEmpty() || captures(fileText(path), R"re((?:id|name)="([^"]+)")re").contains(anchor))
+    return {};
+  return "no anchor in " + path.toStdString();
 }
 
 TEST(Manual, BothLanguagesHoldTheSamePagesAndEveryTargetAndLinkResolves) {
-  QSet<QString> pagesOf[2];
-  for (int l = 0; l < 2; ++l) {
-    const Language language = kLanguages[l];
+  QStringList pagesOf[2];
+  for (const Language language : {Language::German, Language::English}) {
     const QString folder = manualFolder(language);
     const QStringList pages = QDir(folder).entryList({QStringLiteral("*.html")}, QDir::Files);
-    pagesOf[l] = QSet<QString>(pages.begin(), pages.end());
+    pagesOf[language == Language::German ? 0 : 1] = pages;
     const HelpCatalog catalog = loadHelpCatalog(language);
-    ASSERT_GT(catalog.contents.size(), 10) << folder.toStdString();
     ASSERT_GT(catalog.index.size(), 50) << folder.toStdString();
     QStringList targets;
     for (const HelpTopic& topic : catalog.contents) targets << topic.target;
     for (const HelpKeyword& keyword : catalog.index) targets << keyword.target;
-    for (const QString& target : targets) {
+    for (const QString& target : targets)
       EXPECT_EQ(brokenLink(folder, QString(), target), "") << target.toStdString();
-    }
     for (const QString& page : pages) {
-      const QString html = fileText(folder + QLatin1Char('/') + page);
-      EXPECT_TRUE(html.contains(QStringLiteral("<title>"))) << page.toStdString();
-      for (const QString& link : captures(html, QStringLiteral(R"((?:href|src)="([^"]*)\")"))) {
+      for (const QString& link :
+           captures(fileText(folder + '/' + page), R"re((?:href|src)="([^"]*)")re"))
         EXPECT_EQ(brokenLink(folder, page, link), "")
             << page.toStdString() << " → " << link.toStdString();
-      }
     }
   }
   EXPECT_EQ(pagesOf[0], pagesOf[1]);
@@ -84,78 +75,26 @@ TEST(Manual, IndexFilterIgnoresCaseAndAccentsAndNeedsEveryWord) {
   }
 }
 
-// The program's one help window, in a given language, dropped again at the end.
-class HelpWindowTest : public testing::Test {
- protected:
-  void SetUp() override { before_ = currentLanguage(); }
-  void TearDown() override {
-    delete HelpWindow::instance();
-    setLanguage(before_);
-  }
-  template <class T>
-  T* child(const char* name) {
-    T* widget = HelpWindow::instance()->findChild<T*>(QString::fromLatin1(name));
-    EXPECT_NE(widget, nullptr) << name;
-    return widget;
-  }
-  std::string shownPage() {
-    return child<QTextBrowser>("brwHelpPage")
-        ->source()
-        .path()
-        .section(QLatin1Char('/'), -2)
-        .toStdString();
-  }
-  std::string markedTopic() {
-    return child<QTreeWidget>("tvwHelpContents")->currentItem()->text(0).toStdString();
-  }
-
- private:
-  Language before_ = Language::English;
-};
-
-TEST_F(HelpWindowTest, TypingNarrowsTheIndexAndEnterOpensTheEntrysPage) {
-  setLanguage(Language::German);
-  HelpWindow::instance()->showIndex();
-  auto* filter = child<QLineEdit>("txtHelpFilter");
-  auto* list = child<QListWidget>("lstHelpIndex");
-  auto visible = [list] {
-    QStringList shown;
-    for (int i = 0; i < list->count(); ++i) {
-      if (!list->item(i)->isHidden()) shown << list->item(i)->text();
-    }
-    return shown;
-  };
-  const qsizetype all = visible().size();
-  // Typed without the accent, as on a keyboard without umlauts.
-  QTest::keyClicks(filter, QStringLiteral("ubertr"));
-  const QStringList narrowed = visible();
-  ASSERT_FALSE(narrowed.isEmpty());
-  EXPECT_LT(narrowed.size(), all);
-  for (const QString& keyword : narrowed) {
-    EXPECT_TRUE(keyword.contains(QStringLiteral("bertr"), Qt::CaseInsensitive))
-        << keyword.toStdString();
+// The program's one help window: the index narrowed by typing, the contents, the page marked.
+TEST(HelpWindowTest, TypingNarrowsTheIndexEnterOpensThePageAndTheContentsMarkIt) {
+  LocaleScope german(QLocale::German);
+  HelpWindow* help = HelpWindow::instance();
+  help->showIndex();
+  auto* filter = help->findChild<QLineEdit*>("txtHelpFilter");
+  auto* list = help->findChild<QListWidget*>("lstHelpIndex");
+  QTest::keyClicks(filter, QStringLiteral("ubertr"));  // without the accent
+  for (int i = 0; i < list->count(); ++i) {
+    EXPECT_EQ(list->item(i)->isHidden(),
+              !list->item(i)->text().contains("bertr", Qt::CaseInsensitive))
+        << list->item(i)->text().toStdString();
   }
   QTest::keyClick(filter, Qt::Key_Return);
-  EXPECT_EQ(shownPage(), "de/transfer.html");
-}
-
-TEST_F(HelpWindowTest, ContentsOpenTheirPagesInTheProgramsLanguage) {
-  setLanguage(Language::English);
-  HelpWindow::instance()->showContents();
-  EXPECT_EQ(shownPage(), "en/index.html");
-  auto* tree = child<QTreeWidget>("tvwHelpContents");
-  QTreeWidgetItem* laws = tree->findItems(QStringLiteral("Motion laws"), Qt::MatchExactly).value(0);
-  ASSERT_NE(laws, nullptr);
-  QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, tree->visualItemRect(laws).center());
-  EXPECT_EQ(shownPage(), "en/laws.html");
-  // A page opened from elsewhere (a link, the index) marks its entry in the contents.
-  HelpWindow::instance()->showPage(QStringLiteral("parameters.html#values"));
-  EXPECT_EQ(markedTopic(), "Parameters and characteristic values");
-
-  setLanguage(Language::German);
-  HelpWindow::instance()->showPage(QStringLiteral("laws.html#marks"));
-  EXPECT_EQ(shownPage(), "de/laws.html");
-  EXPECT_EQ(markedTopic(), "Bewegungsgesetze");
+  EXPECT_EQ(help->findChild<QTextBrowser*>("brwHelpPage")->source().path().section('/', -2),
+            "de/transfer.html");
+  help->showPage(QStringLiteral("laws.html#marks"));
+  EXPECT_EQ(help->findChild<QTreeWidget*>("tvwHelpContents")->currentItem()->text(0),
+            "Bewegungsgesetze");
+  delete help;
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QFile>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMdiArea>
@@ -18,7 +19,6 @@
 #include "app/graph/canvas.h"
 #include "app/projectgraph/frm_grafik.h"
 #include "app/resources/resource_paths.h"
-#include "app/shell/file_commands.h"
 #include "app/shell/frm_input.h"
 #include "app/shell/project_file.h"
 #include "tests/app/shell/sample_project.h"
@@ -34,7 +34,6 @@ class MdiMain : public StartedProgram {
     program_ = start(options());
     ASSERT_TRUE(program_);
   }
-  void TearDown() override { program_.reset(); }
 
   MDIMain& main() { return program_->mainWindow(); }
   ProjectState& project() { return program_->project(); }
@@ -60,40 +59,12 @@ class MdiMain : public StartedProgram {
   std::unique_ptr<KinetraProgram> program_;
 };
 
-TEST(MdiMainMenus, EveryItemCarriesItsNameAndCaptionInBothLanguages) {
-  struct Row {
-    const char* name;
-    const char* german;
-    const char* english;
-  };
-  const Row rows[] = {
-      {"mnuProjekt", "Projekt", "Project"},
-      {"mnuProjektOpen", "Projekt Öffnen", "Project Open"},
-      {"mnuProjektSave", "Projekt Speichern", "Project Save"},
-      {"mnuDruckerSetup", "Drucker &Einrichten", "&Printer Setup"},
-      {"mnuProjektCalc", "Projekt Rechnen", "Project Calculate"},
-      {"mnuProjektGrafik", "Projekt Grafik", "Project Meter"},
-      {"mnuProjektClose", "Beenden", "Exit"},
-      {"mnuWorkingModel", " &motionsim", " &motionsim"},
-      {"mnuNew", "Neuen Antrieb holen", "Get Drive"},
-      {"mnuTransfer", "Antrieb(e) übertragen", "Transfer"},
-      {"mnuKurve", "Kurve berechnen", "Get Cam"},
-      {"mnutest", "Frames / sec", "Frames / sec"},
-      {"mnuAdams", "&Adams", "&Adams"},
-      {"mnuFenster", "Fenster", "Window"},
+TEST(MdiMainMenus, ItemsCarryTheirNamesAndCaptionsInBothLanguages) {
+  // The captions a translation gets wrong: the tile items swap their senses in English.
+  const std::tuple<const char*, const char*, const char*> rows[] = {
       {"mnuTileVertical", "Nebeneinander", "Tile Horizontal"},
       {"mnuTileHorizontal", "Untereinander", "Tile Vertical"},
-      {"mnuCascade", "Überlappend", "Cascade"},
-      {"mnuArrangeIcons", "Symbole anordnen", "Arrange Symbols"},
-      {"mnuOptions", "Optionen", "Options"},
-      {"mnuHelp", "&?", "&?"},
-      {"mnuHelpInhalt", "Inhalt", "Inhalt"},
-      {"mnuHelpIndex", "Index", "Index"},
-      {"mnuInfo", "&Info", "&Info"},
-      {"mnuUmrechnung", "Umrechnung", "Umrechnung"},
-      {"mnuGrad", "Grad", "Degree"},
-      {"mnuBogen", "Bogenmaß", "Rad"},
-  };
+      {"mnuProjektGrafik", "Projekt Grafik", "Project Meter"}};
   ASSERT_EQ(kernelRegistration().toStdString(), "");
   const std::optional<KernelClient> kernel = KernelClient::create();
   ASSERT_TRUE(kernel);
@@ -102,40 +73,29 @@ TEST(MdiMainMenus, EveryItemCarriesItsNameAndCaptionInBothLanguages) {
   SimulationGuard guard(unattached, {});
   for (const QLocale::Language language : {QLocale::German, QLocale::English}) {
     LocaleScope scope(language);
-    for (const bool exchangeMenu : {false, true}) {
-      MDIMain main(project, *kernel, guard, exchangeMenu);
-      for (const Row& row : rows) {
-        const QAction* action = main.findChild<QAction*>(QLatin1String(row.name));
-        ASSERT_TRUE(action) << row.name;
-        EXPECT_EQ(action->text(), language == QLocale::German ? row.german : row.english);
-      }
-      EXPECT_EQ(main.findChild<QAction*>("mnuAdams")->isVisible(), exchangeMenu);
-      // The conversion pop-up belongs to the drive windows' f cells, not the menu bar.
-      EXPECT_FALSE(main.menuBar()->actions().contains(main.findChild<QAction*>("mnuUmrechnung")));
+    const bool exchangeMenu = language == QLocale::English;
+    MDIMain main(project, *kernel, guard, exchangeMenu);
+    for (const auto& [name, german, english] : rows) {
+      const QAction* action = main.findChild<QAction*>(QLatin1String(name));
+      ASSERT_TRUE(action) << name;
+      EXPECT_EQ(action->text(), language == QLocale::German ? german : english);
     }
+    EXPECT_EQ(main.findChild<QAction*>("mnuAdams")->isVisible(), exchangeMenu);
+    // The conversion pop-up belongs to the drive windows' f cells, not the menu bar.
+    EXPECT_FALSE(main.menuBar()->actions().contains(main.findChild<QAction*>("mnuUmrechnung")));
   }
 }
 
-TEST_F(MdiMain, ProjectMenuOffersOpenWithoutDrivesAndGraphOnlyWhenAllAreCalculated) {
-  const char* const items[] = {"mnuProjektOpen", "mnuProjektCalc", "mnuProjektGrafik",
-                               "mnuProjektSave"};
-  auto enabled = [&] {
+TEST_F(MdiMain, ProjectGraphOnlyWhenAllAreCalculatedAndItAndTheCamWindowOpenOnce) {
+  const auto offered = [&](const char* name) {
     openMenu("mnuProjekt");
-    std::vector<bool> states;
-    for (const char* name : items) states.push_back(item(name)->isEnabled());
-    return states;
+    return item(name)->isEnabled();
   };
-  EXPECT_EQ(enabled(), (std::vector<bool>{true, false, false, false}));
   addDrives({"Hub", "Rolle"});
   giveResults(main().driveWindow(0)->document());
-  EXPECT_EQ(enabled(), (std::vector<bool>{false, true, false, true}));
+  EXPECT_FALSE(offered("mnuProjektGrafik"));
   giveResults(main().driveWindow(1)->document());
-  EXPECT_EQ(enabled(), (std::vector<bool>{false, true, true, true}));
-}
-
-TEST_F(MdiMain, ProjectGraphAndCamWindowOpenOnceEach) {
-  addDrives({"Hub", "Rolle"});
-  for (int i = 0; i < 2; ++i) giveResults(main().driveWindow(i)->document());
+  EXPECT_TRUE(offered("mnuProjektGrafik"));
   for (int i = 0; i < 2; ++i) {
     item("mnuProjektGrafik")->trigger();
     item("mnuKurve")->trigger();
@@ -152,7 +112,6 @@ TEST_F(MdiMain, ProjectGraphAndCamWindowOpenOnceEach) {
 TEST_F(MdiMain, TwentyFiveFramesPerSecondInTheOptionsShowInPanel4) {
   EXPECT_EQ(main().panelText(4), "Frames 50/s");
   whenModal([](QWidget* dialog) {
-    ASSERT_TRUE(dialog);
     ASSERT_EQ(dialog->objectName(), "frmOptions");
     auto* step = dialog->findChild<QLineEdit*>("txtStep");
     EXPECT_EQ(step->text(), "50");
@@ -160,7 +119,6 @@ TEST_F(MdiMain, TwentyFiveFramesPerSecondInTheOptionsShowInPanel4) {
     QTest::mouseClick(dialog->findChild<QPushButton*>("cmdClose"), Qt::LeftButton);
   });
   item("mnuOptions")->trigger();
-  EXPECT_EQ(project().frameTime(), 0.04);
   EXPECT_EQ(main().panelText(4), "Frames 25/s");
   EXPECT_EQ(main().statePicture(), kPictureChanged);
 
@@ -171,31 +129,22 @@ TEST_F(MdiMain, TwentyFiveFramesPerSecondInTheOptionsShowInPanel4) {
   EXPECT_EQ(dialogs_.messages[0].title, "Frames / sec");
 }
 
-TEST_F(MdiMain, ClosingWindow1Of012LeavesWindows0And1) {
+TEST_F(MdiMain, ClosingWindow1Of012RenumbersTheOthers) {
   addDrives({"A", "B", "C"});
-  QMdiSubWindow* second = main().mdiArea()->subWindowList(QMdiArea::CreationOrder).at(1);
-  EXPECT_TRUE(second->close());
+  EXPECT_TRUE(main().mdiArea()->subWindowList(QMdiArea::CreationOrder).at(1)->close());
   QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-
   ASSERT_EQ(main().driveWindowCount(), 2);
-  const char* const names[] = {"A", "C"};
-  for (int i = 0; i < 2; ++i) {
-    EXPECT_EQ(main().driveWindow(i)->windowNumber(), i);
-    EXPECT_EQ(main().driveWindow(i)->record().name, names[i]);
-    EXPECT_EQ(project().drives()[i].name, names[i]);
-  }
-  EXPECT_EQ(main().panelText(5), "Antriebe: 2");
-  EXPECT_EQ(main().windowTitle(), "Kinetra");
+  EXPECT_EQ(main().driveWindow(1)->windowNumber(), 1);
+  EXPECT_EQ(main().driveWindow(1)->record().name, "C");
 }
 
-TEST_F(MdiMain, TheInputChooserBindsAnInputAndALostSimulatorGives164AndABackup) {
+TEST_F(MdiMain, TheInputChooserBindsAnInputByDoubleClick) {
   item("mnuNew")->trigger();
   frmInput* chooser = main().inputChooser();
   ASSERT_TRUE(chooser);
   ASSERT_TRUE(QTest::qWaitForWindowExposed(chooser));
   auto* inputs = chooser->findChild<QListWidget*>("lstWMInput");
-  ASSERT_EQ(inputs->count(), 3);  // the example mechanism's inputs, in their order
-  EXPECT_EQ(inputs->item(0)->text(), "Hub");
+  ASSERT_EQ(inputs->item(0)->text(), "Hub");  // the example mechanism's first input
   const QRect hub = inputs->visualItemRect(inputs->item(0));
   // A user's double click: a click, then a second press that arrives as a double click.
   QTest::mouseClick(inputs->viewport(), Qt::LeftButton, {}, hub.center());
@@ -203,22 +152,6 @@ TEST_F(MdiMain, TheInputChooserBindsAnInputAndALostSimulatorGives164AndABackup) 
   ASSERT_EQ(main().driveWindowCount(), 1);
   EXPECT_EQ(main().driveWindow(0)->record().name, "Hub");
   EXPECT_EQ(chooser->findChild<QListWidget*>("lstDriveInput")->count(), 1);
-  EXPECT_EQ(main().panelText(5), "Antriebe: 1");
-
-  addDrives({"Rolle", "Scheibe"});
-  QTemporaryDir dir;
-  const QString backup = dir.filePath("backup.idp");
-  dialogs_.saveNames = {backup};
-  sim_.signal(SIGKILL);
-  sim_.waitExit();
-  QTest::mouseClick(chooser->findChild<QPushButton*>("cmdInputAktuali"), Qt::LeftButton);
-
-  ASSERT_EQ(dialogs_.messages.size(), 1);
-  EXPECT_EQ(dialogs_.messages[0].text, "Die Verbindung zu motionsim wurde unterbrochen");
-  ProjectState reopened;
-  EXPECT_EQ(openProjectFile(reopened, backup).outcome, FileOutcome::Done);
-  ASSERT_EQ(reopened.driveCount(), 3);
-  for (int i = 0; i < 3; ++i) EXPECT_EQ(reopened.drives()[i].name, project().drives()[i].name);
 }
 
 TEST_F(MdiMain, TransferChecksTheDrivesRunsTheCheckDialogAndEnablesTheCamItem) {
@@ -243,15 +176,21 @@ TEST_F(MdiMain, TransferChecksTheDrivesRunsTheCheckDialogAndEnablesTheCamItem) {
   EXPECT_EQ(dialogs_.messages.size(), 1);
 }
 
-TEST_F(MdiMain, EachNameOfTheExchangeListGetsADriveWindow) {
+TEST_F(MdiMain, EachNameOfTheExchangeListGetsADriveWindowAndPushWritesTheirSplines) {
   QTemporaryDir dir;
   ASSERT_TRUE(writeTextFile(dir.filePath("drive.txt"), {"Hub", "Schwenk"}));
   qputenv("KINETRA_EXCHANGE_DIR", dir.path().toUtf8());
+  openMenu("mnuAdams");
   item("mnuAdamsGet")->trigger();
-  qunsetenv("KINETRA_EXCHANGE_DIR");
   ASSERT_EQ(main().driveWindowCount(), 2);
   EXPECT_EQ(main().driveWindow(1)->record().name, "Schwenk");
-  EXPECT_EQ(main().panelText(5), "Antriebe: 2");
+  for (int i = 0; i < 2; ++i) giveResults(main().driveWindow(i)->document());
+  openMenu("mnuAdams");
+  item("mnuAdamsPush")->trigger();
+  qunsetenv("KINETRA_EXCHANGE_DIR");
+  EXPECT_TRUE(QFile::exists(dir.filePath("Schwenk.txt")));
+  ASSERT_EQ(dialogs_.messages.size(), 1);
+  EXPECT_EQ(dialogs_.messages[0].text, "2 Dateien wurden gespeichert");
 }
 
 }  // namespace

@@ -1,29 +1,8 @@
 #pragma once
-// Drives and projects for the shell's tests, and a scope that sets the default locale and
-// the language that follows it, restoring both.
+// Drives and projects for the shell's tests.
 
-#include <QLocale>
-
-#include "app/common/string_table.h"
 #include "app/shell/project_state.h"
-
-class LocaleScope {
- public:
-  explicit LocaleScope(QLocale::Language language) {
-    const QLocale locale(language,
-                         language == QLocale::German ? QLocale::Germany : QLocale::UnitedStates);
-    QLocale::setDefault(locale);
-    setLanguage(languageForLocale(locale));
-  }
-  ~LocaleScope() {
-    QLocale::setDefault(locale_);
-    setLanguage(language_);
-  }
-
- private:
-  QLocale locale_;
-  Language language_ = currentLanguage();
-};
+#include "tests/app/support/locale_scope.h"
 
 // A drive of dataRows rows whose cells differ and hold the kinds of text a table holds.
 inline DriveRecord sampleRecord(const QString& name, qint32 id, int dataRows, int seed) {

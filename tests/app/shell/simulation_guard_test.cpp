@@ -9,33 +9,21 @@
 #include "app/shell/input_chooser.h"
 #include "app/shell/server_error.h"
 #include "tests/app/shell/sample_project.h"
-#include "tests/app/support/scripted_dialogs.h"
-#include "tests/simulator/motionsim_process.h"
+#include "tests/app/support/attached_simulation.h"
 
 namespace {
 
-class SimulationGuardTest : public testing::Test {
+class SimulationGuardTest : public AttachedSimulation {
  protected:
-  void attach() {
-    const std::string document = sim_.writeFile(
-        "inputs.msim", "motionsim-document 1\nstep 0.02\ninput 1 Hub 0\ninput 5 hub 0\n");
-    ASSERT_TRUE(sim_.start({document})) << sim_.output();
-    ASSERT_TRUE(link_.AttachSimulation(QString::fromStdString(sim_.socketPath())));
-  }
-
-  ScriptedDialogs dialogs_;
-  ProjectState project_;
-  MotionsimProcess sim_;
-  SimulationLink link_{5000};
-  SimulationGuard guard_{link_, [this] { serverErrorRoutine(project_); }};
-  InputChooser chooser_{project_, guard_};
+  void attach() { start("motionsim-document 1\nstep 0.02\ninput 1 Hub 0\ninput 5 hub 0\n"); }
+  InputChooser chooser_{project_, backupGuard_};
 };
 
 TEST_F(SimulationGuardTest, ChooserBindsEachInputNameOnceComparingCase) {
   attach();
   project_.addDrive(sampleRecord("Hub", 1, 2, 1));
   ASSERT_EQ(chooser_.load(), SimOutcome::Done);
-  EXPECT_EQ(chooser_.documentName(), "inputs.msim");
+  EXPECT_EQ(chooser_.documentName(), "test.msim");
   ASSERT_EQ(chooser_.inputs().size(), 2u);
   EXPECT_FALSE(chooser_.cmdAdd(-1));  // nothing selected
   EXPECT_FALSE(chooser_.cmdAdd(0));   // "Hub" is bound already
@@ -55,23 +43,14 @@ TEST_F(SimulationGuardTest, SimulatorKilledWhileTheChooserReadsGives164AndABacku
   QTemporaryDir dir;
   const QString backup = dir.filePath("backup.idp");
   dialogs_.saveNames = {backup, std::nullopt};
-  sim_.signal(SIGKILL);
-  sim_.waitExit();
+  kill();
 
   EXPECT_EQ(chooser_.InputAktualisieren(), SimOutcome::ServerError);
-  ASSERT_EQ(dialogs_.messages.size(), 1);
-  EXPECT_EQ(dialogs_.messages[0].text, resString(164));
-  EXPECT_EQ(dialogs_.messages[0].title, "Server Fehler");
-  EXPECT_EQ(dialogs_.messages[0].buttons, MessageButtons::Ok);
+  expectBackupOfEveryDrive(dialogs_, backup, project_);
+  EXPECT_EQ(dialogs_.messages.size(), 1);
   EXPECT_EQ(dialogs_.fileRequests.at(0).filter, fileFilter(FileKind::Project));
   EXPECT_EQ(readTextLines(backup).value_or(QStringList{}).value(1),
             "[Sicherung erfolgte wegen Server-Fehler]");
-  ProjectState reopened;
-  EXPECT_EQ(openProjectFile(reopened, backup).outcome, FileOutcome::Done);
-  ASSERT_EQ(reopened.driveCount(), 2);
-  for (int i = 0; i < 2; ++i)
-    EXPECT_EQ(reopened.drives()[i].document->input.dataRows(),
-              project_.drives()[i].document->input.dataRows());
 
   // The connection stays lost: the next operation ends the same way, once.
   EXPECT_EQ(chooser_.load(), SimOutcome::ServerError);

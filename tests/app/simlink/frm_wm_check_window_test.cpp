@@ -15,28 +15,31 @@
 
 #include <functional>
 
-#include "app/common/text_file.h"
 #include "app/resources/resource_paths.h"
-#include "app/shell/project_file.h"
-#include "app/shell/server_error.h"
 #include "tests/app/support/attached_simulation.h"
 
 namespace {
 
 class CheckWindowTest : public AttachedSimulation {
  protected:
-  void SetUp() override {
-    AttachedSimulation::SetUp();
-    start(kTwoSliders);
+  void SetUp() override { start(kTwoSliders); }
+  // The dialog over a new project of the drives, shown; a lost simulation runs the program's
+  // server-error routine on that project.
+  frmWMCheck& open(const std::vector<DriveRecord>& drives) {
+    dialog_.reset();
+    while (project_.driveCount() > 0) project_.removeDrive(0);
+    for (const DriveRecord& drive : drives) project_.addDrive(drive);
+    dialog_.emplace(project_, backupGuard_);
+    dialog_->show();
+    QObject::connect(&*dialog_, &frmWMCheck::transferDone, [this] { done_ = true; });
+    return *dialog_;
   }
-
-  static QPushButton* button(const frmWMCheck& dialog, const char* name) {
-    return dialog.findChild<QPushButton*>(QLatin1String(name));
+  QPushButton* button(const char* name) const {
+    return dialog_->findChild<QPushButton*>(QLatin1String(name));
   }
-
   // Clicks cmdTransfer; act runs once while the run's loop processes events after `frames`
   // frames were played.
-  void transferActingAfter(frmWMCheck& dialog, int frames, const std::function<void()>& act) {
+  void transferActingAfter(int frames, const std::function<void()>& act) {
     bool acted = false;
     QTimer poll;
     QObject::connect(&poll, &QTimer::timeout, [&] {
@@ -46,9 +49,12 @@ class CheckWindowTest : public AttachedSimulation {
     });
     poll.start(0);
     calls_.clear();
-    QTest::mouseClick(button(dialog, "cmdTransfer"), Qt::LeftButton);
+    QTest::mouseClick(button("cmdTransfer"), Qt::LeftButton);
     EXPECT_TRUE(acted);
   }
+
+  std::optional<frmWMCheck> dialog_;
+  bool done_ = false;
 };
 
 // The tree as the dialog shows it, node by node, parents before their children.
@@ -64,147 +70,70 @@ std::vector<TransferCheckNode> shownTree(const QTreeWidget& tree) {
   return nodes;
 }
 
-TEST_F(CheckWindowTest, ShowsTheVerdictByPicturesCaptionIconAndFirstButton) {
-  struct Case {
-    const char* what;
-    double frameTime;
-    bool frames, offset, zRange;
-    QString fault;
-    QStringList crossings;
-    std::vector<DriveRecord> drives;
-  };
+TEST_F(CheckWindowTest, ShowsTheVerdictByPicturesCaptionListAndFirstButton) {
+  // Sound; Hub2 with offset text "0"; Hub2 ending at 360.0001 and Hub3 (offset 5) reaching -5.
   const DriveRecord hub = calculatedDrive("Hub", "10", ramp(4));
-  const Case cases[] = {
-      {"sound", 0.02, true, true, true, "", {}, {hub, calculatedDrive("Hub2", "2", ramp(4))}},
-      {"offset text 0",
-       0.02,
-       true,
-       false,
-       true,
-       "Hub2",
-       {},
-       {hub, calculatedDrive("Hub2", "0", ramp(4))}},
-      {"offset 5 reaching -5",
-       0.02,
-       true,
-       true,
-       true,
-       "",
-       {"Hub\t z= 7.2"},
-       {calculatedDrive("Hub", "5", {{0, 0}, {3.6, -4}, {7.2, -5}, {360, 0}})}},
-      {"ends 360 and 360.0001",
-       0.02,
-       true,
-       true,
-       false,
-       "",
-       {},
-       {hub, calculatedDrive("Hub2", "1", ramp(4, 360.0001))}},
-      {"start at 0.5",
-       0.02,
-       true,
-       true,
-       false,
-       "",
-       {},
-       {calculatedDrive("Hub", "1", {{0.5, 1}, {360, 1}})}},
-      {"frame rate off by 1e-12", 0.02 + 1e-12, false, true, true, "", {}, {hub}},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.what);
-    ProjectState state;
-    state.setFrameTime(c.frameTime);
-    for (const DriveRecord& drive : c.drives) state.addDrive(drive);
-    frmWMCheck dialog(state, guard_);
+  const DriveRecord reaching =
+      calculatedDrive("Hub3", "5", {{0, 0}, {3.6, -4}, {7.2, -5}, {360, 0}});
+  const std::tuple<std::vector<DriveRecord>, bool, bool> cases[] = {
+      {{hub}, true, true},
+      {{hub, calculatedDrive("Hub2", "0", ramp(4))}, false, true},
+      {{hub, calculatedDrive("Hub2", "1", ramp(4, 360.0001)), reaching}, true, false}};
+  for (const auto& [drives, offset, zRange] : cases) {
+    const bool sound = offset && zRange;
+    SCOPED_TRACE(drives.size());
+    frmWMCheck& dialog = open(drives);
     ASSERT_TRUE(dialog.check());
-    auto shown = [&](const char* name) {
-      return !dialog.findChild<QLabel*>(QLatin1String(name))->isHidden();
-    };
     const std::pair<const char*, bool> pictures[] = {
-        {"imgFramesOK", c.frames},    {"imgFramesFalsch", !c.frames},
-        {"imgAnflaengeOK", c.offset}, {"imgAnfLaengeFalsch", !c.offset},
-        {"imgZBereichOK", c.zRange},  {"imgZBereichFalsch", !c.zRange}};
-    for (const auto& [name, visible] : pictures) EXPECT_EQ(shown(name), visible) << name;
-    EXPECT_EQ(dialog.findChild<QLabel*>("lblDriveFault")->text(), c.fault);
+        {"imgFramesOK", true},      {"imgFramesFalsch", false},
+        {"imgAnflaengeOK", offset}, {"imgAnfLaengeFalsch", !offset},
+        {"imgZBereichOK", zRange},  {"imgZBereichFalsch", !zRange}};
+    for (const auto& [name, visible] : pictures)
+      EXPECT_EQ(!dialog.findChild<QLabel*>(QLatin1String(name))->isHidden(), visible) << name;
+    EXPECT_EQ(dialog.findChild<QLabel*>("lblDriveFault")->text(), offset ? "" : "Hub2");
     const auto* list = dialog.findChild<QListWidget*>("lstNullDurchgang");
-    QStringList crossings;
-    for (int i = 0; i < list->count(); ++i) crossings << list->item(i)->text();
-    EXPECT_EQ(crossings, c.crossings);
-
-    const bool verdict = c.frames && c.offset && c.zRange && c.crossings.isEmpty();
-    EXPECT_EQ(dialog.windowTitle(), verdict ? QString("Kinetra OK") : "Kinetra " + resString(170));
-    EXPECT_EQ(dialog.verdictPicture(), verdict ? kPictureVerdictOk : kPictureVerdictStop);
-    const char* first = verdict ? "cmdTransfer" : "cmdCancel";
-    EXPECT_EQ(dialog.focusWidget(), button(dialog, first));
-    EXPECT_EQ(button(dialog, first)->nextInFocusChain(),
-              button(dialog, verdict ? "cmdWerteProtokol" : "cmdTransfer"));
+    EXPECT_EQ(list->count() ? list->item(0)->text() : QString(), zRange ? "" : "Hub3\t z= 7.2");
+    EXPECT_EQ(dialog.windowTitle(), sound ? QString("Kinetra OK") : "Kinetra " + resString(170));
+    EXPECT_EQ(dialog.verdictPicture(), sound ? kPictureVerdictOk : kPictureVerdictStop);
+    const char* first = sound ? "cmdTransfer" : "cmdCancel";
+    EXPECT_EQ(dialog.focusWidget(), button(first));
+    EXPECT_EQ(button(first)->nextInFocusChain(),
+              button(sound ? "cmdWerteProtokol" : "cmdTransfer"));
     EXPECT_EQ(shownTree(*dialog.findChild<QTreeWidget*>("tvwWmStatus")), dialog.check()->tree);
   }
 }
 
-TEST_F(CheckWindowTest, CaptionsAndTheTreeKeysAreThereOnLoad) {
-  ProjectState state;
-  state.addDrive(calculatedDrive("Hub", "10", ramp(4)));
-  frmWMCheck dialog(state, guard_);
-  for (const auto& [name, text] : transferCheckCaptions()) {
-    const QWidget* widget = dialog.findChild<QWidget*>(name);
-    ASSERT_NE(widget, nullptr) << name.toStdString();
-    const QString shown = widget->property("title").isValid() ? widget->property("title").toString()
-                                                              : widget->property("text").toString();
-    EXPECT_EQ(shown, text) << name.toStdString();
-  }
-  const std::vector<TransferCheckNode> tree =
-      shownTree(*dialog.findChild<QTreeWidget*>("tvwWmStatus"));
-  ASSERT_EQ(tree.size(), 4u);
-  EXPECT_EQ(tree[0], (TransferCheckNode{"Eintag0", "", "Hub"}));
-  EXPECT_EQ(tree[3].key, "Eintrag03");
-  EXPECT_EQ(dialog.panelText(2), "Frame: ");
-  EXPECT_EQ(dialog.panelText(3), "Time: ");
-}
-
 TEST_F(CheckWindowTest, TransferPlaysEveryFrameClosesAndEnablesTheCamItem) {
-  ProjectState state;
-  state.addDrive(calculatedDrive("Hub", "10", ramp(6)));
-  frmWMCheck dialog(state, guard_);
-  dialog.show();
-  bool done = false;
-  QObject::connect(&dialog, &frmWMCheck::transferDone, [&] { done = true; });
+  frmWMCheck& dialog = open({calculatedDrive("Hub", "10", ramp(6))});
   calls_.clear();
-  QTest::mouseClick(button(dialog, "cmdTransfer"), Qt::LeftButton);
+  QTest::mouseClick(button("cmdTransfer"), Qt::LeftButton);
   EXPECT_EQ(calls_.count("RunToFrame"), 6);
   EXPECT_EQ(calls_.last(), "EndRun");
   EXPECT_EQ(dialog.panelText(1), resString(169));
-  EXPECT_TRUE(done);
+  EXPECT_TRUE(done_);
   EXPECT_TRUE(dialog.isHidden());
   EXPECT_TRUE(dialog.findChild<QProgressBar*>()->isHidden());
 }
 
 TEST_F(CheckWindowTest, EscapeOrCancelDuringTheRunStopsItBeforeTheNextFrame) {
-  struct Case {
-    const char* what;
-    std::function<void(frmWMCheck&)> stop;
-  };
-  const Case cases[] = {
-      {"Escape", [](frmWMCheck& d) { QTest::keyClick(&d, Qt::Key_Escape); }},
-      {"Cancel", [](frmWMCheck& d) { QTest::mouseClick(button(d, "cmdCancel"), Qt::LeftButton); }},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.what);
-    ProjectState state;
-    state.addDrive(calculatedDrive("Hub", "10", ramp(20)));
-    frmWMCheck dialog(state, guard_);
-    dialog.show();
+  for (const bool escape : {true, false}) {
+    SCOPED_TRACE(escape ? "Escape" : "Cancel");
+    frmWMCheck& dialog = open({calculatedDrive("Hub", "10", ramp(20))});
     dialogs_.messages.clear();
-    transferActingAfter(dialog, 3, [&] {
-      EXPECT_FALSE(button(dialog, "cmdTransfer")->isEnabled()) << "no second run inside";
-      c.stop(dialog);
+    transferActingAfter(3, [&] {
+      EXPECT_FALSE(button("cmdTransfer")->isEnabled()) << "no second run inside";
+      if (escape)
+        QTest::keyClick(&dialog, Qt::Key_Escape);
+      else
+        QTest::mouseClick(button("cmdCancel"), Qt::LeftButton);
     });
     EXPECT_EQ(calls_.count("RunToFrame"), 3);
     EXPECT_EQ(calls_.count("InputValue"), 3);
     EXPECT_FALSE(calls_.contains("EndRun"));
     ASSERT_EQ(dialogs_.messages.size(), 1);
     EXPECT_EQ(dialogs_.messages[0].text, resString(159) + " Time: 0.04");
-    EXPECT_FALSE(state.abortTransfer);
+    EXPECT_EQ(dialogs_.messages[0].icon, MessageIcon::Critical);
+    EXPECT_FALSE(project_.abortTransfer);
     EXPECT_TRUE(dialog.isHidden());
   }
 }
@@ -214,15 +143,11 @@ TEST_F(CheckWindowTest, ValueLogsGoToTheCurrentDirectory) {
   const QString before = QDir::currentPath();
   ASSERT_TRUE(QDir::setCurrent(dir.path()));
   const QString current = QDir::currentPath();
-  ProjectState state;
-  state.addDrive(calculatedDrive("Hub", "10", ramp(3)));
-  state.addDrive(calculatedDrive("Hub2", "1", ramp(3)));
-  frmWMCheck dialog(state, guard_);
-  dialog.show();
-  QTest::mouseClick(button(dialog, "cmdWerteProtokol"), Qt::LeftButton);
+  frmWMCheck& dialog =
+      open({calculatedDrive("Hub", "10", ramp(3)), calculatedDrive("Hub2", "1", ramp(3))});
+  QTest::mouseClick(button("cmdWerteProtokol"), Qt::LeftButton);
   QDir::setCurrent(before);
-  EXPECT_TRUE(QFile::exists(dir.filePath("Hub.txt")));
-  EXPECT_TRUE(QFile::exists(dir.filePath("Hub2.txt")));
+  EXPECT_TRUE(QFile::exists(dir.filePath("Hub.txt")) && QFile::exists(dir.filePath("Hub2.txt")));
   ASSERT_EQ(dialogs_.messages.size(), 1);
   EXPECT_TRUE(dialogs_.messages[0].text.contains(" " + current + " "));
   EXPECT_TRUE(dialog.isHidden());
@@ -230,31 +155,15 @@ TEST_F(CheckWindowTest, ValueLogsGoToTheCurrentDirectory) {
 }
 
 TEST_F(CheckWindowTest, LostSimulationDuringTheRunLeavesABackupThatReopensWithEveryDrive) {
-  ProjectState state;
-  state.addDrive(calculatedDrive("Hub", "10", ramp(50)));
-  state.addDrive(calculatedDrive("Hub2", "2.5", ramp(50)));
   QTemporaryDir dir;
-  const QString backup = dir.filePath("backup.idp");
-  dialogs_.saveNames.push_back(backup);
-  SimulationGuard guard(link_, [&state] { serverErrorRoutine(state); });
-  frmWMCheck dialog(state, guard);
-  dialog.show();
-  bool done = false;
-  QObject::connect(&dialog, &frmWMCheck::transferDone, [&] { done = true; });
-  transferActingAfter(dialog, 10, [&] { kill(); });
-
-  ASSERT_FALSE(dialogs_.messages.isEmpty());
-  EXPECT_EQ(dialogs_.messages[0].text, resString(164));
-  EXPECT_EQ(dialogs_.messages[0].title, kServerErrorTitle);
-  EXPECT_FALSE(done);
+  dialogs_.saveNames.push_back(dir.filePath("backup.idp"));
+  frmWMCheck& dialog =
+      open({calculatedDrive("Hub", "10", ramp(50)), calculatedDrive("Hub2", "2.5", ramp(50))});
+  transferActingAfter(10, [&] { kill(); });
+  expectBackupOfEveryDrive(dialogs_, dir.filePath("backup.idp"), project_);
+  EXPECT_FALSE(calls_.contains("EndRun"));
+  EXPECT_FALSE(done_);
   EXPECT_TRUE(dialog.isHidden());
-  const std::optional<QStringList> lines = readTextLines(backup);
-  ASSERT_TRUE(lines);
-  ProjectState reopened;
-  EXPECT_TRUE(readProjectFile(*lines, reopened).complete);
-  ASSERT_EQ(reopened.driveCount(), 2);
-  EXPECT_EQ(reopened.drives()[1].name, "Hub2");
-  EXPECT_EQ(reopened.drives()[1].document->offsetText, "2.5");
 }
 
 }  // namespace

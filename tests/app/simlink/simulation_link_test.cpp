@@ -4,14 +4,9 @@
 
 #include <cmath>
 
-#include "tests/simulator/motionsim_process.h"
+#include "tests/app/support/attached_simulation.h"
 
 namespace {
-
-using motionsim::ObjectKind;
-
-constexpr double kPi = 3.141592653589793;
-constexpr int kTestTimeoutMs = 5000;
 
 // Expects op to fail with the automation error number.
 template <class Operation>
@@ -24,43 +19,17 @@ void expectError(int number, Operation op) {
   }
 }
 
-class SimulationLinkTest : public testing::Test {
- protected:
-  void startExample(std::vector<std::string> extra = {}) {
-    extra.push_back(MotionsimProcess::example());
-    ASSERT_TRUE(sim_.start(extra)) << sim_.output();
-  }
-  void attach() {
-    ASSERT_TRUE(link_.AttachSimulation(QString::fromStdString(sim_.socketPath())))
-        << link_.attachError().description().toStdString();
-  }
-
-  MotionsimProcess sim_;
-  SimulationLink link_{kTestTimeoutMs};
-};
-
-TEST_F(SimulationLinkTest, FrameRateProbePassesOnlyOnTheExactStep) {
-  startExample();
-  attach();
-  EXPECT_TRUE(link_.FrameRateProbe(0.02));
-  EXPECT_EQ(link_.CurrentFrame(), 1) << "the probe leaves the simulation at frame 1";
-  EXPECT_FALSE(link_.FrameRateProbe(0.02 + 1e-12));
-  EXPECT_FALSE(link_.FrameRateProbe(std::nextafter(0.02, 1.0)));
-  EXPECT_FALSE(link_.FrameRateProbe(1.0 / 60.0));
-}
+using SimulationLinkTest = AttachedSimulation;
 
 TEST_F(SimulationLinkTest, KilledSimulatorGives462OnTheNextCallAndEveryLaterOne) {
-  startExample();
-  attach();
+  start();
   const SimRef hub = link_.Item(link_.inputs(), qint16{1});
-  sim_.signal(SIGKILL);
-  sim_.waitExit();
+  kill();
   expectError(462, [&] { link_.NumFrames(); });
   EXPECT_TRUE(link_.isConnectionLost());
   // A new simulator at the same place changes nothing: the lost link stays lost.
-  startExample();
+  ASSERT_TRUE(sim_.start({MotionsimProcess::example()}));
   expectError(462, [&] { link_.setInputValue(hub, 1.0); });
-  expectError(462, [&] { link_.VersionText(); });
   expectError(462, [&] { link_.FrameRateProbe(0.02); });
   EXPECT_TRUE(link_.AttachSimulation(QString::fromStdString(sim_.socketPath())));
   expectError(462, [&] { link_.DocumentName(); });
@@ -68,8 +37,7 @@ TEST_F(SimulationLinkTest, KilledSimulatorGives462OnTheNextCallAndEveryLaterOne)
 }
 
 TEST_F(SimulationLinkTest, QueuedPutsTakeEffectInOrderAndDropOnlyTheirOwnErrors) {
-  startExample();
-  attach();
+  start();
   const SimRef hub = link_.Item(link_.inputs(), qint16{1});
   const SimRef slider = link_.Bodies(qint32{2});
   double x = 0, y = 0, z = 0, rx = 0, ry = 0, rz = 0;
@@ -91,8 +59,7 @@ TEST_F(SimulationLinkTest, QueuedPutsTakeEffectInOrderAndDropOnlyTheirOwnErrors)
 // Calls sent together are answered in order even when one fails, so the stream stays in
 // step with the calls.
 TEST_F(SimulationLinkTest, FrameReadTogetherMatchesTheSingleCallsAndSurvivesAFailedCall) {
-  startExample({"--frames", "5"});
-  attach();
+  start({}, {"--frames", "5"});
   const std::vector<SimRef> bodies{link_.Bodies(qint32{3}), link_.Bodies(qint32{1})};
   expectError(5, [&] { link_.RunToFrameAndRead(-1, bodies); });
   const SimulationLink::RecordedFrame frame = link_.RunToFrameAndRead(3, bodies);
@@ -106,8 +73,7 @@ TEST_F(SimulationLinkTest, FrameReadTogetherMatchesTheSingleCallsAndSurvivesAFai
   }
 }
 
-// Attach fails without a simulator, without a document and while another link is attached;
-// it succeeds once one runs, also at the path the environment names.
+// Attach fails without a simulator, without a document and while another link is attached.
 TEST_F(SimulationLinkTest, AttachNeedsASimulatorWithADocumentAndNoOtherClient) {
   EXPECT_FALSE(link_.AttachSimulation(QString::fromStdString(sim_.socketPath())));
   EXPECT_EQ(link_.attachError().number(), 429);
@@ -116,63 +82,15 @@ TEST_F(SimulationLinkTest, AttachNeedsASimulatorWithADocumentAndNoOtherClient) {
   EXPECT_FALSE(link_.AttachSimulation(QString::fromStdString(sim_.socketPath())));
   EXPECT_TRUE(link_.attachError().description().contains("no open document"));
   sim_.stop();
-  startExample();
+  ASSERT_TRUE(sim_.start({MotionsimProcess::example()}));
   setenv("KINETRA_SIM_SOCKET", sim_.socketPath().c_str(), 1);
-  EXPECT_TRUE(link_.AttachSimulation());
+  EXPECT_TRUE(link_.AttachSimulation());  // at the path the environment names
   unsetenv("KINETRA_SIM_SOCKET");
-  SimulationLink second(kTestTimeoutMs);
+  SimulationLink second(kTimeoutMs);
   EXPECT_FALSE(second.AttachSimulation(QString::fromStdString(sim_.socketPath())));
   EXPECT_TRUE(second.attachError().description().contains("another client"))
       << second.attachError().description().toStdString();
   EXPECT_EQ(link_.NumFrames(), 1);
-}
-
-TEST_F(SimulationLinkTest, PlayedDriveComesBackAsTheCamContour) {
-  // A transfer plays Hub = 10 + 5·(1 − cos(2πf/N)) mm per frame; the cam run then records
-  // the roller in the plate's frame: radius 0.05 m + Hub/1000, turned back by the plate
-  // angle π·t.
-  startExample();
-  attach();
-  constexpr int kFrames = 100;
-  auto hubAt = [](int f) { return 10.0 + 5.0 * (1.0 - std::cos(2.0 * kPi * f / kFrames)); };
-  link_.ApplicationMember9();
-  link_.ApplicationMember14();
-  link_.JumpToFrame(0);
-  link_.DocumentMember27();
-  link_.setCurrentFrame(0);
-  for (int f = 0; f < kFrames; ++f) {
-    link_.setInputValue(link_.Item(link_.inputs(), QStringLiteral("Hub")), hubAt(f));
-    link_.RunToFrame(f);
-  }
-  link_.EndRun();
-  EXPECT_EQ(link_.NumFrames(), kFrames);
-  EXPECT_TRUE(link_.CamMenuEnabled());
-
-  const SimRef roller = link_.Bodies(qint32{3});
-  const SimRef plate = link_.Bodies(qint32{1});
-  link_.JumpToFrame(0);
-  for (int f = 0; f < kFrames; ++f) {
-    link_.RunToFrame(f);
-    double a[6];
-    double b[6];
-    link_.GetPosition(roller, a[0], a[1], a[2], a[3], a[4], a[5]);
-    link_.GetPosition(plate, b[0], b[1], b[2], b[3], b[4], b[5]);
-    EXPECT_EQ(link_.CurrentFrame(), f);
-    const double t = link_.CurrentTime();
-    EXPECT_NEAR(t, 0.02 * f, 1e-12);
-    // Only rotation about z here: X = cγ·dx + sγ·dy, Y = −sγ·dx + cγ·dy.
-    const double g = b[5];
-    const double dx = a[0] - b[0];
-    const double dy = a[1] - b[1];
-    const double px = std::cos(g) * dx + std::sin(g) * dy;
-    const double py = -std::sin(g) * dx + std::cos(g) * dy;
-    // Frame 0 was computed before any value was set, from Hub's initial 10 = hubAt(0).
-    const double r = 0.05 + hubAt(f) / 1000.0;
-    EXPECT_NEAR(std::hypot(px, py), r, 1e-12) << "frame " << f;
-    const double expectedAngle = std::remainder(kPi / 2 - kPi * t, 2 * kPi);
-    EXPECT_NEAR(std::remainder(std::atan2(py, px) - expectedAngle, 2 * kPi), 0.0, 1e-9)
-        << "frame " << f;
-  }
 }
 
 }  // namespace

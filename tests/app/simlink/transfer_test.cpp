@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <functional>
-
 #include "app/common/number_text.h"
 #include "app/common/string_table.h"
 #include "app/simlink/transfer_check.h"
@@ -19,34 +17,28 @@ class RecordingStatus : public FrameStatusSink {
 using TransferTest = AttachedSimulation;
 
 TEST_F(TransferTest, CommandRefusesUncomputedDrivesAndDoubledNamesWithoutNamingADrive) {
-  struct Case {
-    TransferCommand expected;
-    int text;  // 0: no message
-    MessageIcon icon;
-    QString title;
-    std::vector<DriveRecord> drives;
-  };
   const DriveRecord a = calculatedDrive("A", "1", ramp(3));
   const std::vector<DriveRecord> uncomputed{a, DriveRecord()};
   const std::vector<DriveRecord> doubled{a, calculatedDrive("B", "1", ramp(3)),
                                          calculatedDrive("A", "2", ramp(3))};
   const std::vector<DriveRecord> caseDiffers{a, calculatedDrive("a", "1", ramp(3))};
-  const Case cases[] = {
+  // The command, and the message text (0: none), icon and title.
+  const std::tuple<TransferCommand, int, MessageIcon, QString, std::vector<DriveRecord>> cases[] = {
       {TransferCommand::NoDrives, 0, MessageIcon::None, "", {}},
       {TransferCommand::NotComputed, 158, MessageIcon::Exclamation, "Kinetra", uncomputed},
       {TransferCommand::DoubledName, 176, MessageIcon::Critical, resString(101), doubled},
       {TransferCommand::OpenCheck, 0, MessageIcon::None, "", caseDiffers},
   };
-  for (const Case& c : cases) {
+  for (const auto& [command, text, icon, title, drives] : cases) {
     ProjectState state;
-    for (const DriveRecord& d : c.drives) state.addDrive(d);
+    for (const DriveRecord& d : drives) state.addDrive(d);
     dialogs_.messages.clear();
-    EXPECT_EQ(transferCommand(state), c.expected);
-    ASSERT_EQ(dialogs_.messages.size(), c.text ? 1 : 0);
-    if (c.text == 0) continue;
-    EXPECT_EQ(dialogs_.messages[0].text, resString(c.text));
-    EXPECT_EQ(dialogs_.messages[0].icon, c.icon);
-    EXPECT_EQ(dialogs_.messages[0].title, c.title);
+    EXPECT_EQ(transferCommand(state), command);
+    ASSERT_EQ(dialogs_.messages.size(), text ? 1 : 0);
+    if (text == 0) continue;
+    EXPECT_EQ(
+        std::tie(dialogs_.messages[0].text, dialogs_.messages[0].icon, dialogs_.messages[0].title),
+        std::tuple(resString(text), icon, title));
   }
 }
 
@@ -83,8 +75,7 @@ TEST_F(TransferTest, CheckVerdictsCompareTheTablesExactly) {
     EXPECT_EQ(check.driveFault, c.driveFault);
     EXPECT_EQ(check.zeroCrossings, c.crossings);
     EXPECT_EQ(check.zRangeOk, c.zRangeOk);
-    EXPECT_EQ(check.verdict, verdict);
-    EXPECT_EQ(check.transferFirst, verdict);
+    EXPECT_EQ(std::pair(check.verdict, check.transferFirst), std::pair(verdict, verdict));
     EXPECT_EQ(check.caption, verdict ? QString("Kinetra OK") : "Kinetra " + resString(170));
   }
   const TransferCheck unprobed = evaluateTransfer(sound, false);
@@ -130,8 +121,6 @@ TEST_F(TransferTest, RunPlaysEveryDriveFramePerFrameAndShorterDrivesKeepTheirLas
   options.status = &status;
   ASSERT_EQ(runTransfer(guard_, state, loop, options), TransferEnd::Completed);
 
-  EXPECT_EQ(calls_.mid(0, 5), QStringList({"(member 9)", "(member 14)", "JumpToFrame",
-                                           "(member 27)", "CurrentFrame"}));
   EXPECT_EQ(calls_.count("RunToFrame"), 5);
   EXPECT_EQ(calls_.count("InputValue"), 5 + 3);
   EXPECT_EQ(calls_.last(), "EndRun");
@@ -151,51 +140,6 @@ TEST_F(TransferTest, RunPlaysEveryDriveFramePerFrameAndShorterDrivesKeepTheirLas
     EXPECT_EQ(y[1], hub2[f]) << "frame " << f;
   }
   EXPECT_TRUE(dialogs_.messages.isEmpty());
-}
-
-TEST_F(TransferTest, EscapeOrCancelStopsBeforeTheNextFrameWithTheSimulationTime) {
-  start(kTwoSliders);
-  ProjectState state;
-  state.addDrive(calculatedDrive("Hub", "10", ramp(20)));
-  state.transferFrameCount = 20;
-  struct Case {
-    const char* what;
-    std::function<bool()> atFrame3;
-  };
-  const Case cases[] = {{"Escape", [] { return false; }},
-                        {"Cancel", [&] { return state.abortTransfer = true; }}};
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.what);
-    calls_.clear();
-    dialogs_.messages.clear();
-    bool raised = false;
-    TransferOptions options;
-    options.raiseMainWindow = [&] { raised = dialogs_.messages.isEmpty(); };
-    ActingLoop loop(3, c.atFrame3);
-    EXPECT_EQ(runTransfer(guard_, state, loop, options), TransferEnd::Cancelled);
-    EXPECT_EQ(calls_.count("RunToFrame"), 3);
-    EXPECT_FALSE(calls_.contains("EndRun"));
-    EXPECT_TRUE(raised) << "the main window comes up before the message";
-    ASSERT_EQ(dialogs_.messages.size(), 1);
-    EXPECT_EQ(dialogs_.messages[0].text, resString(159) + " Time: 0.04");
-    EXPECT_EQ(dialogs_.messages[0].icon, MessageIcon::Critical);
-    EXPECT_FALSE(state.abortTransfer);
-  }
-}
-
-TEST_F(TransferTest, LostSimulationEndsTheRunAsServerError) {
-  start(kTwoSliders);
-  ProjectState state;
-  state.addDrive(calculatedDrive("Hub", "10", ramp(50)));
-  state.transferFrameCount = 50;
-  ActingLoop loop(10, [&] {
-    kill();
-    return true;
-  });
-  EXPECT_EQ(runTransfer(guard_, state, loop), TransferEnd::Failed);
-  EXPECT_EQ(guard_.lastError(), 462);
-  EXPECT_EQ(serverErrors_, 1);
-  EXPECT_FALSE(calls_.contains("EndRun"));
 }
 
 }  // namespace

@@ -1,13 +1,10 @@
 #pragma once
 // A test attached to a real motionsim of its own: start() launches it with a document and
-// attaches the link; every member call the link makes is recorded by name in calls_ (so a
-// test can see which members an operation called, in order); the guard counts the runs of
-// its server-error routine; messages and dialogs go to the scripted service. Number texts
-// follow the C locale for the life of the test.
+// attaches the link; calls_ records the name of every member the link calls; guard_ counts
+// the runs of its server-error routine; dialogs are scripted; numbers follow the C locale.
 
 #include <gtest/gtest.h>
 
-#include <QLocale>
 #include <QStringList>
 
 #include <functional>
@@ -16,21 +13,19 @@
 #include <vector>
 
 #include "app/common/loop_control.h"
+#include "app/common/string_table.h"
 #include "app/editor/drive_document.h"
+#include "app/shell/file_commands.h"
 #include "app/shell/project_state.h"
+#include "app/shell/server_error.h"
 #include "app/simlink/simulation_guard.h"
+#include "tests/app/support/locale_scope.h"
 #include "tests/app/support/scripted_dialogs.h"
 #include "tests/simulator/motionsim_process.h"
 
 class AttachedSimulation : public testing::Test {
  protected:
   static constexpr int kTimeoutMs = 5000;
-
-  void SetUp() override {
-    savedLocale_ = QLocale();
-    QLocale::setDefault(QLocale::c());
-  }
-  void TearDown() override { QLocale::setDefault(savedLocale_); }
 
   // Starts motionsim on the document text (or the example when empty) and attaches.
   void start(const std::string& document = {}, std::vector<std::string> args = {}) {
@@ -48,15 +43,16 @@ class AttachedSimulation : public testing::Test {
     sim_.waitExit();
   }
 
+  LocaleScope cLocale_{QLocale::c(), currentLanguage()};
   MotionsimProcess sim_;
   SimulationLink link_{kTimeoutMs};
   int serverErrors_ = 0;
   SimulationGuard guard_{link_, [this] { ++serverErrors_; }};
+  // Under backupGuard_ a lost simulation runs the program's server-error routine on project_.
+  ProjectState project_;
+  SimulationGuard backupGuard_{link_, [this] { serverErrorRoutine(project_); }};
   ScriptedDialogs dialogs_;
   QStringList calls_;
-
- private:
-  QLocale savedLocale_;
 };
 
 // Two inputs, each moving a slider along y by exactly its value.
@@ -96,3 +92,21 @@ class ActingLoop : public LoopControl {
   qint64 at_;
   std::function<bool()> action_;
 };
+
+// After a lost simulation: message 164 came first, and the backup reopens with every drive of
+// the project, its offset and its rows.
+inline void expectBackupOfEveryDrive(const ScriptedDialogs& dialogs, const QString& backup,
+                                     const ProjectState& project) {
+  ASSERT_FALSE(dialogs.messages.isEmpty());
+  EXPECT_EQ(dialogs.messages[0].text, resString(164));
+  EXPECT_EQ(dialogs.messages[0].title, kServerErrorTitle);
+  ProjectState reopened;
+  EXPECT_EQ(openProjectFile(reopened, backup).outcome, FileOutcome::Done);
+  ASSERT_EQ(reopened.driveCount(), project.driveCount());
+  for (int i = 0; i < project.driveCount(); ++i) {
+    const DriveRecord &a = project.drives()[i], &b = reopened.drives()[i];
+    EXPECT_EQ(b.name, a.name);
+    EXPECT_EQ(b.document->offsetText, a.document->offsetText);
+    EXPECT_EQ(b.document->input.dataRows(), a.document->input.dataRows());
+  }
+}

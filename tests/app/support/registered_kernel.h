@@ -1,11 +1,7 @@
 #pragma once
-// The kernel as the program meets it: libVelDrive.so beside the test program registered by
-// kinetra-regsvr into a temporary registry (KINETRA_REGISTRY) once for the whole test
-// program, and for each test a drive server made by class activation (KernelClient::create).
-// Kernel messages reach the installed dialog service, as in the program.
-//
-//   class MyTest : public RegisteredKernel {};
-//   TEST_F(MyTest, X) { DriveEditor editor(doc, kernel()); ... server()->get_driveCount(&n); }
+// The kernel as the program meets it: libVelDrive.so registered by kinetra-regsvr into a
+// temporary registry (KINETRA_REGISTRY) once per test program, and for each test a drive
+// server made by class activation; kernel messages reach the installed dialog service.
 
 #include <gtest/gtest.h>
 

@@ -1,12 +1,8 @@
 #pragma once
 // The dialog service of the tests: every message box and dialog is recorded and answered
 // from a script, so no modal window ever opens. A test queues the answers it expects to
-// give; a question nobody scripted is answered as cancelled (Ok for an Ok-only box).
-//
-//   ScriptedDialogs dialogs;                      // installs itself, restores on scope exit
-//   dialogs.answers.push_back(MessageAnswer::Yes);
-//   dialogs.saveNames.push_back("/tmp/x.idp");
-//   ... EXPECT_EQ(dialogs.messages.at(0).text, resString(172));
+// give; a question nobody scripted is answered as cancelled (Ok for an Ok-only box). It
+// installs itself and restores the previous service when it goes.
 
 #include <QList>
 
