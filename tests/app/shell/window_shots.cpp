@@ -28,6 +28,7 @@
 #include "app/shell/frm_info.h"
 #include "app/shell/frm_input.h"
 #include "app/shell/frm_options.h"
+#include "app/shell/help_window.h"
 #include "app/shell/mdi_main.h"
 #include "app/shell/startup.h"
 #include "app/simlink/frm_wm_check.h"
@@ -143,6 +144,8 @@ int main(int argc, char** argv) {
   saveDialog<frmOptions>(program->project(), &main);
   saveDialog<frmInfo>(program->kernel().version(), program->guard(), &main);
   saveDialog<frmHidden>(&main);
+  HelpWindow::instance()->showPage(QStringLiteral("laws.html"));
+  save(HelpWindow::instance(), HelpWindow::instance()->objectName());
   // The transfer check of the calculated project.
   if (program->project().driveCount() > 0)
     saveDialog<frmWMCheck>(program->project(), program->guard(), &main);
