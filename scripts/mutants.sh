@@ -160,9 +160,9 @@ run_suite() {
     kernel) (cd "$out/tests" && timeout "$limit" "$out/bin/kernel_tests" --gtest_brief=1 --gtest_fail_fast) ;;
     platform) (cd "$out/tests/platform" && timeout "$limit" "$out/bin/platform_tests" --gtest_brief=1 --gtest_fail_fast) ;;
     simulator) (cd "$out/tests/simulator" && timeout "$limit" "$out/bin/simulator_tests" --gtest_brief=1 --gtest_fail_fast) ;;
-    # The simulation link's tests inside the desktop program's test program.
+    # The tests of the simulation link and its users (transfer, cam) inside app_tests.
     simlink) (cd "$out/tests/app" && QT_QPA_PLATFORM=offscreen timeout "$limit" "$out/bin/app_tests" \
-      --gtest_filter='SimulationLinkTest.*:TransferTest.*:DriveFilesTest.*' --gtest_brief=1 --gtest_fail_fast) ;;
+      --gtest_filter='SimulationLinkTest.*:TransferTest.*:DriveFilesTest.*:Cam*' --gtest_brief=1 --gtest_fail_fast) ;;
     python) timeout "$limit" ctest --test-dir "$out" -R '^python_veldrive$' --output-on-failure ;;
   esac >"$log" 2>&1
 }

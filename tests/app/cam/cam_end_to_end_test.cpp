@@ -8,6 +8,7 @@
 #include <QTemporaryDir>
 
 #include <cmath>
+#include <numbers>
 
 #include "app/cam/cam_export.h"
 #include "app/cam/cam_session.h"
@@ -66,6 +67,9 @@ TEST_F(CamEndToEndTest, RecordedContourIsFiftyMillimetresPlusOffsetPlusTheDrive)
     const double radius = std::hypot(table.value(f, CamTable::kX), table.value(f, CamTable::kY));
     EXPECT_NEAR(radius, 50 + 10 + drive.value(f, 1), 1e-6) << "frame " << f;
     EXPECT_EQ(table.value(f, CamTable::kZ), 0);
+    // The plate turns at 180°/s about z: in its frame the roller lies at the angle it turned.
+    const double turned = std::numbers::pi * table.value(f, CamTable::kTime);
+    EXPECT_NEAR(table.value(f, CamTable::kX), radius * std::sin(turned), 1e-6) << "frame " << f;
   }
 
   QTemporaryDir dir;
