@@ -257,6 +257,9 @@ void MDIMain::showDriveCount() { panels_[4]->setText(drivesPanelText(project_.dr
 // ---- drive windows
 
 frmChild* MDIMain::openDriveWindow(int number) {
+  // A window just opened has not been asked to close, whatever flag its project file stored;
+  // a stored "closed" would otherwise skip the question and lose the drive's changes.
+  project_.drives()[number].closed = false;
   auto* child = new frmChild(project_, number, kernel_);
   QMdiSubWindow* window = mdiArea_->addSubWindow(child);
   window->setAttribute(Qt::WA_DeleteOnClose);

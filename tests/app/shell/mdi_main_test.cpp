@@ -138,6 +138,17 @@ TEST_F(MdiMain, ClosingWindow1Of012RenumbersTheOthers) {
   EXPECT_EQ(main().driveWindow(1)->record().name, "C");
 }
 
+TEST_F(MdiMain, AChangedDriveStoredAsClosedStillAsksBeforeItsWindowCloses) {
+  DriveRecord record = sampleRecord("A", 0, 2, 1);
+  record.closed = true;  // as a project file may hold the flag
+  record.changed = true;
+  main().openDriveWindow(project().addDrive(std::move(record)));
+  dialogs_.answers = {MessageAnswer::Cancel};
+  EXPECT_FALSE(main().mdiArea()->subWindowList().at(0)->close());
+  ASSERT_EQ(dialogs_.messages.size(), 1);
+  EXPECT_EQ(dialogs_.messages[0].text, resString(118));
+}
+
 TEST_F(MdiMain, TheInputChooserBindsAnInputByDoubleClick) {
   item("mnuNew")->trigger();
   frmInput* chooser = main().inputChooser();
