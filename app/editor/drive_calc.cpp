@@ -21,8 +21,10 @@ constexpr int kCompilePasses = 3;
 constexpr double kEndTolerance = 1e-9;
 // The result table is reserved for at most this many rows up front; longer tables grow.
 constexpr qint64 kMostReservedRows = 4'000'000;
-// The frame count a progress display is told at most (a count, not a limit of the loop).
-constexpr double kMostCountedFrames = 1e15;
+// The most frames a calculation tabulates: twenty million rows of seven numbers take about
+// 1.1 GB. A z range that needs more (a typing slip such as 3600000 for 360) is refused as bad
+// input instead of filling memory until the program is killed.
+constexpr qint64 kMostFrames = 20'000'000;
 
 // Holds the calculation's drive in the server from add() to the end of the calculation, and
 // takes exactly that drive out again, whichever way the calculation ends.
@@ -89,18 +91,21 @@ bool fillSegmentTable(IVelDrive* drive, int decimals, std::vector<InputTable::Ro
   return true;
 }
 
+enum class Tabulation { Complete, Stopped, TooManyFrames };
+
 // The tabulation: one result row per frame, z = z0, z0 + Δz, … while z <= z1 + 1e-9, eight
-// kernel calls per frame, every cell rounded as it is shown. False when a kernel call fails
-// or the loop is stopped; the rows written so far stay.
-bool tabulate(IVelDrive* drive, float stepZ, int decimals, ResultTable& results,
-              LoopControl& loop) {
+// kernel calls per frame, every cell rounded as it is shown. Stopped when a kernel call fails
+// or the loop is stopped (the rows written so far stay); nothing is written when the range
+// needs more than kMostFrames frames.
+Tabulation tabulate(IVelDrive* drive, float stepZ, int decimals, ResultTable& results,
+                    LoopControl& loop) {
   double z0 = 0.0, z1 = 0.0;
-  if (FAILED(drive->get_z0(&z0)) || FAILED(drive->get_z1(&z1))) return false;
+  if (FAILED(drive->get_z0(&z0)) || FAILED(drive->get_z1(&z1))) return Tabulation::Stopped;
   const double zEnd = z1 + kEndTolerance;
   const double step = stepZ;
-  const double steps = std::floor((zEnd - z0) / step);
-  const qint64 frames =
-      steps < 0 ? 0 : static_cast<qint64>(std::min(steps, kMostCountedFrames)) + 1;
+  const double steps = std::max(0.0, std::floor((zEnd - z0) / step));
+  if (!(steps < static_cast<double>(kMostFrames))) return Tabulation::TooManyFrames;
+  const qint64 frames = static_cast<qint64>(steps) + 1;
   results.reserve(static_cast<int>(std::min(frames, kMostReservedRows)));
   loop.begin(frames);
   qint64 done = 0;
@@ -131,7 +136,7 @@ bool tabulate(IVelDrive* drive, float stepZ, int decimals, ResultTable& results,
     }
   }
   loop.end();
-  return complete;
+  return complete ? Tabulation::Complete : Tabulation::Stopped;
 }
 
 }  // namespace
@@ -173,11 +178,17 @@ CalcOutcome DriveCalc(IVelDriveServer* server, DriveDocument& document,
   }
 
   outcome.status = CalcStatus::Stopped;
-  const bool complete =
-      fillSegmentTable(drive.get(), settings.decimals, document.segmentRows) &&
-      tabulate(drive.get(), document.stepZ, settings.decimals, document.results, loop);
+  const Tabulation tabulation =
+      fillSegmentTable(drive.get(), settings.decimals, document.segmentRows)
+          ? tabulate(drive.get(), document.stepZ, settings.decimals, document.results, loop)
+          : Tabulation::Stopped;
   outcome.frameCount = document.results.rowCount();
-  if (!complete) return outcome;
+  if (tabulation == Tabulation::TooManyFrames) {
+    outcome.status = CalcStatus::BadInput;
+    showInputError();
+    return outcome;
+  }
+  if (tabulation != Tabulation::Complete) return outcome;
 
   LONG count = 0;
   if (SUCCEEDED(server->get_driveCount(&count))) outcome.serverDriveCount = count;

@@ -19,7 +19,8 @@ struct CalcSettings {
 
 enum class CalcStatus {
   NotEnoughRows,  // fewer than two data rows: nothing was done, nothing cleared
-  BadInput,       // a row (or the cam speed) is not usable: message 168 shown, results empty
+  BadInput,       // a row (or the cam speed) is not usable, or the z range needs more frames
+                  // than a result table holds: message 168 shown, results empty
   Unsolved,       // still unsolved after three compiles: message 117 shown, results empty
   Stopped,        // a kernel call failed, or the user stopped the tabulation: no message, the
                   // rows written so far stay, the calculated flag is unchanged
