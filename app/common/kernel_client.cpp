@@ -47,13 +47,15 @@ QString KernelClient::version() const {
   return toQString(text);
 }
 
-QStringList KernelClient::segmentTypes() const {
+QStringList KernelClient::segmentTypes() const { return segmentTypesOf(server_.get()); }
+
+QStringList segmentTypesOf(IVelDriveServer* server) {
   QStringList names;
   LONG count = 0;
-  if (FAILED(server_->get_segmentTypeCount(&count))) return names;
+  if (FAILED(server->get_segmentTypeCount(&count))) return names;
   for (LONG i = 0; i < count; ++i) {
     Bstr name;
-    if (SUCCEEDED(server_->get_segmentType(static_cast<SHORT>(i), name.put())))
+    if (SUCCEEDED(server->get_segmentType(static_cast<SHORT>(i), name.put())))
       names << toQString(name);
   }
   return names;

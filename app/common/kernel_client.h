@@ -32,6 +32,9 @@ class KernelClient {
   ComPtr<IVelDriveServer> server_;
 };
 
+// The segment type names server lists, in its order.
+QStringList segmentTypesOf(IVelDriveServer* server);
+
 // Automation strings from and to the program's texts.
 Bstr toBstr(const QString& text);
 QString toQString(const Bstr& text);

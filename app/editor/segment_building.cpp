@@ -67,9 +67,12 @@ QString segmentTypeOf(const QString& lawCell) {
 }
 
 ComPtr<IVelDriveSeg> newRowSegment(IVelDriveServer* server, const InputTable& table, int row) {
+  const QString type = segmentTypeOf(table.cell(row, InputTable::kLaw));
+  // A law the kernel does not list is the row's fault, which the caller reports; asking the
+  // kernel for it would add the kernel's own message about the name.
+  if (!segmentTypesOf(server).contains(type)) return {};
   ComPtr<IVelDriveSeg> segment;
-  const Bstr type = toBstr(segmentTypeOf(table.cell(row, InputTable::kLaw)));
-  if (FAILED(server->get_segment(type.get(), segment.put())) || !segment) return {};
+  if (FAILED(server->get_segment(toBstr(type).get(), segment.put())) || !segment) return {};
   const std::optional<double> z0 = parseNumber(table.cell(row, InputTable::kZ));
   const std::optional<double> f0 = parseNumber(table.cell(row, InputTable::kF));
   if (!z0 || !f0 || FAILED(segment->put_z0(*z0)) || FAILED(segment->put_f0(*f0))) return {};

@@ -69,7 +69,7 @@ HRESULT VelDrive::get_prev(IVelDriveSeg** seg) { return handOut<IVelDriveSeg>(nu
 
 HRESULT VelDrive::get_value(BSTR type, double* val) {
   if (!val) return E_POINTER;
-  *val = value(valueTypeOf(type));
+  *val = value(reportedValueTypeOf(type));
   return S_FALSE;  // as a segment answers
 }
 

@@ -64,6 +64,14 @@ ValueType valueTypeOf(BSTR name) {
   return valueTypeFromName(text);
 }
 
+ValueType reportedValueTypeOf(BSTR name) {
+  char text[32] = "";
+  bstrToText(name, text, sizeof text);
+  const ValueType code = valueTypeFromName(text);
+  if (code == vtNone) reportError("DRV_E_UNKNOWN_PARAM: %s", text);
+  return code;
+}
+
 VelDriveSeg::VelDriveSeg() { init(); }
 VelDriveSeg::VelDriveSeg(double z0, double f0) : VelDriveSegImp(z0, f0) { init(); }
 
@@ -109,7 +117,7 @@ HRESULT VelDriveSeg::get_prev(IVelDriveSeg** seg) {
 
 HRESULT VelDriveSeg::get_value(BSTR type, double* val) {
   if (!val) return E_POINTER;
-  *val = value(valueTypeOf(type));
+  *val = value(reportedValueTypeOf(type));
   return S_FALSE;
 }
 

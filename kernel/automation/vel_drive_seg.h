@@ -76,6 +76,9 @@ HRESULT evaluateElement(IVelDriveSegImp& core, double z, int k, double* d);
 
 // Converts an automation string holding a value name to its code (vtNone when unknown).
 ValueType valueTypeOf(BSTR name);
+// The same for a value a client reads: an unknown name still reads 0, but is reported, so a
+// misspelt name does not pass for a value of 0.
+ValueType reportedValueTypeOf(BSTR name);
 // Hands an interface pointer to the caller with one reference added (null stays null).
 template <class I>
 inline HRESULT handOut(I* p, I** out) {

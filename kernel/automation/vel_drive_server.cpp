@@ -97,8 +97,11 @@ HRESULT VelDriveServer::get_segment(BSTR type, IVelDriveSeg** seg) {
   if (!seg) return E_POINTER;
   char text[kTypeNameSize] = "";
   bstrToText(type, text, sizeof text);
-  // An unknown name is no failure: the client receives a null segment.
-  handOut<IVelDriveSeg>(createSegment(text), seg);
+  // An unknown name is no failure for the result code: the client receives a null segment.
+  // The message tells a client that does not check for null why it got nothing.
+  IVelDriveSeg* made = createSegment(text);
+  if (!made) reportError("Unknown segment type \"%s\".", text);
+  handOut<IVelDriveSeg>(made, seg);
   return S_OK;
 }
 

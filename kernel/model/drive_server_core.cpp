@@ -33,6 +33,11 @@ VelDriveImp* VelDriveServerImp::driveAt(int index) {
 int VelDriveServerImp::count() { return drives_.count(); }
 
 int VelDriveServerImp::insert(VelDriveImp* drive) {
+  if (drive && drives_.indexOf(drive) >= 0) {
+    // Listed twice, a drive would be evaluated twice and survive its first removal.
+    reportError("Attempt to insert a drive the server already holds.");
+    return 1;
+  }
   if (!drive || !drives_.append(drive)) {
     reportError("Attempt to insert invalid drive to server.");
     return 1;

@@ -196,6 +196,9 @@ class Errors(KernelTest):
              "DRV_E_UNSUPPORTED_PARAM: Ca"),
             ("segment of another drive", lambda: drv.add(line), "invalid drive segment"),
             ("put the drive refuses", put(drv, "z0", 5.0), "did not take the value"),
+            ("segment type that is none", lambda: s.segment("Bogus"), "Unknown segment type"),
+            ("value name that is none", lambda: line.value["bogus"], "DRV_E_UNKNOWN_PARAM"),
+            ("drive the server holds", lambda: (s.add(other), s.add(other)), "already holds"),
         ]
         for name, call, text in cases:
             with self.subTest(name):

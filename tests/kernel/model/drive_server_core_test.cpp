@@ -79,16 +79,14 @@ TEST_F(DriveServerCoreTest, RefusesWhatItDoesNotHold) {
   EXPECT_EQ(server.events, (std::vector<std::string>{"+A", "+A", "-A"}));
 }
 
-// Fault mended: a drive standing twice in the bare core's list was deleted on its first
-// removal, leaving a dangling second entry.
-TEST_F(DriveServerCoreTest, BareCoreKeepsATwiceListedDriveUntilItsLastEntryGoes) {
+// Faults mended: a drive standing twice in the list was deleted on its first removal,
+// leaving a dangling second entry; and a second insertion passed silently. It is refused.
+TEST_F(DriveServerCoreTest, BareCoreRefusesADriveItAlreadyHolds) {
   VelDriveServerImp server;
   auto* a = new CountedDrive("A");
-  server.insert(a);
-  server.insert(a);
-  EXPECT_EQ(server.remove(a), 0);
-  EXPECT_EQ(gDrivesAlive, 1);
-  EXPECT_EQ(server.driveAt(0), a);
+  EXPECT_EQ(server.insert(a), 0);
+  EXPECT_EQ(server.insert(a), 1);
+  EXPECT_EQ(server.count(), 1);
   EXPECT_EQ(server.remove(a), 0);
   EXPECT_EQ(gDrivesAlive, 0);
 }
