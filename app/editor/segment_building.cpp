@@ -66,11 +66,12 @@ QString segmentTypeOf(const QString& lawCell) {
   return isEndMarker(lawCell) ? QStringLiteral("Linear") : lawCell;
 }
 
-ComPtr<IVelDriveSeg> newRowSegment(IVelDriveServer* server, const InputTable& table, int row) {
+ComPtr<IVelDriveSeg> newRowSegment(IVelDriveServer* server, const QStringList& types,
+                                   const InputTable& table, int row) {
   const QString type = segmentTypeOf(table.cell(row, InputTable::kLaw));
   // A law the kernel does not list is the row's fault, which the caller reports; asking the
   // kernel for it would add the kernel's own message about the name.
-  if (!segmentTypesOf(server).contains(type)) return {};
+  if (!types.contains(type)) return {};
   ComPtr<IVelDriveSeg> segment;
   if (FAILED(server->get_segment(toBstr(type).get(), segment.put())) || !segment) return {};
   const std::optional<double> z0 = parseNumber(table.cell(row, InputTable::kZ));
@@ -83,8 +84,9 @@ ComPtr<IVelDrive> buildKernelDrive(IVelDriveServer* server, const QString& name,
                                    const InputTable& table) {
   ComPtr<IVelDrive> drive;
   if (FAILED(server->newDrive(toBstr(name).get(), drive.put())) || !drive) return {};
+  const QStringList types = segmentTypesOf(server);
   for (int row = 1; row <= table.lastRow(); ++row) {
-    const ComPtr<IVelDriveSeg> segment = newRowSegment(server, table, row);
+    const ComPtr<IVelDriveSeg> segment = newRowSegment(server, types, table, row);
     if (!segment || !sendParameters(segment.get(), table.dataRows()[row - 1]) ||
         FAILED(drive->add(segment.get())))
       return {};
@@ -102,7 +104,7 @@ bool SelDrive(IVelDriveServer* server, const QString& caption, InputTable& table
   ComPtr<IVelDrive> drive;
   if (FAILED(server->newDrive(toBstr(caption).get(), drive.put())) || !drive) return fail();
   *scratch = drive;
-  const ComPtr<IVelDriveSeg> segment = newRowSegment(server, table, row);
+  const ComPtr<IVelDriveSeg> segment = newRowSegment(server, segmentTypesOf(server), table, row);
   if (!segment) return fail();
   for (std::size_t i = 0; i < kParameterColumns.size(); ++i) {
     const int column = kParameterColumns[i].column;

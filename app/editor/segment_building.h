@@ -5,6 +5,7 @@
 // numeric parameters). Qt Core only.
 
 #include <QString>
+#include <QStringList>
 
 #include "app/editor/input_rules.h"
 #include "app/editor/input_table.h"
@@ -18,9 +19,11 @@ QString endMarker();
 bool isEndMarker(const QString& lawCell);
 QString segmentTypeOf(const QString& lawCell);
 
-// A new segment of data row row's law with z0 and f0 from its cells. Null when the law is no
-// kernel type name, z or f is not a number, or a kernel call fails.
-ComPtr<IVelDriveSeg> newRowSegment(IVelDriveServer* server, const InputTable& table, int row);
+// A new segment of data row row's law with z0 and f0 from its cells. Null when the law is not
+// among types (the kernel's type names, segmentTypesOf), z or f is not a number, or a kernel
+// call fails.
+ComPtr<IVelDriveSeg> newRowSegment(IVelDriveServer* server, const QStringList& types,
+                                   const InputTable& table, int row);
 
 // The drive of a whole table, named name: one segment per data row in table order, the end
 // row included (a "Linear" segment at the drive's end point); each row's numeric parameter
